@@ -3,6 +3,8 @@
 // failing step (the steps before it stay done), a modal message box names it, and the program keeps running.
 
 #include "app/runtime_error.h"
+#include <functional>
+#include <type_traits>
 #include <utility>
 
 class QWidget;
@@ -19,9 +21,15 @@ template <class Handler> void runHandler(Handler&& handler) {
     }
 }
 
-// Wraps a member handler for connect(): guarded(this, &frm::File1_Click) runs it through runHandler().
+// Wraps a member handler for connect(): guarded(this, &frm::File1_Click) runs it through runHandler(). A
+// handler that takes no arguments ignores those the signal carries.
 template <class Object, class Method> auto guarded(Object* object, Method method) {
     return [object, method](auto&&... args) {
-        runHandler([&] { (object->*method)(std::forward<decltype(args)>(args)...); });
+        runHandler([&] {
+            if constexpr (std::is_invocable_v<Method, Object*, decltype(args)...>)
+                std::invoke(method, object, std::forward<decltype(args)>(args)...);
+            else
+                std::invoke(method, object);
+        });
     };
 }

@@ -1,6 +1,11 @@
+#include "app/application.h"
+#include "app/window_registry.h"
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    prepareProcess();
     QApplication app(argc, argv);
-    return 0;
+    setUpApplication();
+    showWindow(windows().frm);
+    return QApplication::exec();
 }

@@ -19,4 +19,5 @@ QString RuntimeError::describe(int number) {
     }
 }
 
-RuntimeError::RuntimeError(int number) : std::runtime_error(describe(number).toStdString()), number_(number) {}
+RuntimeError::RuntimeError(int number)
+    : std::runtime_error(describe(number).toStdString()), number_(number) {}

@@ -1,0 +1,3 @@
+#pragma once
+#include <QCursor>
+QCursor loadCursorFile(const QString& path);

@@ -1,0 +1,34 @@
+#pragma once
+// A picture control: an image stretched to its box (or drawn at its own size), an optional pointer shape,
+// and click and pointer-move events.
+
+#include "app/click_tracker.h"
+#include "app/pointer_event.h"
+#include <QPixmap>
+#include <QWidget>
+
+class Picture : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Picture(QWidget* parent = nullptr);
+
+    void setPicture(const QPixmap& picture);
+    const QPixmap& picture() const { return picture_; }
+    void setStretch(bool on);
+    bool stretch() const { return stretch_; }
+
+  signals:
+    void clicked();
+    void mouseMoved(PointerArgs args);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+  private:
+    QPixmap picture_;
+    bool stretch_ = true;
+    ClickTracker clicks_;
+};

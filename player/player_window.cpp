@@ -1,0 +1,77 @@
+#include "player/player_window.h"
+#include "app/error_report.h"
+#include "app/label.h"
+#include "app/picture.h"
+#include "app/window_registry.h"
+#include "player/player_layout.h"
+#include <QComboBox>
+#include <QListWidget>
+#include <QMenuBar>
+
+frm::frm(QWidget* parent) : Form(player_layout::window, parent) {
+    setObjectName(QStringLiteral("frm"));
+    buildMenus();
+    placeClientArea();
+
+    Drive1 = new QComboBox;
+    Dir1 = new QListWidget;
+    File1 = new QListWidget;
+    WindowsMediaPlayer1 = new QWidget;
+    WindowsMediaPlayer1->setFocusPolicy(Qt::StrongFocus);
+    const auto controls = buildControls(client(), player_layout::controls,
+                                        {{QStringLiteral("Drive1"), Drive1},
+                                         {QStringLiteral("Dir1"), Dir1},
+                                         {QStringLiteral("File1"), File1},
+                                         {QStringLiteral("WindowsMediaPlayer1"), WindowsMediaPlayer1}});
+    Image1 = qobject_cast<Picture*>(controls.value(QStringLiteral("Image1")));
+    Image2 = qobject_cast<Picture*>(controls.value(QStringLiteral("Image2")));
+    Label1 = qobject_cast<Label*>(controls.value(QStringLiteral("Label1")));
+    Label3 = qobject_cast<Label*>(controls.value(QStringLiteral("Label3")));
+    Label4 = qobject_cast<Label*>(controls.value(QStringLiteral("Label4")));
+    Label5 = qobject_cast<Label*>(controls.value(QStringLiteral("Label5")));
+    connectHandlers();
+    Drive1->setFocus();
+}
+
+void frm::buildMenus() {
+    mnfile = menuBar()->addMenu(QStringLiteral("File"));
+    mnfile->setObjectName(QStringLiteral("mnfile"));
+    mnexit = mnfile->addAction(QStringLiteral("Exit"));
+    mnexit->setObjectName(QStringLiteral("mnexit"));
+    mna = menuBar()->addMenu(QStringLiteral("About"));
+    mna->setObjectName(QStringLiteral("mna"));
+    mnabout = mna->addAction(QStringLiteral("About Me"));
+    mnabout->setObjectName(QStringLiteral("mnabout"));
+}
+
+void frm::connectHandlers() {
+    connect(client(), &ClientArea::bareMouseMove, this, guarded(this, &frm::Form_MouseMove));
+    connect(Image1, &Picture::mouseMoved, this, guarded(this, &frm::Image1_MouseMove));
+    connect(Image2, &Picture::mouseMoved, this, guarded(this, &frm::Image2_MouseMove));
+    connect(mnexit, &QAction::triggered, this, guarded(this, &frm::mnexit_Click));
+    connect(mnabout, &QAction::triggered, this, guarded(this, &frm::mnabout_Click));
+}
+
+// Each swap makes its two changes in order and looks at nothing first.
+void frm::Form_MouseMove(PointerArgs) {
+    Image2->setVisible(false);
+    Image1->setVisible(true);
+}
+
+void frm::Image1_MouseMove(PointerArgs) {
+    Image1->setVisible(false);
+    Image2->setVisible(true);
+}
+
+void frm::Image2_MouseMove(PointerArgs) {
+    Image1->setVisible(true);
+    Image2->setVisible(false);
+}
+
+void frm::mnexit_Click() {
+    showWindow(windows().Form2);
+}
+
+void frm::mnabout_Click() {
+    showWindow(windows().Form1);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The player window: the drive, folder and file lists, the pause pictures, the media player, the menus.
+
+#include "app/form.h"
+#include "app/pointer_event.h"
+
+class QComboBox;
+class QListWidget;
+class QMenu;
+class QAction;
+class Label;
+class Picture;
+
+class frm : public Form {
+    Q_OBJECT
+  public:
+    explicit frm(QWidget* parent = nullptr);
+
+    QComboBox* Drive1;
+    QListWidget* Dir1;
+    QListWidget* File1;
+    QWidget* WindowsMediaPlayer1;
+    Picture* Image1;
+    Picture* Image2;
+    Label* Label1;
+    Label* Label3;
+    Label* Label4;
+    Label* Label5;
+    QMenu* mnfile;
+    QAction* mnexit;
+    QMenu* mna;
+    QAction* mnabout;
+
+    // Hover swap of the two pause pictures.
+    void Form_MouseMove(PointerArgs args);
+    void Image1_MouseMove(PointerArgs args);
+    void Image2_MouseMove(PointerArgs args);
+
+    void mnexit_Click();
+    void mnabout_Click();
+
+  private:
+    void buildMenus();
+    void connectHandlers();
+};
