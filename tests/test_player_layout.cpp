@@ -73,7 +73,8 @@ void PlayerLayoutTest::captionsColoursAndFonts() {
     QCOMPARE(window->Label5->text(), QStringLiteral("Select the Media File"));
     QCOMPARE(window->Label1->text(), QString());
     QVERIFY(window->Label1->autoFillBackground());
-    QCOMPARE(window->Label1->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
+    QCOMPARE(window->Label1->palette().color(QPalette::Window),
+             QApplication::palette().color(QPalette::Button));
 
     QCOMPARE(window->Drive1->palette().color(QPalette::Text), QColor(128, 128, 255));
     QCOMPARE(window->Drive1->palette().color(QPalette::Base), QColor(64, 64, 64));

@@ -7,7 +7,8 @@ namespace {
 void xdotool(const QStringList& args) {
     QProcess process;
     process.start(QStringLiteral("xdotool"), args);
-    QVERIFY2(process.waitForFinished(10000) && process.exitCode() == 0, qPrintable(process.readAllStandardError()));
+    QVERIFY2(process.waitForFinished(10000) && process.exitCode() == 0,
+             qPrintable(process.readAllStandardError()));
 }
 } // namespace
 
@@ -15,9 +16,11 @@ void real_pointer::moveTo(QPoint global) {
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
 }
 
-void real_pointer::click(int button) { xdotool({QStringLiteral("click"), QString::number(button)}); }
+void real_pointer::click(int button) {
+    xdotool({QStringLiteral("click"), QString::number(button)});
+}
 
 void real_pointer::doubleClick(int button) {
-    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
-             QStringLiteral("80"), QString::number(button)});
+    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+             QStringLiteral("--delay"), QStringLiteral("80"), QString::number(button)});
 }
