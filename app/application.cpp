@@ -7,6 +7,10 @@
 void prepareProcess() {
     // The video view moves between windows for full screen; shared contexts keep its GL resources valid.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The program keeps no files of its own, and that holds for the shader caches of Qt and Mesa too.
+    QApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
+    qputenv("MESA_GLSL_CACHE_DISABLE", "true");
 }
 
 void setUpApplication() {
