@@ -12,32 +12,32 @@ IndexedImage handCursor() {
             "...........KKK..................", //  1
             "..........KWWWK.................", //  2
             "..........KWWWK.................", //  3
-            "..........KWWSK.................", //  4
+            "..........KWWWK.................", //  4
             "..........KWWSK.................", //  5
             "..........KWWSK.................", //  6
-            "..........KWWSKKK...............", //  7
-            "..........KWWSKWWKKK............", //  8
-            "..........KWWSKWWSKWKKK.........", //  9
-            "..........KWWSKWWSKWWSKKK.......", // 10
-            "..........KWWSKWWSKWWSKWSK......", // 11
-            "......KK..KWWWWWWWWWWWKWSK......", // 12
-            ".....KWWK.KWWWWWWWWWWWWWSK......", // 13
-            ".....KWWSKKWWWWWWWWWWWWWSK......", // 14
-            "......KWWSKWWWWWWWWWWWWWSK......", // 15
-            "......KWWWSWWWWWWWWWWWWWSK......", // 16
-            ".......KWWWWWWWWWWWWWWWWSK......", // 17
-            ".......KWWWWWWWWWWWWWWWWSK......", // 18
-            "........KWWWWWWWWWWWWWWSK.......", // 19
-            "........KWWWWWWWWWWWWWWSK.......", // 20
-            ".........KWWWWWWWWWWWWSK........", // 21
-            ".........KWWWWWWWWWWWWSK........", // 22
-            ".........KKKKKKKKKKKKKKK........", // 23
-            ".........KBBBBBBBBBBBBNK........", // 24
-            ".........KBBBBBBBBBBBBNK........", // 25
-            ".........KBBBBBBBBBBBBNK........", // 26
-            ".........KBBBBBBBBBBBBNK........", // 27
-            ".........KNNNNNNNNNNNNNK........", // 28
-            ".........KKKKKKKKKKKKKKK........", // 29
+            "..........KWWSK.................", //  7
+            "..........KWWSKKKK..............", //  8
+            "..........KWWSKWWWKKKK..........", //  9
+            "..........KWWSKWWSKWWWK.........", // 10
+            "..........KWWSKWWSKWWSKKK.......", // 11
+            ".....KK...KWWSKWWSKWWSKWWK......", // 12
+            "....KWWK..KWWWSWWWSWWWSWSK......", // 13
+            "....KWWWK.KWWWWWWWWWWWWWSK......", // 14
+            ".....KWWWKKWWWWWWWWWWWWWSK......", // 15
+            ".....KWWWWSWWWWWWWWWWWWWSK......", // 16
+            "......KWWWWWWWWWWWWWWWWWSK......", // 17
+            "......KWWWWWWWWWWWWWWWWWSK......", // 18
+            ".......KWWWWWWWWWWWWWWWWSK......", // 19
+            ".......KWWWWWWWWWWWWWWWWSK......", // 20
+            "........KWWWWWWWWWWWWWWSK.......", // 21
+            ".........KWWWWWWWWWWWWWSK.......", // 22
+            ".........KKKKKKKKKKKKKKKK.......", // 23
+            ".........KBBBBBBBBBBBBBNK.......", // 24
+            ".........KBBBBBBBBBBBBBNK.......", // 25
+            ".........KBBBBBBBBBBBBBNK.......", // 26
+            ".........KBBBBBBBBBBBBBNK.......", // 27
+            ".........KNNNNNNNNNNNNNNK.......", // 28
+            ".........KKKKKKKKKKKKKKKK.......", // 29
             "................................", // 30
             "................................", // 31
         },
