@@ -27,7 +27,7 @@ IndexedImage envelopeIcon(int size) {
     p.drawLine(body.topLeft() + QPoint(1, 1), tipLeft);
     p.drawLine(body.topRight() + QPoint(-1, 1), tipRight);
     // The stamp in the upper right corner: purple with a white perforated rim and a small fuchsia mark.
-    const QRect stamp = large ? QRect(21, 8, 8, 9) : QRect(11, 4, 4, 4);
+    const QRect stamp = large ? QRect(21, 8, 8, 9) : QRect(10, 4, 5, 5);
     p.fillRect(stamp, QColor(pal[White]));
     p.fillRect(stamp.adjusted(1, 1, -1, -1), QColor(pal[Purple]));
     if (large) {

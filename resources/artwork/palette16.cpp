@@ -42,20 +42,14 @@ int nearestPaletteIndex(QRgb colour) {
     return best;
 }
 
-IndexedImage quantise(const QImage& image, bool dither) {
-    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+IndexedImage quantise(const QImage& image) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     IndexedImage out(argb.width(), argb.height());
     for (int y = 0; y < argb.height(); ++y) {
         for (int x = 0; x < argb.width(); ++x) {
-            QRgb c = argb.pixel(x, y);
+            const QRgb c = argb.pixel(x, y);
             if (qAlpha(c) < 128)
                 continue;
-            if (dither) {
-                const int offset = (bayer[y % 4][x % 4] - 8) * 6;
-                c = qRgb(qBound(0, qRed(c) + offset, 255), qBound(0, qGreen(c) + offset, 255),
-                         qBound(0, qBlue(c) + offset, 255));
-            }
             out.set(x, y, std::uint8_t(nearestPaletteIndex(c)));
         }
     }

@@ -44,9 +44,8 @@ struct IndexedImage {
 
 int nearestPaletteIndex(QRgb colour);
 
-// Pixels with alpha below one half become transparent. `dither` adds a 4x4 ordered pattern before
-// choosing the nearest colour, which keeps soft gradients from collapsing into flat bands.
-IndexedImage quantise(const QImage& image, bool dither = false);
+// Each pixel becomes the nearest palette colour; pixels with alpha below one half become transparent.
+IndexedImage quantise(const QImage& image);
 
 // Builds a picture from rows of characters; `legend` maps each character to a palette index, and
 // characters missing from it are transparent.
