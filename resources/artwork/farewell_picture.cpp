@@ -37,14 +37,16 @@ QImage farewellPicture() {
     const QSize size(1024 * Scale, 768 * Scale);
     const double s = Scale;
     Surface surface(size.width(), size.height());
-    const Rings rings = Rings::fittedInto(QRectF(262 * s, 178 * s, 500 * s, 420 * s), 0.2);
+    const Rings rings = Rings::fittedInto(QRectF(292 * s, 166 * s, 440 * s, 356 * s), 0.2);
     surface.add(ringSurface(rings, size));
     const QString family = QStringLiteral("DejaVu Sans");
-    surface.add(shapeSurface(lettering(QStringLiteral("TOLV"), family, 104 * s, 26 * s, 512 * s, 46 * s),
-                             size, 9 * s));
+    surface.add(shapeSurface(lettering(QStringLiteral("TOLV"), family, 96 * s, 24 * s, 512 * s, 40 * s), size,
+                             9 * s));
+    // The window's column of labels covers the lower left, so the name keeps to the right of it, and the
+    // background there is a middle grey on which both its light and its black labels read.
     surface.add(shapeSurface(
-        lettering(QStringLiteral("Arvid Tolvane"), family, 62 * s, 6 * s, 512 * s, 634 * s), size, 6 * s));
-    const QImage big = shadeTexturedBlue(surface, greyGradient(size), 18.0 * s);
+        lettering(QStringLiteral("Arvid Tolvane"), family, 50 * s, 5 * s, 690 * s, 572 * s), size, 6 * s));
+    const QImage big = shadeTexturedBlue(surface, greyGradient(size, {1, 0}, {0, 1}, 220, 112), 18.0 * s);
     return big.scaled(1024, 768, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 

@@ -163,14 +163,18 @@ Surface shapeSurface(const QPainterPath& shape, QSize size, double bevel) {
     return s;
 }
 
-QImage greyGradient(QSize size) {
+QImage greyGradient(QSize size, QPointF lightEnd, QPointF darkEnd, int light, int dark) {
     QImage out(size, QImage::Format_RGB32);
+    const QPointF axis = darkEnd - lightEnd;
+    const double length2 = axis.x() * axis.x() + axis.y() * axis.y();
     for (int y = 0; y < size.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
-            const double t = (0.4 * x / size.width() + 0.6 * y / size.height());
+            const QPointF p(double(x) / size.width() - lightEnd.x(),
+                            double(y) / size.height() - lightEnd.y());
+            const double t = std::clamp((p.x() * axis.x() + p.y() * axis.y()) / length2, 0.0, 1.0);
             // A faint fine grain keeps the smooth gradient from showing bands.
-            const double v = 222 - 112 * t + 3 * (hash(x, y, 3) - 0.5);
+            const double v = light + (dark - light) * t + 3 * (hash(x, y, 3) - 0.5);
             const int g = std::clamp(int(std::lround(v)), 0, 255);
             line[x] = qRgb(g, g, std::min(255, g + 4));
         }

@@ -26,8 +26,8 @@ Surface ringSurface(const Rings& rings, QSize size);
 // Lettering or any other shape with bevelled edges `bevel` pixels wide.
 Surface shapeSurface(const QPainterPath& shape, QSize size, double bevel);
 
-// A soft light-to-dark grey gradient from the upper left to the lower right.
-QImage greyGradient(QSize size);
+// A soft grey gradient, `light` at `lightEnd` to `dark` at `darkEnd`; the ends are fractions of the size.
+QImage greyGradient(QSize size, QPointF lightEnd, QPointF darkEnd, int light, int dark);
 
 // The surface lit from the upper left in mottled blue, with its shadow on the background.
 // `grain` is the size, in pixels, of the texture's coarsest blotches.
