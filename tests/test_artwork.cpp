@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPixmap>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -89,6 +90,8 @@ class ArtworkTest : public QObject {
     void cursorFileHotSpotComesFromTheFile();
     void unreadableCursorFileGivesTheArrow();
     void emblemIsA32BitBottomUpBitmap();
+    void desktopIconsHaveTheirSizes();
+    void desktopSvgIconIsWellFormed();
 };
 
 void ArtworkTest::resourcesMatchTheCommittedFiles_data() {
@@ -273,6 +276,32 @@ void ArtworkTest::emblemIsA32BitBottomUpBitmap() {
     QVERIFY2(top.lightness() > bottom.lightness(), qPrintable(top.name() + bottom.name()));
     const QColor centreRing = image.pixelColor(168, 40);
     QVERIFY2(centreRing.blue() > centreRing.red() + 40, qPrintable(centreRing.name()));
+}
+
+void ArtworkTest::desktopIconsHaveTheirSizes() {
+    for (int side : {16, 32, 48, 128, 256}) {
+        const QString path =
+            QFINDTESTDATA(QStringLiteral("../resources/icons/tolvane-player-%1.png").arg(side));
+        QVERIFY2(!path.isEmpty(), qPrintable(QString::number(side)));
+        const QImage image(path);
+        QCOMPARE(image.size(), QSize(side, side));
+        QVERIFY(image.hasAlphaChannel());
+        // The play triangle is dark, the button face around it light.
+        QVERIFY(image.pixelColor(side * 45 / 100, side / 2).lightness() < 80);
+        QVERIFY(image.pixelColor(side / 5, side / 2).lightness() > 150);
+    }
+}
+
+void ArtworkTest::desktopSvgIconIsWellFormed() {
+    QFile file(QFINDTESTDATA("../resources/icons/tolvane-player.svg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QVERIFY(xml.readNextStartElement());
+    QCOMPARE(xml.name(), QStringLiteral("svg"));
+    QCOMPARE(xml.attributes().value(QStringLiteral("viewBox")), QStringLiteral("0 0 32 32"));
+    while (!xml.atEnd())
+        xml.readNext();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
 }
 
 QTEST_MAIN(ArtworkTest)
