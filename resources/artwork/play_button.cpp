@@ -6,7 +6,7 @@
 namespace artwork {
 namespace {
 
-// The triangle's corners as fractions of the icon's side; the pictures at every size share them.
+// The triangle's corners as fractions of the side, shared by the smooth drawings and the SVG.
 constexpr double TriLeft = 0.34, TriTop = 0.25, TriBottom = 0.75, TriTip = 0.72;
 
 QPolygonF triangle(double side) {
