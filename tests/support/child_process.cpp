@@ -34,10 +34,11 @@ quint64 PlayerProcess::waitForWindow(const QString& title, int timeoutMs) const 
     QElapsedTimer clock;
     clock.start();
     do {
-        // --pid keeps windows of other programs on the display out of it.
+        // --pid keeps windows of other programs on the display out of it; --all joins the conditions.
         const QString found =
-            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                     QString::number(process_.processId()), QStringLiteral("--name"), pattern});
+            xdotool({QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--pid"), QString::number(process_.processId()), QStringLiteral("--name"),
+                     pattern});
         if (!found.isEmpty())
             return found.split(QLatin1Char('\n')).first().toULongLong();
         QThread::msleep(50);
