@@ -107,12 +107,19 @@ void NavigationTest::aboutMeTwiceKeepsOneInstance() {
 
 void NavigationTest::moreDetailsActivatesTheVisiblePlayer() {
     QPointer<frm> before = player();
+    // The farewell window overlaps the player; the player must end up in front of it.
+    player()->mnexit->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(farewell()));
     player()->mnabout->trigger();
     QPointer<Form1> window = about();
     QVERIFY(QTest::qWaitForWindowActive(window));
+    const QPoint overlap(400, 300); // on the screen, inside all three windows
+    QTRY_COMPARE(QApplication::topLevelAt(overlap), window.data());
 
     click(window->Command1);
     QTRY_COMPARE(QApplication::activeWindow(), before.data());
+    QTRY_COMPARE(QApplication::topLevelAt(overlap), before.data());
+    QVERIFY(farewell()->isVisible());
     QCOMPARE(player(), before.data());
     QVERIFY(before->isVisible());
     // Hidden, not unloaded: the slot still holds the instance whose button was clicked.
