@@ -69,6 +69,7 @@ class NavigationTest : public QObject {
     void exitOnAboutHidesAnOpenFarewellWindow();
     void aboutClosedByItsCloseBoxComesBackTheSame();
     void programEndsWithTheLastVisibleWindow();
+    void aboutOutlivesThePlayerUntilItIsClosed();
 };
 
 void NavigationTest::initTestCase() {
@@ -214,6 +215,17 @@ void NavigationTest::programEndsWithTheLastVisibleWindow() {
     QVERIFY(windows().Form2.isLoaded());
     QPointer<frm> last = player();
     QVERIFY(quitsAfter([&] { last->close(); }));
+}
+
+// A visible About window outlives the player; closing it afterwards ends the program.
+void NavigationTest::aboutOutlivesThePlayerUntilItIsClosed() {
+    player()->mnabout->trigger();
+    QPointer<Form1> window = about();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QPointer<frm> first = player();
+    QVERIFY(!quitsAfter([&] { first->close(); }));
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(quitsAfter([&] { window->close(); }));
 }
 
 QTEST_MAIN(NavigationTest)
