@@ -41,8 +41,8 @@ Form::Form(const FormLayout& layout, QWidget* parent)
     : QMainWindow(parent, flagsFor(layout.frame, layout.showInTaskbar)), layout_(layout),
       client_(new ClientArea(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // Qt leaves tool windows out of "last window closed"; a visible About window must keep the program
-    // running.
+    // Qt leaves tool windows out of "last window closed"; every visible window of ours keeps the program
+    // running, and none that is hidden does.
     setAttribute(Qt::WA_QuitOnClose);
     setWindowTitle(QString::fromUtf8(layout.title));
     setWindowIcon(QIcon(QString::fromUtf8(layout.icon)));
