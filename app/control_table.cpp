@@ -26,8 +26,12 @@ QWidget* makeWidget(QWidget* client, const ControlRow& row, const QHash<QString,
             picture->setPicture(QPixmap(QString::fromUtf8(row.picture)));
         return picture;
     }
-    case ControlKind::Button:
-        return new QPushButton(caption, client);
+    case ControlKind::Button: {
+        auto* button = new QPushButton(caption, client);
+        // Drawn with the default-button frame; Enter clicks it while it has the focus.
+        button->setDefault(row.options & opt::Default);
+        return button;
+    }
     case ControlKind::Custom:
         break;
     }

@@ -16,6 +16,7 @@ namespace opt {
 inline constexpr unsigned AutoSize = 1; // label: width and height follow the caption, on one line
 inline constexpr unsigned Centred = 2;  // label: caption centred in its box
 inline constexpr unsigned Stretch = 4;  // picture: scaled to fill the box exactly
+inline constexpr unsigned Default = 8;  // push button: the window's default button
 } // namespace opt
 
 struct ControlRow {

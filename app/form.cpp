@@ -41,6 +41,9 @@ Form::Form(const FormLayout& layout, QWidget* parent)
     : QMainWindow(parent, flagsFor(layout.frame, layout.showInTaskbar)), layout_(layout),
       client_(new ClientArea(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Qt leaves tool windows out of "last window closed"; every visible window of ours keeps the program
+    // running, and none that is hidden does.
+    setAttribute(Qt::WA_QuitOnClose);
     setWindowTitle(QString::fromUtf8(layout.title));
     setWindowIcon(QIcon(QString::fromUtf8(layout.icon)));
     QPalette palette = client_->palette();

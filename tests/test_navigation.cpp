@@ -1,0 +1,232 @@
+// Moving between the player, About and farewell windows through the real menus and buttons, with the one
+// window registry the program uses.
+#include "app/application.h"
+#include "app/form.h"
+#include "app/label.h"
+#include "app/window_registry.h"
+#include "info/about_window.h"
+#include "info/farewell_window.h"
+#include "player/player_window.h"
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+frm* player() {
+    return qobject_cast<frm*>(windows().frm.get());
+}
+Form1* about() {
+    return qobject_cast<Form1*>(windows().Form1.get());
+}
+Form2* farewell() {
+    return qobject_cast<Form2*>(windows().Form2.get());
+}
+
+int loadedCount(const char* className) {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += widget->inherits(className) ? 1 : 0;
+    return count;
+}
+
+// The user's close box: a close event, after which the window unloads.
+void closeBox(QWidget* window) {
+    QPointer<QWidget> guard(window);
+    window->close();
+    QTRY_VERIFY(guard.isNull());
+}
+
+// Runs the event loop for a while after `act`; true if the program meant to quit on its own meanwhile.
+bool quitsAfter(const std::function<void()>& act) {
+    bool quit = false;
+    const auto connection =
+        QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, [&] { quit = true; });
+    QTimer::singleShot(0, qApp, act);
+    QTimer::singleShot(500, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    QObject::disconnect(connection);
+    return quit;
+}
+
+void click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+} // namespace
+
+class NavigationTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void aboutMeTwiceKeepsOneInstance();
+    void moreDetailsActivatesTheVisiblePlayer();
+    void moreDetailsRebuildsAClosedPlayer();
+    void exitOnAboutBuildsTheFarewellWindowHidden();
+    void exitOnAboutHidesAnOpenFarewellWindow();
+    void aboutClosedByItsCloseBoxComesBackTheSame();
+    void programEndsWithTheLastVisibleWindow();
+    void aboutOutlivesThePlayerUntilItIsClosed();
+};
+
+void NavigationTest::initTestCase() {
+    setUpApplication();
+}
+
+// Every case starts as the program does: the player window shown, nothing else loaded.
+void NavigationTest::init() {
+    showWindow(windows().frm);
+    QVERIFY(QTest::qWaitForWindowExposed(player()));
+    QVERIFY(!windows().Form1.isLoaded());
+    QVERIFY(!windows().Form2.isLoaded());
+}
+
+void NavigationTest::cleanup() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<Form*>(widget))
+            widget->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTRY_COMPARE(loadedCount("Form"), 0);
+}
+
+void NavigationTest::aboutMeTwiceKeepsOneInstance() {
+    player()->mnabout->trigger();
+    QPointer<Form1> first = about();
+    QVERIFY(QTest::qWaitForWindowExposed(first));
+    player()->mnabout->trigger();
+    QCOMPARE(about(), first.data());
+    QVERIFY(first->isVisible());
+    QCOMPARE(loadedCount("Form1"), 1);
+    // Modeless: the player stays shown and usable behind it.
+    QVERIFY(player()->isVisible());
+    QVERIFY(!first->isModal());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+void NavigationTest::moreDetailsActivatesTheVisiblePlayer() {
+    QPointer<frm> before = player();
+    // The farewell window overlaps the player; the player must end up in front of it.
+    player()->mnexit->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(farewell()));
+    player()->mnabout->trigger();
+    QPointer<Form1> window = about();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const QPoint overlap(400, 300); // on the screen, inside all three windows
+    QTRY_COMPARE(QApplication::topLevelAt(overlap), window.data());
+
+    click(window->Command1);
+    QTRY_COMPARE(QApplication::activeWindow(), before.data());
+    QTRY_COMPARE(QApplication::topLevelAt(overlap), before.data());
+    QVERIFY(farewell()->isVisible());
+    QCOMPARE(player(), before.data());
+    QVERIFY(before->isVisible());
+    // Hidden, not unloaded: the slot still holds the instance whose button was clicked.
+    QVERIFY(!window.isNull());
+    QVERIFY(!window->isVisible());
+    QCOMPARE(about(), window.data());
+}
+
+void NavigationTest::moreDetailsRebuildsAClosedPlayer() {
+    player()->mnabout->trigger();
+    QPointer<Form1> window = about();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QPointer<frm> old = player();
+    // The About window is still showing, so closing the player does not end the program.
+    QVERIFY(!quitsAfter([&] { old->close(); }));
+    QTRY_VERIFY(old.isNull());
+    QVERIFY(!windows().frm.isLoaded());
+    QVERIFY(window->isVisible());
+
+    click(window->Command1);
+    QVERIFY(windows().frm.isLoaded());
+    frm* fresh = player();
+    QVERIFY(QTest::qWaitForWindowActive(fresh));
+    QVERIFY(!window->isVisible());
+    // Built afresh from its layout, in its place on the screen.
+    QCOMPARE(fresh->client()->mapToGlobal(QPoint(0, 0)), QPoint(107, 66));
+    QCOMPARE(loadedCount("frm"), 1);
+}
+
+void NavigationTest::exitOnAboutBuildsTheFarewellWindowHidden() {
+    player()->mnabout->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(about()));
+    const QRect playerPlace = player()->geometry();
+
+    click(about()->Command2);
+    QVERIFY(!about()->isVisible());
+    QVERIFY(windows().Form2.isLoaded());
+    QPointer<Form2> hidden = farewell();
+    QVERIFY(!hidden->isVisible());
+    QVERIFY(player()->isVisible());
+    QCOMPARE(player()->geometry(), playerPlace);
+
+    player()->mnexit->trigger();
+    QCOMPARE(farewell(), hidden.data());
+    QVERIFY(QTest::qWaitForWindowExposed(hidden));
+    QCOMPARE(loadedCount("Form2"), 1);
+}
+
+void NavigationTest::exitOnAboutHidesAnOpenFarewellWindow() {
+    player()->mnexit->trigger();
+    QPointer<Form2> shown = farewell();
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    player()->mnabout->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(about()));
+
+    click(about()->Command2);
+    QVERIFY(!about()->isVisible());
+    QVERIFY(!shown->isVisible());
+    QCOMPARE(farewell(), shown.data());
+    QVERIFY(player()->isVisible());
+}
+
+void NavigationTest::aboutClosedByItsCloseBoxComesBackTheSame() {
+    player()->mnabout->trigger();
+    QPointer<Form1> first = about();
+    QVERIFY(QTest::qWaitForWindowExposed(first));
+    QHash<QString, QPair<QString, QRect>> content;
+    for (Label* label : first->findChildren<Label*>())
+        content.insert(label->objectName(), {label->text(), label->geometry()});
+    const QRect place = first->geometry();
+
+    closeBox(first);
+    QVERIFY(!windows().Form1.isLoaded());
+    QVERIFY(player()->isVisible());
+
+    player()->mnabout->trigger();
+    Form1* second = about();
+    QVERIFY(QTest::qWaitForWindowExposed(second));
+    QCOMPARE(loadedCount("Form1"), 1);
+    QCOMPARE(second->geometry(), place);
+    QCOMPARE(second->findChildren<Label*>().size(), 8);
+    for (Label* label : second->findChildren<Label*>())
+        QCOMPARE(qMakePair(label->text(), label->geometry()), content.value(label->objectName()));
+    QCOMPARE(second->focusWidget(), second->Command1);
+}
+
+// A hidden About or farewell window does not keep a process with no visible window alive.
+void NavigationTest::programEndsWithTheLastVisibleWindow() {
+    player()->mnabout->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(about()));
+    click(about()->Command2); // About and farewell both loaded and hidden
+    QVERIFY(windows().Form2.isLoaded());
+    QPointer<frm> last = player();
+    QVERIFY(quitsAfter([&] { last->close(); }));
+}
+
+// A visible About window outlives the player; closing it afterwards ends the program.
+void NavigationTest::aboutOutlivesThePlayerUntilItIsClosed() {
+    player()->mnabout->trigger();
+    QPointer<Form1> window = about();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QPointer<frm> first = player();
+    QVERIFY(!quitsAfter([&] { first->close(); }));
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(quitsAfter([&] { window->close(); }));
+}
+
+QTEST_MAIN(NavigationTest)
+#include "test_navigation.moc"
