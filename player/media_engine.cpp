@@ -129,6 +129,21 @@ void MediaEngine::drainEvents() {
             break;
         handleEvent(*event); // a slot may delete us: checked above
     }
+    // The core hands out queued events before log lines: a failure is told once the lines that explain
+    // it are in.
+    if (alive && pendingFailure_ != 0) {
+        const int error = pendingFailure_;
+        pendingFailure_ = 0;
+        fail(error);
+    }
+}
+
+void MediaEngine::fail(int error) {
+    endScan();
+    phase_ = Phase::Failed;
+    failureReason_ = describeFailure(error);
+    setState(Ready);
+    emit mediaFailed(failureReason_);
 }
 
 void MediaEngine::handleEvent(const mpv_event& event) {
@@ -146,10 +161,7 @@ void MediaEngine::handleEvent(const mpv_event& event) {
         if (event.reply_userdata == LoadReplyBase + loadSerial_) {
             const auto* reply = static_cast<const mpv_event_command*>(event.data);
             if (event.error < 0) {
-                phase_ = Phase::Failed;
-                failureReason_ = describeFailure(event.error);
-                setState(Ready);
-                emit mediaFailed(failureReason_);
+                fail(event.error);
             } else if (reply->result.format == MPV_FORMAT_NODE_MAP) {
                 const mpv_node_list* map = reply->result.u.list;
                 for (int i = 0; i < map->num; ++i)
@@ -202,11 +214,7 @@ void MediaEngine::handleEvent(const mpv_event& event) {
             }
         } else if (end->reason == MPV_END_FILE_REASON_ERROR &&
                    (phase_ == Phase::Loading || phase_ == Phase::Loaded)) {
-            endScan();
-            phase_ = Phase::Failed;
-            failureReason_ = describeFailure(end->error);
-            setState(Ready);
-            emit mediaFailed(failureReason_);
+            pendingFailure_ = end->error < 0 ? end->error : MPV_ERROR_GENERIC;
         }
         break;
     }
@@ -271,7 +279,8 @@ void MediaEngine::handleEvent(const mpv_event& event) {
 void MediaEngine::noteLogMessage(const char* prefix, const char* level, const char* text) {
     const QString line = QString::fromUtf8(text).trimmed();
     qCDebug(lcMpv, "[%s] %s: %s", prefix, level, qUtf8Printable(line));
-    if (phase_ != Phase::Loading || (qstrcmp(level, "error") != 0 && qstrcmp(level, "fatal") != 0))
+    const bool opening = phase_ == Phase::Loading || pendingFailure_ != 0;
+    if (!opening || (qstrcmp(level, "error") != 0 && qstrcmp(level, "fatal") != 0))
         return;
     // "Cannot open file '/x': No such file or directory" names why the file could not be opened.
     if (qstrcmp(prefix, "file") == 0 || qstrcmp(prefix, "stream") == 0) {
@@ -339,6 +348,7 @@ void MediaEngine::open(const QString& url) { openInternal(url, autoStart_); }
 
 void MediaEngine::openInternal(const QString& url, bool playNow) {
     endScan();
+    pendingFailure_ = 0;
     url_ = url;
     failureReason_.clear();
     position_ = 0;
@@ -405,6 +415,7 @@ void MediaEngine::stop() {
     if (!hasMedia() && !loadWaiting_)
         return;
     endScan();
+    pendingFailure_ = 0;
     loadWaiting_ = false;
     command({"stop"});
     phase_ = Phase::Stopped;

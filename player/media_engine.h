@@ -111,6 +111,7 @@ class MediaEngine : public QObject {
     void command(std::initializer_list<QByteArray> words, uint64_t reply = 0);
     void openInternal(const QString& url, bool playNow);
     void noteLogMessage(const char* prefix, const char* level, const char* text);
+    void fail(int error);
     QString describeFailure(int error) const;
     void applyBalance();
 
@@ -132,6 +133,7 @@ class MediaEngine : public QObject {
     int state_ = Undefined;
     double position_ = 0;
     double duration_ = 0;
+    int pendingFailure_ = 0;       // an error end waits for the core's log lines that explain it
     bool followNextEntry_ = false; // a playlist file redirected: its first entry becomes the expected one
     int pauseSetsInFlight_ = 0;  // our own pause writes not yet answered: the observed value lags behind them
     QString failureReason_;
