@@ -200,6 +200,8 @@ void MediaEngine::handleEvent(const mpv_event& event) {
         // Ends of files we already replaced, and stops we asked for, change nothing.
         if (expectedEntry_ < 0 || end->playlist_entry_id != expectedEntry_)
             break;
+        if (videoLost_ && end->reason == MPV_END_FILE_REASON_ERROR)
+            break; // the lost render context took the video away: the file opens again with a new one
         if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
             followNextEntry_ = true;
         } else if (end->reason == MPV_END_FILE_REASON_EOF && (phase_ == Phase::Loaded)) {
@@ -332,14 +334,16 @@ void MediaEngine::setRenderTargetReady(bool ready) {
         return;
     renderReady_ = ready;
     if (!ready) {
-        // The core drops its video output with the render context; it comes back through video-reload.
-        videoLost_ = hasMedia();
+        // The core drops its video output and the video track with the render context (and ends a file
+        // that has nothing else to play). Only a context that Qt rebuilt does this: see VideoView.
+        videoLost_ = hasMedia() && hasVideo_;
         return;
     }
     if (loadWaiting_) {
         loadNow();
     } else if (videoLost_ && hasMedia()) {
-        command({"video-reload"});
+        // Open the file again where it was, paused or not: the state the component reports stays as it is.
+        loadNow(position_);
     }
     videoLost_ = false;
 }
@@ -377,16 +381,24 @@ void MediaEngine::openInternal(const QString& url, bool playNow) {
         loadWaiting_ = true;
 }
 
-void MediaEngine::loadNow() {
+void MediaEngine::loadNow(double start) {
     loadWaiting_ = false;
     if (!mpv_)
         return;
-    setFlag("pause", awaitingPlay_);
-    paused_ = awaitingPlay_;
+    if (start < 0) {
+        paused_ = awaitingPlay_;
+        setFlag("pause", awaitingPlay_);
+    } else {
+        setFlag("pause", paused_ || awaitingPlay_);
+    }
     ++loadSerial_;
     expectedEntry_ = -1;
     followNextEntry_ = false;
-    command({"loadfile", url_.toUtf8(), "replace"}, LoadReplyBase + loadSerial_);
+    if (start < 0)
+        command({"loadfile", url_.toUtf8(), "replace"}, LoadReplyBase + loadSerial_);
+    else
+        command({"loadfile", url_.toUtf8(), "replace", "start=" + QByteArray::number(start, 'f', 3)},
+                LoadReplyBase + loadSerial_);
 }
 
 void MediaEngine::play() {

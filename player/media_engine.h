@@ -100,7 +100,7 @@ class MediaEngine : public QObject {
     static void onWakeup(void* self);
     void drainEvents();
     void handleEvent(const mpv_event& event);
-    void loadNow();
+    void loadNow(double start = -1); // start >= 0: reopen there, keeping the reported state
     void setState(int state);
     void updateState();
     void endScan();
@@ -129,7 +129,7 @@ class MediaEngine : public QObject {
     bool paused_ = false;
     bool pausedForCache_ = false;
     bool hasVideo_ = false;
-    bool videoLost_ = false;     // render target vanished while a video played
+    bool videoLost_ = false;     // the render target vanished while a video was open
     int state_ = Undefined;
     double position_ = 0;
     double duration_ = 0;

@@ -376,9 +376,8 @@ void MediaPlayerTest::pointerMoveWithoutButton() {
     VideoView* video = player_->videoView();
     QTest::mouseMove(video, QPoint(50, 40));
     QTest::mouseMove(video, QPoint(60, 45));
-    QTRY_VERIFY(!moves.isEmpty());
+    QTRY_VERIFY(!moves.isEmpty() && moves.last().at(2).toInt() == 60);
     QCOMPARE(moves.last().at(0).toInt(), 0); // no button held
-    QCOMPARE(moves.last().at(2).toInt(), 60);
     QCOMPARE(moves.last().at(3).toInt(), 45);
 }
 
