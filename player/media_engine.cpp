@@ -554,7 +554,18 @@ void MediaEngine::setPlayCount(int count) {
 
 void MediaEngine::setStretchToFit(bool on) {
     stretchToFit_ = on;
-    setText("video-unscaled", on ? QStringLiteral("no") : QStringLiteral("downscale-big"));
+    applyScaling();
+}
+
+void MediaEngine::setFillScreen(bool on) {
+    fillScreen_ = on;
+    applyScaling();
+}
+
+// stretchToFit false: the picture keeps its own size unless it is too big for the area.
+void MediaEngine::applyScaling() {
+    const bool scale = stretchToFit_ || fillScreen_;
+    setText("video-unscaled", scale ? QStringLiteral("no") : QStringLiteral("downscale-big"));
 }
 
 void MediaEngine::setState(int state) {

@@ -83,6 +83,8 @@ class MediaEngine : public QObject {
     void setAutoStart(bool on) { autoStart_ = on; }
     bool stretchToFit() const { return stretchToFit_; }
     void setStretchToFit(bool on);
+    // Full screen scales the picture to the screen whatever stretchToFit says.
+    void setFillScreen(bool on);
 
   signals:
     void playStateChanged(int state);
@@ -150,4 +152,6 @@ class MediaEngine : public QObject {
     int playCount_ = 1;
     bool autoStart_ = true;
     bool stretchToFit_ = false;
+    bool fillScreen_ = false;
+    void applyScaling();
 };

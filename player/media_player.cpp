@@ -354,10 +354,12 @@ void MediaPlayer::applyFullScreen() {
             connect(fullScreenWindow_, &FullScreenWindow::leaveRequested, this, [this] { setFullScreen(false); });
         }
         layout_->removeWidget(content_);
+        engine_->setFillScreen(true);
         fullScreenWindow_->present(content_, bar_->isVisible() ? bar_ : nullptr, window()->screen());
         video_->setFocus(Qt::OtherFocusReason);
     } else {
         QWidget* content = fullScreenWindow_->takeContent();
+        engine_->setFillScreen(false);
         layout_->addWidget(content);
         content->show();
         if (isVisible())

@@ -95,6 +95,7 @@ class MediaPlayerTest : public QObject {
     void fullScreenOnOffAndEscape();
     void fullScreenHidesControlsWhenIdle();
     void videoIsNotBlackAfterFullScreen();
+    void playerWindowHandlersSwitchFullScreen();
     void destroyWhilePlayingThenPlayAgain();
 
   private:
@@ -523,10 +524,12 @@ void MediaPlayerTest::fullScreenOnOffAndEscape() {
     QCOMPARE(player_->transportBar()->window(), full);
     QTRY_COMPARE(full->geometry(), window->screen()->geometry());
     QVERIFY(player_->transportBar()->fullScreenButton()->isChecked());
+    QTRY_COMPARE(player_->engine()->coreProperty("video-unscaled"), QStringLiteral("no")); // fills the screen
 
     player_->setFullScreen(false);
     QTRY_COMPARE(player_->videoView()->window(), window);
     QVERIFY(!full->isVisible());
+    QTRY_COMPARE(player_->engine()->coreProperty("video-unscaled"), QStringLiteral("downscale-big"));
     QCOMPARE(window->geometry(), geometryBefore);
     QCOMPARE(window->frameGeometry(), frameBefore);
     QCOMPARE(player_->geometry(), playerBefore);
@@ -595,6 +598,38 @@ void MediaPlayerTest::videoIsNotBlackAfterFullScreen() {
         player_->controls()->pause(); // the second round goes while paused
     }
     QCOMPARE(player_->playState(), 2);
+}
+
+// Spec Part 2.4 as the player window wires it: button up sets fullScreen to (playState == 3), double-click
+// sets it false. Both run inside the video's own pointer events.
+void MediaPlayerTest::playerWindowHandlersSwitchFullScreen() {
+    MediaPlayer* p = player_;
+    connect(p, &MediaPlayer::MouseUp, p, [p] { p->setFullScreen(p->playState() == 3); });
+    connect(p, &MediaPlayer::DoubleClick, p, [p] { p->setFullScreen(false); });
+    VideoView* video = p->videoView();
+    QTest::mouseClick(video, Qt::LeftButton); // not playing: stays in its rectangle
+    QTest::qWait(50);
+    QCOMPARE(video->window(), host_.get());
+
+    playAndWait(media_.silentVideo(6));
+    QTest::mouseClick(video, Qt::LeftButton);
+    QVERIFY(p->fullScreen());
+    QTRY_VERIFY(p->fullScreenWindow() && video->window() == p->fullScreenWindow());
+    QTest::mouseClick(video, Qt::LeftButton); // still playing: stays full
+    QTest::qWait(50);
+    QCOMPARE(video->window(), p->fullScreenWindow());
+
+    p->controls()->pause();
+    QTest::mouseClick(video, Qt::LeftButton); // paused: back into its rectangle
+    QTRY_COMPARE(video->window(), host_.get());
+    QTest::mousePress(video, Qt::LeftButton);
+    QTest::mouseRelease(video, Qt::LeftButton);
+    QTest::mouseDClick(video, Qt::LeftButton);
+    QTest::mouseRelease(video, Qt::LeftButton);
+    QTest::qWait(50);
+    QCOMPARE(video->window(), host_.get());
+    QCOMPARE(p->fullScreen(), false);
+    QCOMPARE(p->playState(), 2);
 }
 
 void MediaPlayerTest::destroyWhilePlayingThenPlayAgain() {
