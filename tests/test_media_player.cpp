@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTemporaryFile>
+#include <unistd.h>
 #include <QSignalSpy>
 #include <memory>
 
@@ -77,6 +79,8 @@ class MediaPlayerTest : public QObject {
 
     void initialSettings();
     void playsVideoToPlayingState();
+    void urlBeforeTheVideoAreaExistsWaits();
+    void playbackPrintsNothing();
     void pauseGivesPausedAndHolds();
     void pauseBeforeAnyFileIsAccepted();
     void secondUrlReplacesTheFirst();
@@ -193,6 +197,50 @@ void MediaPlayerTest::playsVideoToPlayingState() {
     QCOMPARE(player_->statusText(), QStringLiteral("Playing"));
     QTRY_VERIFY(player_->currentPosition() > 0.2);
     QTRY_VERIFY(litShare(player_->videoView()->grabFramebuffer()) > 0.05);
+}
+
+void MediaPlayerTest::urlBeforeTheVideoAreaExistsWaits() {
+    MediaPlayer hidden; // never shown yet: no OpenGL context, so no render context
+    const QString path = media_.video(1);
+    hidden.setURL(path);
+    QCOMPARE(hidden.URL(), path);
+    QCOMPARE(hidden.playState(), 9);
+    QTest::qWait(300);
+    QVERIFY(!hidden.videoView()->hasRenderContext());
+    QCOMPARE(hidden.engine()->coreProperty("path"), QString()); // nothing loaded yet
+    QCOMPARE(hidden.playState(), 9);
+    hidden.resize(553, 289);
+    hidden.show(); // as soon as it can draw, the file opens
+    QTRY_COMPARE_WITH_TIMEOUT(hidden.playState(), 3, kStartTimeout);
+    QTRY_VERIFY(litShare(hidden.videoView()->grabFramebuffer()) > 0.05);
+}
+
+// Normal playback writes nothing on the terminal: libmpv's messages go to a logging category.
+void MediaPlayerTest::playbackPrintsNothing() {
+    QTemporaryFile capture;
+    QVERIFY(capture.open());
+    fflush(stderr);
+    fflush(stdout);
+    const int savedErr = dup(2), savedOut = dup(1);
+    dup2(capture.handle(), 2);
+    dup2(capture.handle(), 1);
+    player_->setURL(media_.video(1));
+    const bool played = QTest::qWaitFor([this] { return player_->playState() == 1; }, kStartTimeout);
+    player_->setURL(media_.mp3(2));
+    const bool playedSound = QTest::qWaitFor([this] { return player_->playState() == 3; }, kStartTimeout);
+    player_->controls()->pause();
+    player_->controls()->stop();
+    QTest::qWait(100);
+    fflush(stderr);
+    fflush(stdout);
+    dup2(savedErr, 2);
+    dup2(savedOut, 1);
+    close(savedErr);
+    close(savedOut);
+    QVERIFY(played && playedSound);
+    capture.seek(0);
+    const QByteArray printed = capture.readAll();
+    QVERIFY2(printed.isEmpty(), printed.constData());
 }
 
 void MediaPlayerTest::pauseGivesPausedAndHolds() {
