@@ -19,7 +19,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcMpv)
 class MediaEngine : public QObject {
     Q_OBJECT
   public:
-    // The component's playState numbers.
+    // The component's playState numbers. The order in which they come:
+    //   open(): Transitioning at once, then Playing when the first frame is out (Ready with autoStart off);
+    //   end of the file: MediaEnded, then at once Stopped;
+    //   a file that cannot be played: Transitioning, then Ready, with failureReason() and mediaFailed();
+    //   pause(): Paused at once; stop(): Stopped at once; a new open() while one plays: Transitioning, Playing.
     enum PlayState {
         Undefined = 0,
         Stopped = 1,

@@ -245,6 +245,12 @@ void MediaPlayerTest::playbackPrintsNothing() {
 
 void MediaPlayerTest::pauseGivesPausedAndHolds() {
     playAndWait(media_.video(2));
+    MediaControls* controls = player_->controls();
+    QVERIFY(controls->isAvailable(QStringLiteral("pause")));
+    QVERIFY(controls->isAvailable(QStringLiteral("Stop")));
+    QVERIFY(!controls->isAvailable(QStringLiteral("play")));
+    QVERIFY(!controls->isAvailable(QStringLiteral("next")));
+    QVERIFY(!controls->isAvailable(QStringLiteral("no such thing")));
     player_->controls()->pause();
     QCOMPARE(player_->playState(), 2);
     QTest::qWait(150);
