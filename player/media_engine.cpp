@@ -142,8 +142,10 @@ void MediaEngine::fail(int error) {
     endScan();
     phase_ = Phase::Failed;
     failureReason_ = describeFailure(error);
+    const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
     setState(Ready);
-    emit mediaFailed(failureReason_);
+    if (alive)
+        emit mediaFailed(failureReason_);
 }
 
 void MediaEngine::handleEvent(const mpv_event& event) {
@@ -173,9 +175,12 @@ void MediaEngine::handleEvent(const mpv_event& event) {
         break;
     case MPV_EVENT_START_FILE: {
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        if (followNextEntry_) {
+        if (followNextEntry_) { // the next entry of a playlist file
             expectedEntry_ = start->playlist_entry_id;
             followNextEntry_ = false;
+            phase_ = Phase::Loading;
+            restarted_ = false;
+            setState(Transitioning);
         }
         if (start->playlist_entry_id == expectedEntry_) {
             openError_.clear();
@@ -208,11 +213,14 @@ void MediaEngine::handleEvent(const mpv_event& event) {
             endScan();
             phase_ = Phase::Ended;
             restarted_ = false;
+            followNextEntry_ = true; // a playlist file goes on with its next entry, if it has one
+            const QPointer<MediaEngine> alive(this);
             setState(MediaEnded);
-            if (phase_ == Phase::Ended) { // a slot may have opened another file meanwhile
+            if (alive && phase_ == Phase::Ended) { // a handler may have opened another file meanwhile
                 position_ = 0;
                 emit positionChanged(0);
-                setState(Stopped);
+                if (alive)
+                    setState(Stopped);
             }
         } else if (end->reason == MPV_END_FILE_REASON_ERROR &&
                    (phase_ == Phase::Loading || phase_ == Phase::Loaded)) {

@@ -168,8 +168,9 @@ void MediaPlayer::onStateChanged(int state) {
 
 void MediaPlayer::onFailed(const QString& reason) {
     updateStatus();
+    const QPointer<MediaPlayer> alive(this);
     emit MediaError(reason);
-    if (enableErrorDialogs_) {
+    if (alive && enableErrorDialogs_) {
         auto* box = new QMessageBox(QMessageBox::Warning, window()->windowTitle(), reason, QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open(); // never blocks the caller

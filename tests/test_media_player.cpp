@@ -85,6 +85,7 @@ class MediaPlayerTest : public QObject {
     void pauseBeforeAnyFileIsAccepted();
     void secondUrlReplacesTheFirst();
     void endOfMediaGivesEndedThenStopped();
+    void playlistFilePlaysEachEntry();
     void unplayableFileLeavesItReady_data();
     void unplayableFileLeavesItReady();
     void audioOnlyPlaysWithoutSoundDevice();
@@ -299,6 +300,19 @@ void MediaPlayerTest::endOfMediaGivesEndedThenStopped() {
     // Play after the end opens the same file again.
     player_->controls()->play();
     QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+}
+
+void MediaPlayerTest::playlistFilePlaysEachEntry() {
+    const QString list = QDir(media_.folder()).filePath(QStringLiteral("two.m3u"));
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write((media_.video(1) + QLatin1Char('\n') + media_.wav(1) + QLatin1Char('\n')).toUtf8());
+    file.close();
+    QSignalSpy changes(player_, &MediaPlayer::PlayStateChange);
+    player_->setURL(list);
+    QTRY_COMPARE_WITH_TIMEOUT(states(changes).count(), 8, 2 * kStartTimeout);
+    QCOMPARE(states(changes), QList<int>({9, 3, 8, 1, 9, 3, 8, 1}));
+    QCOMPARE(player_->URL(), list);
 }
 
 void MediaPlayerTest::unplayableFileLeavesItReady_data() {
