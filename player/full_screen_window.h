@@ -16,7 +16,8 @@ class FullScreenWindow : public QWidget {
     explicit FullScreenWindow(QWidget* owner);
     ~FullScreenWindow() override;
 
-    // Shows content over the whole screen; controls (inside content, may be null) hide while the pointer rests.
+    // Shows content over the whole screen; controls (inside content, may be null) hide while the pointer
+    // rests.
     void present(QWidget* content, QWidget* controls, QScreen* screen);
     // Gives the content back (still shown) and hides the window.
     QWidget* takeContent();

@@ -21,10 +21,24 @@ bool MediaControls::isAvailable(const QString& name) const {
     return false;
 }
 
-void MediaControls::play() { engine_->play(); }
-void MediaControls::pause() { engine_->pause(); }
-void MediaControls::stop() { engine_->stop(); }
-void MediaControls::fastForward() { engine_->fastForward(); }
-void MediaControls::fastReverse() { engine_->fastReverse(); }
-double MediaControls::currentPosition() const { return engine_->position(); }
-void MediaControls::setCurrentPosition(double seconds) { engine_->seek(seconds); }
+void MediaControls::play() {
+    engine_->play();
+}
+void MediaControls::pause() {
+    engine_->pause();
+}
+void MediaControls::stop() {
+    engine_->stop();
+}
+void MediaControls::fastForward() {
+    engine_->fastForward();
+}
+void MediaControls::fastReverse() {
+    engine_->fastReverse();
+}
+double MediaControls::currentPosition() const {
+    return engine_->position();
+}
+void MediaControls::setCurrentPosition(double seconds) {
+    engine_->seek(seconds);
+}

@@ -100,7 +100,9 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     }
 }
 
-MediaEngine::~MediaEngine() { shutdown(); }
+MediaEngine::~MediaEngine() {
+    shutdown();
+}
 
 void MediaEngine::shutdown() {
     reverseTimer_.stop();
@@ -356,7 +358,9 @@ void MediaEngine::setRenderTargetReady(bool ready) {
     videoLost_ = false;
 }
 
-void MediaEngine::open(const QString& url) { openInternal(url, autoStart_); }
+void MediaEngine::open(const QString& url) {
+    openInternal(url, autoStart_);
+}
 
 void MediaEngine::openInternal(const QString& url, bool playNow) {
     endScan();
@@ -446,8 +450,8 @@ void MediaEngine::stop() {
 }
 
 void MediaEngine::togglePlayPause() {
-    const bool running = state_ == Playing || state_ == Buffering ||
-                         (state_ == Transitioning && !paused_ && !awaitingPlay_);
+    const bool running =
+        state_ == Playing || state_ == Buffering || (state_ == Transitioning && !paused_ && !awaitingPlay_);
     if (running)
         pause();
     else
@@ -513,7 +517,9 @@ void MediaEngine::seek(double seconds) {
     emit positionChanged(position_);
 }
 
-void MediaEngine::seekBy(double seconds) { seek(position_ + seconds); }
+void MediaEngine::seekBy(double seconds) {
+    seek(position_ + seconds);
+}
 
 void MediaEngine::setVolume(int volume) {
     volume = std::clamp(volume, 0, 100);
@@ -610,7 +616,9 @@ void MediaEngine::setFlag(const char* name, bool value) {
         return;
     int flag = value ? 1 : 0;
     const bool isPause = qstrcmp(name, "pause") == 0;
-    if (mpv_set_property_async(mpv_, isPause ? uint64_t(PauseReply) : uint64_t(0), name, MPV_FORMAT_FLAG, &flag) >= 0 && isPause)
+    if (mpv_set_property_async(mpv_, isPause ? uint64_t(PauseReply) : uint64_t(0), name, MPV_FORMAT_FLAG,
+                               &flag) >= 0 &&
+        isPause)
         ++pauseSetsInFlight_;
 }
 

@@ -2,8 +2,8 @@
 // The playback engine: one libmpv core, its settings, and its state as Qt signals on the UI thread.
 // It knows nothing of widgets; VideoView draws its frames through handle() and the render API.
 
-#include <QLoggingCategory>
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -23,7 +23,8 @@ class MediaEngine : public QObject {
     //   open(): Transitioning at once, then Playing when the first frame is out (Ready with autoStart off);
     //   end of the file: MediaEnded, then at once Stopped;
     //   a file that cannot be played: Transitioning, then Ready, with failureReason() and mediaFailed();
-    //   pause(): Paused at once; stop(): Stopped at once; a new open() while one plays: Transitioning, Playing.
+    //   pause(): Paused at once; stop(): Stopped at once; a new open() while one plays: Transitioning,
+    //   Playing.
     enum PlayState {
         Undefined = 0,
         Stopped = 1,
@@ -130,21 +131,21 @@ class MediaEngine : public QObject {
     uint64_t loadSerial_ = 0;    // reply id of the newest loadfile
     int64_t expectedEntry_ = -1; // playlist entry of the newest loadfile, once the core has answered
     Phase phase_ = Phase::None;
-    bool restarted_ = false;     // first frame of the current file is out
-    bool awaitingPlay_ = false;  // loaded with autoStart off, play() not called yet
+    bool restarted_ = false;    // first frame of the current file is out
+    bool awaitingPlay_ = false; // loaded with autoStart off, play() not called yet
     bool paused_ = false;
     bool pausedForCache_ = false;
     bool hasVideo_ = false;
-    bool videoLost_ = false;     // the render target vanished while a video was open
+    bool videoLost_ = false; // the render target vanished while a video was open
     int state_ = Undefined;
     double position_ = 0;
     double duration_ = 0;
     int pendingFailure_ = 0;       // an error end waits for the core's log lines that explain it
     bool followNextEntry_ = false; // a playlist file redirected: its first entry becomes the expected one
-    int pauseSetsInFlight_ = 0;  // our own pause writes not yet answered: the observed value lags behind them
+    int pauseSetsInFlight_ = 0; // our own pause writes not yet answered: the observed value lags behind them
     QString failureReason_;
-    QString openError_;          // why the file could not be opened, from the core's log
-    QString demuxerDetail_;      // what the demuxer disliked, from the core's log
+    QString openError_;     // why the file could not be opened, from the core's log
+    QString demuxerDetail_; // what the demuxer disliked, from the core's log
 
     enum class Scan { None, Forward, Reverse } scan_ = Scan::None;
     QTimer reverseTimer_;

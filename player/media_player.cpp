@@ -115,7 +115,9 @@ void MediaPlayer::shutdown() {
 
 // ---- the component's settings and operations -------------------------------------------------------------
 
-QString MediaPlayer::URL() const { return engine_->url(); }
+QString MediaPlayer::URL() const {
+    return engine_->url();
+}
 
 void MediaPlayer::setURL(const QString& url) {
     video_->setCaption(captionFor(url));
@@ -123,23 +125,57 @@ void MediaPlayer::setURL(const QString& url) {
     updateStatus();
 }
 
-int MediaPlayer::playState() const { return engine_->playState(); }
-double MediaPlayer::currentPosition() const { return engine_->position(); }
-void MediaPlayer::setCurrentPosition(double seconds) { engine_->seek(seconds); }
-double MediaPlayer::rate() const { return engine_->rate(); }
-void MediaPlayer::setRate(double rate) { engine_->setRate(rate); }
-int MediaPlayer::balance() const { return engine_->balance(); }
-void MediaPlayer::setBalance(int balance) { engine_->setBalance(balance); }
-int MediaPlayer::playCount() const { return engine_->playCount(); }
-void MediaPlayer::setPlayCount(int count) { engine_->setPlayCount(count); }
-bool MediaPlayer::autoStart() const { return engine_->autoStart(); }
-void MediaPlayer::setAutoStart(bool on) { engine_->setAutoStart(on); }
-int MediaPlayer::volume() const { return engine_->volume(); }
-void MediaPlayer::setVolume(int volume) { engine_->setVolume(volume); }
-bool MediaPlayer::mute() const { return engine_->mute(); }
-void MediaPlayer::setMute(bool on) { engine_->setMute(on); }
-bool MediaPlayer::stretchToFit() const { return engine_->stretchToFit(); }
-void MediaPlayer::setStretchToFit(bool on) { engine_->setStretchToFit(on); }
+int MediaPlayer::playState() const {
+    return engine_->playState();
+}
+double MediaPlayer::currentPosition() const {
+    return engine_->position();
+}
+void MediaPlayer::setCurrentPosition(double seconds) {
+    engine_->seek(seconds);
+}
+double MediaPlayer::rate() const {
+    return engine_->rate();
+}
+void MediaPlayer::setRate(double rate) {
+    engine_->setRate(rate);
+}
+int MediaPlayer::balance() const {
+    return engine_->balance();
+}
+void MediaPlayer::setBalance(int balance) {
+    engine_->setBalance(balance);
+}
+int MediaPlayer::playCount() const {
+    return engine_->playCount();
+}
+void MediaPlayer::setPlayCount(int count) {
+    engine_->setPlayCount(count);
+}
+bool MediaPlayer::autoStart() const {
+    return engine_->autoStart();
+}
+void MediaPlayer::setAutoStart(bool on) {
+    engine_->setAutoStart(on);
+}
+int MediaPlayer::volume() const {
+    return engine_->volume();
+}
+void MediaPlayer::setVolume(int volume) {
+    engine_->setVolume(volume);
+}
+bool MediaPlayer::mute() const {
+    return engine_->mute();
+}
+void MediaPlayer::setMute(bool on) {
+    engine_->setMute(on);
+}
+bool MediaPlayer::stretchToFit() const {
+    return engine_->stretchToFit();
+}
+void MediaPlayer::setStretchToFit(bool on) {
+    engine_->setStretchToFit(on);
+}
 
 void MediaPlayer::setEnabled(bool on) {
     enabled_ = on;
@@ -171,7 +207,8 @@ void MediaPlayer::onFailed(const QString& reason) {
     const QPointer<MediaPlayer> alive(this);
     emit MediaError(reason);
     if (alive && enableErrorDialogs_) {
-        auto* box = new QMessageBox(QMessageBox::Warning, window()->windowTitle(), reason, QMessageBox::Ok, this);
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, window()->windowTitle(), reason, QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open(); // never blocks the caller
     }
@@ -278,7 +315,8 @@ void MediaPlayer::buildKeys() {
     bind(QKeySequence(Qt::ALT | Qt::Key_Enter), [this] { setFullScreen(!fullScreen_); });
 }
 
-// Space, Left, Right and Esc: only when no control inside wanted them (a button takes Space, a slider arrows).
+// Space, Left, Right and Esc: only when no control inside wanted them (a button takes Space, a slider
+// arrows).
 bool MediaPlayer::handleKey(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && fullScreen_) {
         setFullScreen(false);
@@ -301,7 +339,9 @@ bool MediaPlayer::handleKey(QKeyEvent* event) {
     }
 }
 
-void MediaPlayer::stepVolume(int delta) { engine_->setVolume(engine_->volume() + delta); }
+void MediaPlayer::stepVolume(int delta) {
+    engine_->setVolume(engine_->volume() + delta);
+}
 
 void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
     if (!enableContextMenu_ || !enabled_)
@@ -311,7 +351,8 @@ void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
     menu_ = new QMenu(video_);
     menu_->setAttribute(Qt::WA_DeleteOnClose);
     MediaEngine* engine = engine_.get();
-    const bool running = engine->playState() == MediaEngine::Playing || engine->playState() == MediaEngine::Buffering;
+    const bool running =
+        engine->playState() == MediaEngine::Playing || engine->playState() == MediaEngine::Buffering;
     menu_->addAction(running ? QStringLiteral("Pause") : QStringLiteral("Play"), engine,
                      [engine] { engine->togglePlayPause(); });
     menu_->addAction(QStringLiteral("Stop"), engine, &MediaEngine::stop)->setEnabled(engine->hasMedia());
@@ -352,7 +393,8 @@ void MediaPlayer::applyFullScreen() {
     if (fullScreen_) {
         if (!fullScreenWindow_) {
             fullScreenWindow_ = new FullScreenWindow(this);
-            connect(fullScreenWindow_, &FullScreenWindow::leaveRequested, this, [this] { setFullScreen(false); });
+            connect(fullScreenWindow_, &FullScreenWindow::leaveRequested, this,
+                    [this] { setFullScreen(false); });
         }
         layout_->removeWidget(content_);
         engine_->setFillScreen(true);

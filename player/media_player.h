@@ -148,7 +148,7 @@ class MediaPlayer : public QWidget {
 
     bool fullScreen_ = false;
     bool fullScreenPending_ = false;
-    bool pressHeld_ = false;      // a press went out and its release has not come yet
+    bool pressHeld_ = false; // a press went out and its release has not come yet
     bool afterDoubleClick_ = false;
 
     QString uiMode_ = QStringLiteral("full");

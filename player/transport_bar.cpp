@@ -34,14 +34,19 @@ QSlider::handle:horizontal:disabled { background: #5A5A5A; border-color: #5A5A5A
 QString clock(double seconds) {
     const int total = std::max(0, int(std::floor(seconds)));
     const int h = total / 3600, m = total / 60 % 60, s = total % 60;
-    return h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'))
+    return h > 0 ? QStringLiteral("%1:%2:%3")
+                       .arg(h)
+                       .arg(m, 2, 10, QLatin1Char('0'))
+                       .arg(s, 2, 10, QLatin1Char('0'))
                  : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
 }
 
 QPolygonF triangle(qreal left, qreal top, qreal width, qreal height, bool pointsRight) {
     if (pointsRight)
-        return QPolygonF({QPointF(left, top), QPointF(left + width, top + height / 2), QPointF(left, top + height)});
-    return QPolygonF({QPointF(left + width, top), QPointF(left, top + height / 2), QPointF(left + width, top + height)});
+        return QPolygonF(
+            {QPointF(left, top), QPointF(left + width, top + height / 2), QPointF(left, top + height)});
+    return QPolygonF(
+        {QPointF(left + width, top), QPointF(left, top + height / 2), QPointF(left + width, top + height)});
 }
 
 } // namespace
@@ -63,7 +68,9 @@ void TransportButton::setGlyph(Glyph glyph) {
     update();
 }
 
-QSize TransportButton::sizeHint() const { return QSize(28, 26); }
+QSize TransportButton::sizeHint() const {
+    return QSize(28, 26);
+}
 
 void TransportButton::enterEvent(QEnterEvent* event) {
     hovered_ = true;
@@ -110,7 +117,9 @@ void TransportButton::paintEvent(QPaintEvent*) {
         p.drawRoundedRect(box, 4, 4);
     }
 
-    const QColor ink = !isEnabled() ? QColor(0x6C, 0x6C, 0x6C) : hovered_ ? QColor(0xB4, 0xD0, 0xF4) : kAccent;
+    const QColor ink = !isEnabled() ? QColor(0x6C, 0x6C, 0x6C)
+                       : hovered_   ? QColor(0xB4, 0xD0, 0xF4)
+                                    : kAccent;
     const qreal s = std::min(width(), height()) * 0.5; // glyph square
     const qreal x = (width() - s) / 2, y = (height() - s) / 2;
     p.setPen(Qt::NoPen);
@@ -170,7 +179,8 @@ void TransportButton::paintEvent(QPaintEvent*) {
         const qreal c = s * 0.32;
         p.drawPolyline(QPolygonF({QPointF(x, y + c), QPointF(x, y), QPointF(x + c, y)}));
         p.drawPolyline(QPolygonF({QPointF(x + s - c, y), QPointF(x + s, y), QPointF(x + s, y + c)}));
-        p.drawPolyline(QPolygonF({QPointF(x + s, y + s - c), QPointF(x + s, y + s), QPointF(x + s - c, y + s)}));
+        p.drawPolyline(
+            QPolygonF({QPointF(x + s, y + s - c), QPointF(x + s, y + s), QPointF(x + s - c, y + s)}));
         p.drawPolyline(QPolygonF({QPointF(x + c, y + s), QPointF(x, y + s), QPointF(x, y + s - c)}));
         break;
     }
@@ -185,7 +195,8 @@ void SeekSlider::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && isEnabled() && maximum() > minimum()) {
         QStyleOptionSlider option;
         initStyleOption(&option);
-        const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+        const QRect handle =
+            style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
         if (!handle.contains(event->position().toPoint())) {
             const int span = std::max(1, width() - handle.width());
             const int at = int(event->position().x()) - handle.width() / 2;
@@ -213,14 +224,19 @@ void StatusText::setText(const QString& text) {
     update();
 }
 
-QSize StatusText::sizeHint() const { return QSize(120, fontMetrics().height() + 4); }
-QSize StatusText::minimumSizeHint() const { return QSize(24, fontMetrics().height() + 4); }
+QSize StatusText::sizeHint() const {
+    return QSize(120, fontMetrics().height() + 4);
+}
+QSize StatusText::minimumSizeHint() const {
+    return QSize(24, fontMetrics().height() + 4);
+}
 
 void StatusText::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(kText);
     const QRect area = rect().adjusted(4, 0, -2, 0);
-    p.drawText(area, Qt::AlignVCenter | Qt::AlignLeft, fontMetrics().elidedText(text_, Qt::ElideRight, area.width()));
+    p.drawText(area, Qt::AlignVCenter | Qt::AlignLeft,
+               fontMetrics().elidedText(text_, Qt::ElideRight, area.width()));
 }
 
 // ---- TransportBar ----------------------------------------------------------------------------------------
@@ -246,7 +262,8 @@ TransportBar::TransportBar(MediaEngine* engine, QWidget* parent) : QWidget(paren
 
     playPause_ = new TransportButton(G::Play, QStringLiteral("Play"), QStringLiteral("Play (Space)"), this);
     stop_ = new TransportButton(G::Stop, QStringLiteral("Stop"), QStringLiteral("Stop (Ctrl+S)"), this);
-    previous_ = new TransportButton(G::Previous, QStringLiteral("Previous"), QStringLiteral("Previous"), this);
+    previous_ =
+        new TransportButton(G::Previous, QStringLiteral("Previous"), QStringLiteral("Previous"), this);
     next_ = new TransportButton(G::Next, QStringLiteral("Next"), QStringLiteral("Next"), this);
     fastReverse_ = new TransportButton(G::FastReverse, QStringLiteral("Fast reverse"),
                                        QStringLiteral("Fast reverse (Ctrl+Shift+B)"), this);
@@ -335,9 +352,15 @@ TransportBar::TransportBar(MediaEngine* engine, QWidget* parent) : QWidget(paren
     showTime();
 }
 
-void TransportBar::setStatusText(const QString& text) { status_->setText(text); }
-QString TransportBar::statusText() const { return status_->text(); }
-void TransportBar::setFullScreenChecked(bool on) { fullScreen_->setChecked(on); }
+void TransportBar::setStatusText(const QString& text) {
+    status_->setText(text);
+}
+QString TransportBar::statusText() const {
+    return status_->text();
+}
+void TransportBar::setFullScreenChecked(bool on) {
+    fullScreen_->setChecked(on);
+}
 
 void TransportBar::setCompact(bool compact) {
     for (QWidget* w : {previous_, next_, fastReverse_, fastForward_})

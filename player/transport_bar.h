@@ -14,7 +14,18 @@ class QLabel;
 class TransportButton : public QAbstractButton {
     Q_OBJECT
   public:
-    enum class Glyph { Play, Pause, Stop, Previous, Next, FastReverse, FastForward, Speaker, Muted, FullScreen };
+    enum class Glyph {
+        Play,
+        Pause,
+        Stop,
+        Previous,
+        Next,
+        FastReverse,
+        FastForward,
+        Speaker,
+        Muted,
+        FullScreen
+    };
 
     TransportButton(Glyph glyph, const QString& name, const QString& toolTip, QWidget* parent = nullptr);
     void setGlyph(Glyph glyph);

@@ -41,7 +41,7 @@ class MediaContextResetTest : public QObject {
 
 void MediaContextResetTest::videoComesBackAfterTheContextIsRebuilt_data() {
     QTest::addColumn<bool>("withSound");
-    QTest::newRow("video only") << false; // the core ends such a file when its video goes
+    QTest::newRow("video only") << false;     // the core ends such a file when its video goes
     QTest::newRow("video and sound") << true; // the sound would play on alone
 }
 
@@ -79,7 +79,7 @@ void MediaContextResetTest::videoComesBackAfterTheContextIsRebuilt() {
     QCOMPARE(changes.count(), 1);
     QCOMPARE(changes.first().at(0).toInt(), 2);
     QVERIFY(player->currentPosition() > 0.5); // it went on from where it was, not from the start
-    host.reset(); // teardown with a rebuilt context
+    host.reset();                             // teardown with a rebuilt context
 }
 
 TOLVANE_TEST_MAIN_UNSHARED_GL(MediaContextResetTest)

@@ -19,10 +19,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTemporaryFile>
-#include <unistd.h>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -137,7 +137,9 @@ MediaPlayer* MediaPlayerTest::makePlayer() {
     return player;
 }
 
-void MediaPlayerTest::init() { player_ = makePlayer(); }
+void MediaPlayerTest::init() {
+    player_ = makePlayer();
+}
 
 void MediaPlayerTest::cleanup() {
     host_.reset();
@@ -318,24 +320,29 @@ void MediaPlayerTest::playlistFilePlaysEachEntry() {
 void MediaPlayerTest::unplayableFileLeavesItReady_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("text file") << "text" << "unrecognized file format";
-    QTest::newRow("zero-byte file") << "empty" << "unrecognized file format";
-    QTest::newRow("truncated video") << "truncated" << "moov atom not found";
-    QTest::newRow("missing path") << "missing" << "No such file or directory";
+    QTest::newRow("text file") << "text"
+                               << "unrecognized file format";
+    QTest::newRow("zero-byte file") << "empty"
+                                    << "unrecognized file format";
+    QTest::newRow("truncated video") << "truncated"
+                                     << "moov atom not found";
+    QTest::newRow("missing path") << "missing"
+                                  << "No such file or directory";
 }
 
 void MediaPlayerTest::unplayableFileLeavesItReady() {
     QFETCH(QString, kind);
     QFETCH(QString, reason);
-    const QString path = kind == "text"    ? media_.textFile()
-                         : kind == "empty" ? media_.emptyFile()
+    const QString path = kind == "text"        ? media_.textFile()
+                         : kind == "empty"     ? media_.emptyFile()
                          : kind == "truncated" ? media_.truncatedVideo()
                                                : media_.missingFile();
     QSignalSpy errors(player_, &MediaPlayer::MediaError);
     player_->setURL(path); // returns at once, raises nothing
     QCOMPARE(player_->URL(), path);
     QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 10, kStartTimeout);
-    QVERIFY2(player_->statusText().startsWith(QStringLiteral("Cannot play ")), qPrintable(player_->statusText()));
+    QVERIFY2(player_->statusText().startsWith(QStringLiteral("Cannot play ")),
+             qPrintable(player_->statusText()));
     QVERIFY2(player_->statusText().contains(reason), qPrintable(player_->statusText()));
     QCOMPARE(player_->transportBar()->statusText(), player_->statusText());
     QCOMPARE(errors.count(), 1);
@@ -424,7 +431,8 @@ void MediaPlayerTest::pointerEventsComeFromTheVideoArea() {
     QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(video, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, at);
-    QCOMPARE(log.lines, QStringList({"Down 1 0", "Up 1 0", "Click 1 0", "Down 1 0", "DoubleClick 1 0", "Up 1 0"}));
+    QCOMPARE(log.lines,
+             QStringList({"Down 1 0", "Up 1 0", "Click 1 0", "Down 1 0", "DoubleClick 1 0", "Up 1 0"}));
 
     log.lines.clear();
     QTest::mouseClick(video, Qt::RightButton, Qt::ControlModifier, at);
@@ -458,7 +466,8 @@ void MediaPlayerTest::controlBarClicksRaiseNoPointerEvents() {
     TransportBar* bar = player_->transportBar();
     QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
     QCOMPARE(player_->playState(), 2);
-    QTest::mouseClick(bar->seekSlider(), Qt::LeftButton, Qt::NoModifier, QPoint(bar->seekSlider()->width() / 2, 8));
+    QTest::mouseClick(bar->seekSlider(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(bar->seekSlider()->width() / 2, 8));
     QTest::mouseClick(bar->muteButton(), Qt::LeftButton);
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, bar->height() - 3));
     QTest::mouseMove(bar->stopButton());
@@ -505,9 +514,11 @@ void MediaPlayerTest::controlBarButtonsAct() {
     // A click three quarters along the seek bar moves the position there.
     SeekSlider* seek = bar->seekSlider();
     QTRY_VERIFY(seek->isEnabled());
-    QTest::mouseClick(seek, Qt::LeftButton, Qt::NoModifier, QPoint(seek->width() * 3 / 4, seek->height() / 2));
+    QTest::mouseClick(seek, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(seek->width() * 3 / 4, seek->height() / 2));
     const double duration = player_->engine()->duration();
-    QVERIFY2(qAbs(player_->currentPosition() - 0.75 * duration) < 0.6, qPrintable(QString::number(player_->currentPosition())));
+    QVERIFY2(qAbs(player_->currentPosition() - 0.75 * duration) < 0.6,
+             qPrintable(QString::number(player_->currentPosition())));
     QTRY_VERIFY(qAbs(player_->engine()->coreProperty("time-pos").toDouble() - 0.75 * duration) < 1.0);
 
     QTest::mouseClick(bar->muteButton(), Qt::LeftButton);
@@ -528,11 +539,10 @@ void MediaPlayerTest::controlBarButtonsAct() {
     QCOMPARE(player_->statusText(), QStringLiteral("Stopped"));
 
     // Every control is an ordinary focusable widget with a name and a tooltip.
-    for (QWidget* control : std::initializer_list<QWidget*>{bar->playPauseButton(), bar->stopButton(),
-                                                            bar->previousButton(), bar->nextButton(),
-                                                            bar->fastReverseButton(), bar->fastForwardButton(),
-                                                            bar->seekSlider(), bar->muteButton(),
-                                                            bar->volumeSlider(), bar->fullScreenButton()}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             bar->playPauseButton(), bar->stopButton(), bar->previousButton(), bar->nextButton(),
+             bar->fastReverseButton(), bar->fastForwardButton(), bar->seekSlider(), bar->muteButton(),
+             bar->volumeSlider(), bar->fullScreenButton()}) {
         QVERIFY(!control->accessibleName().isEmpty());
         QVERIFY(!control->toolTip().isEmpty());
         QVERIFY(control->focusPolicy() & Qt::TabFocus);

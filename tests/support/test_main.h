@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QtTest>
 
-#define TOLVANE_TEST_MAIN(TestObject)                                                                         \
+#define TOLVANE_TEST_MAIN(TestObject)                                                                        \
     int main(int argc, char* argv[]) {                                                                       \
         QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                              \
         QApplication app(argc, argv);                                                                        \
@@ -15,7 +15,7 @@
     }
 
 // The same without shared contexts: reparenting then destroys and rebuilds a QOpenGLWidget's context.
-#define TOLVANE_TEST_MAIN_UNSHARED_GL(TestObject)                                                             \
+#define TOLVANE_TEST_MAIN_UNSHARED_GL(TestObject)                                                            \
     int main(int argc, char* argv[]) {                                                                       \
         QApplication app(argc, argv);                                                                        \
         TestObject test;                                                                                     \

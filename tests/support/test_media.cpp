@@ -24,15 +24,24 @@ QString TestMedia::make(const QString& name, const QStringList& arguments) {
     return path;
 }
 
-static QString secondsText(double seconds) { return QString::number(seconds, 'f', 2); }
+static QString secondsText(double seconds) {
+    return QString::number(seconds, 'f', 2);
+}
 
 QString TestMedia::video(double seconds) {
     const QString s = secondsText(seconds);
     return make(QStringLiteral("pattern %1 s.mp4").arg(s),
-                {"-f", "lavfi", "-i", QStringLiteral("testsrc2=size=160x120:rate=25:duration=%1").arg(s),
-                 "-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:duration=%1").arg(s),
-                 "-c:v", "libx264", "-preset", "ultrafast", "-g", "25", "-pix_fmt", "yuv420p",
-                 "-c:a", "aac", "-b:a", "48k", "-shortest"});
+                {"-f",       "lavfi",
+                 "-i",       QStringLiteral("testsrc2=size=160x120:rate=25:duration=%1").arg(s),
+                 "-f",       "lavfi",
+                 "-i",       QStringLiteral("sine=frequency=440:duration=%1").arg(s),
+                 "-c:v",     "libx264",
+                 "-preset",  "ultrafast",
+                 "-g",       "25",
+                 "-pix_fmt", "yuv420p",
+                 "-c:a",     "aac",
+                 "-b:a",     "48k",
+                 "-shortest"});
 }
 
 QString TestMedia::silentVideo(double seconds) {
@@ -45,14 +54,15 @@ QString TestMedia::silentVideo(double seconds) {
 QString TestMedia::mp3(double seconds) {
     const QString s = secondsText(seconds);
     return make(QStringLiteral("tone %1 s.mp3").arg(s),
-                {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=660:duration=%1").arg(s),
-                 "-c:a", "libmp3lame", "-b:a", "64k"});
+                {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=660:duration=%1").arg(s), "-c:a",
+                 "libmp3lame", "-b:a", "64k"});
 }
 
 QString TestMedia::wav(double seconds) {
     const QString s = secondsText(seconds);
-    return make(QStringLiteral("tone %1 s.wav").arg(s),
-                {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=880:duration=%1:sample_rate=22050").arg(s)});
+    return make(
+        QStringLiteral("tone %1 s.wav").arg(s),
+        {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=880:duration=%1:sample_rate=22050").arg(s)});
 }
 
 QString TestMedia::truncatedVideo() {
@@ -81,4 +91,6 @@ QString TestMedia::emptyFile() {
     return path;
 }
 
-QString TestMedia::missingFile() const { return dir_.filePath(QStringLiteral("no such file.mp4")); }
+QString TestMedia::missingFile() const {
+    return dir_.filePath(QStringLiteral("no such file.mp4"));
+}
