@@ -1,7 +1,6 @@
 #pragma once
-// The embedded media player component (the control `WindowsMediaPlayer1`): the settings, operations and
-// events of spec Part 2.2 over the libmpv engine, with its own video area, control bar, keys, context menu
-// and full screen.
+// The embedded media player component (the control `WindowsMediaPlayer1`): its settings, operations and
+// events over the libmpv engine, with its own video area, control bar, keys, context menu and full screen.
 
 #include <QMenu>
 #include <QPointer>

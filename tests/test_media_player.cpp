@@ -1,4 +1,4 @@
-// The media player component (spec Part 2.2) with real libmpv, real generated media and real windows.
+// The media player component with real libmpv, real generated media and real windows.
 //
 // Play-state order the component reports (what these tests pin down):
 //   URL write: 9 (transitioning) at once, then 3 (playing) once the first frame is out;
@@ -678,7 +678,7 @@ void MediaPlayerTest::videoIsNotBlackAfterFullScreen() {
     QCOMPARE(player_->playState(), 2);
 }
 
-// Spec Part 2.4 as the player window wires it: button up sets fullScreen to (playState == 3), double-click
+// The full-screen handlers as the player window wires them: button up sets fullScreen to (playState == 3), double-click
 // sets it false. Both run inside the video's own pointer events.
 void MediaPlayerTest::playerWindowHandlersSwitchFullScreen() {
     MediaPlayer* p = player_;
