@@ -1,0 +1,413 @@
+#include "player/media_player.h"
+
+#include "player/full_screen_window.h"
+#include "player/media_controls.h"
+#include "player/media_engine.h"
+#include "player/transport_bar.h"
+#include "player/video_view.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QUrl>
+#include <QVBoxLayout>
+
+// The video and the control bar together; keys that no control inside used end up here.
+class MediaFrame : public QWidget {
+  public:
+    MediaFrame(MediaPlayer* player) : QWidget(player), player_(player) {}
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!player_->handleKey(event))
+            QWidget::keyPressEvent(event);
+    }
+
+  private:
+    MediaPlayer* player_;
+};
+
+namespace {
+
+short buttonCode(Qt::MouseButtons buttons) {
+    short code = 0;
+    if (buttons & Qt::LeftButton)
+        code |= 1;
+    if (buttons & Qt::RightButton)
+        code |= 2;
+    if (buttons & Qt::MiddleButton)
+        code |= 4;
+    return code;
+}
+
+short shiftCode(Qt::KeyboardModifiers modifiers) {
+    short code = 0;
+    if (modifiers & Qt::ShiftModifier)
+        code |= 1;
+    if (modifiers & Qt::ControlModifier)
+        code |= 2;
+    if (modifiers & Qt::AltModifier)
+        code |= 4;
+    return code;
+}
+
+QString captionFor(const QString& url) {
+    const QUrl asUrl(url);
+    const QString path = asUrl.isLocalFile() ? asUrl.toLocalFile() : url;
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? url : name;
+}
+
+} // namespace
+
+MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_unique<MediaEngine>()) {
+    setAccessibleName(QStringLiteral("Media player"));
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(160, 90);
+    controls_ = new MediaControls(engine_.get(), this);
+
+    content_ = new MediaFrame(this);
+    auto* contentLayout = new QVBoxLayout(content_);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(0);
+    video_ = new VideoView(engine_.get(), content_);
+    bar_ = new TransportBar(engine_.get(), content_);
+    contentLayout->addWidget(video_, 1);
+    contentLayout->addWidget(bar_);
+    setFocusProxy(video_);
+
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->addWidget(content_);
+
+    connect(video_, &VideoView::pointerEvent, this, &MediaPlayer::onPointer);
+    connect(video_, &VideoView::contextMenuRequested, this, &MediaPlayer::showContextMenu);
+    connect(bar_, &TransportBar::fullScreenClicked, this, [this] { setFullScreen(!fullScreen_); });
+    connect(engine_.get(), &MediaEngine::playStateChanged, this, &MediaPlayer::onStateChanged);
+    connect(engine_.get(), &MediaEngine::mediaFailed, this, &MediaPlayer::onFailed);
+    buildKeys();
+    updateStatus();
+
+    // At program end the process may outlive its windows' destructors: end the core while Qt still runs.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MediaPlayer::shutdown);
+}
+
+MediaPlayer::~MediaPlayer() {
+    shutdown();
+    // The parts that know the engine go before it does, wherever the content is at the moment.
+    delete content_;
+    delete fullScreenWindow_;
+}
+
+// The order matters: the render context goes with the view (GL context current), then the core.
+void MediaPlayer::shutdown() {
+    if (!engine_ || !engine_->handle())
+        return;
+    if (menu_)
+        menu_->close();
+    video_->releaseRenderContext();
+    engine_->shutdown();
+}
+
+// ---- the component's settings and operations -------------------------------------------------------------
+
+QString MediaPlayer::URL() const {
+    return engine_->url();
+}
+
+void MediaPlayer::setURL(const QString& url) {
+    video_->setCaption(captionFor(url));
+    engine_->open(url);
+    updateStatus();
+}
+
+int MediaPlayer::playState() const {
+    return engine_->playState();
+}
+double MediaPlayer::currentPosition() const {
+    return engine_->position();
+}
+void MediaPlayer::setCurrentPosition(double seconds) {
+    engine_->seek(seconds);
+}
+double MediaPlayer::rate() const {
+    return engine_->rate();
+}
+void MediaPlayer::setRate(double rate) {
+    engine_->setRate(rate);
+}
+int MediaPlayer::balance() const {
+    return engine_->balance();
+}
+void MediaPlayer::setBalance(int balance) {
+    engine_->setBalance(balance);
+}
+int MediaPlayer::playCount() const {
+    return engine_->playCount();
+}
+void MediaPlayer::setPlayCount(int count) {
+    engine_->setPlayCount(count);
+}
+bool MediaPlayer::autoStart() const {
+    return engine_->autoStart();
+}
+void MediaPlayer::setAutoStart(bool on) {
+    engine_->setAutoStart(on);
+}
+int MediaPlayer::volume() const {
+    return engine_->volume();
+}
+void MediaPlayer::setVolume(int volume) {
+    engine_->setVolume(volume);
+}
+bool MediaPlayer::mute() const {
+    return engine_->mute();
+}
+void MediaPlayer::setMute(bool on) {
+    engine_->setMute(on);
+}
+bool MediaPlayer::stretchToFit() const {
+    return engine_->stretchToFit();
+}
+void MediaPlayer::setStretchToFit(bool on) {
+    engine_->setStretchToFit(on);
+}
+
+void MediaPlayer::setEnabled(bool on) {
+    enabled_ = on;
+    bar_->setEnabled(on);
+}
+
+// "full": video and the whole bar; "mini": a shorter bar; "none": video only; "invisible": nothing shown.
+void MediaPlayer::setUiMode(const QString& mode) {
+    uiMode_ = mode;
+    applyUiMode();
+}
+
+void MediaPlayer::applyUiMode() {
+    const QString mode = uiMode_.toLower();
+    bar_->setCompact(mode == QLatin1String("mini"));
+    bar_->setVisible(mode == QLatin1String("full") || mode == QLatin1String("mini"));
+    video_->setVisible(mode != QLatin1String("invisible"));
+}
+
+// ---- state and status -------------------------------------------------------------------------------------
+
+void MediaPlayer::onStateChanged(int state) {
+    updateStatus();
+    emit PlayStateChange(state);
+}
+
+void MediaPlayer::onFailed(const QString& reason) {
+    updateStatus();
+    const QPointer<MediaPlayer> alive(this);
+    emit MediaError(reason);
+    if (alive && enableErrorDialogs_) {
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, window()->windowTitle(), reason, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open(); // never blocks the caller
+    }
+}
+
+void MediaPlayer::updateStatus() {
+    switch (engine_->playState()) {
+    case MediaEngine::Stopped:
+        statusText_ = QStringLiteral("Stopped");
+        break;
+    case MediaEngine::Paused:
+        statusText_ = QStringLiteral("Paused");
+        break;
+    case MediaEngine::Playing:
+        statusText_ = QStringLiteral("Playing");
+        break;
+    case MediaEngine::ScanForward:
+        statusText_ = QStringLiteral("Fast forward");
+        break;
+    case MediaEngine::ScanReverse:
+        statusText_ = QStringLiteral("Fast reverse");
+        break;
+    case MediaEngine::Buffering:
+        statusText_ = QStringLiteral("Buffering");
+        break;
+    case MediaEngine::MediaEnded:
+        statusText_ = QStringLiteral("Media ended");
+        break;
+    case MediaEngine::Transitioning:
+        statusText_ = QStringLiteral("Opening");
+        break;
+    case MediaEngine::Ready:
+        statusText_ = engine_->failureReason().isEmpty() ? QStringLiteral("Ready") : engine_->failureReason();
+        break;
+    default:
+        statusText_.clear();
+    }
+    bar_->setStatusText(statusText_);
+}
+
+// ---- pointer events: the video area only ------------------------------------------------------------------
+
+// Order for a double click: down, up, click, down, double-click, up (Qt sends press, release, double-click,
+// release; the double-click stands for the second press).
+void MediaPlayer::onPointer(QMouseEvent* event) {
+    const QPointer<MediaPlayer> alive(this); // a handler may delete the component
+    const short shift = shiftCode(event->modifiers());
+    const int x = qRound(event->position().x()), y = qRound(event->position().y());
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        pressHeld_ = true;
+        afterDoubleClick_ = false;
+        emit MouseDown(buttonCode(event->button()), shift, x, y);
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (!pressHeld_) // some senders deliver the second press as well
+            emit MouseDown(buttonCode(event->button()), shift, x, y);
+        pressHeld_ = true;
+        afterDoubleClick_ = true;
+        if (alive)
+            emit DoubleClick(buttonCode(event->button()), shift, x, y);
+        break;
+    case QEvent::MouseButtonRelease: {
+        const bool clicked = !afterDoubleClick_ && video_->rect().contains(event->position().toPoint());
+        pressHeld_ = false;
+        afterDoubleClick_ = false;
+        emit MouseUp(buttonCode(event->button()), shift, x, y);
+        if (alive && clicked)
+            emit Click(buttonCode(event->button()), shift, x, y);
+        if (alive && event->button() == Qt::RightButton)
+            showContextMenu(event->globalPosition().toPoint());
+        break;
+    }
+    case QEvent::MouseMove:
+        emit MouseMove(buttonCode(event->buttons()), shift, x, y);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- keys and context menu --------------------------------------------------------------------------------
+
+void MediaPlayer::buildKeys() {
+    auto bind = [this](QKeySequence keys, auto action) {
+        auto* shortcut = new QShortcut(keys, content_);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, action] {
+            if (enabled_)
+                action();
+        });
+        return shortcut;
+    };
+    MediaEngine* engine = engine_.get();
+    bind(QKeySequence(Qt::CTRL | Qt::Key_P), [engine] { engine->togglePlayPause(); });
+    bind(QKeySequence(Qt::CTRL | Qt::Key_S), [engine] { engine->stop(); });
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), [engine] { engine->fastReverse(); });
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), [engine] { engine->fastForward(); });
+    bind(QKeySequence(Qt::Key_F7), [engine] { engine->setMute(!engine->mute()); });
+    bind(QKeySequence(Qt::Key_F8), [this] { stepVolume(-10); });
+    bind(QKeySequence(Qt::Key_F9), [this] { stepVolume(10); });
+    bind(QKeySequence(Qt::Key_F11), [this] { setFullScreen(!fullScreen_); });
+    bind(QKeySequence(Qt::ALT | Qt::Key_Return), [this] { setFullScreen(!fullScreen_); });
+    bind(QKeySequence(Qt::ALT | Qt::Key_Enter), [this] { setFullScreen(!fullScreen_); });
+}
+
+// Space, Left, Right and Esc: only when no control inside wanted them (a button takes Space, a slider
+// arrows).
+bool MediaPlayer::handleKey(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && fullScreen_) {
+        setFullScreen(false);
+        return true;
+    }
+    if (!enabled_ || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Space:
+        engine_->togglePlayPause();
+        return true;
+    case Qt::Key_Left:
+        engine_->seekBy(-5);
+        return true;
+    case Qt::Key_Right:
+        engine_->seekBy(5);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MediaPlayer::stepVolume(int delta) {
+    engine_->setVolume(engine_->volume() + delta);
+}
+
+void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
+    if (!enableContextMenu_ || !enabled_)
+        return;
+    if (menu_)
+        menu_->close();
+    menu_ = new QMenu(video_);
+    menu_->setAttribute(Qt::WA_DeleteOnClose);
+    MediaEngine* engine = engine_.get();
+    const bool running =
+        engine->playState() == MediaEngine::Playing || engine->playState() == MediaEngine::Buffering;
+    menu_->addAction(running ? QStringLiteral("Pause") : QStringLiteral("Play"), engine,
+                     [engine] { engine->togglePlayPause(); });
+    menu_->addAction(QStringLiteral("Stop"), engine, &MediaEngine::stop)->setEnabled(engine->hasMedia());
+    menu_->addSeparator();
+    QAction* full = menu_->addAction(QStringLiteral("Full Screen"));
+    full->setCheckable(true);
+    full->setChecked(fullScreen_);
+    connect(full, &QAction::triggered, this, [this](bool on) { setFullScreen(on); });
+    menu_->addSeparator();
+    QAction* mute = menu_->addAction(QStringLiteral("Mute"));
+    mute->setCheckable(true);
+    mute->setChecked(engine->mute());
+    connect(mute, &QAction::triggered, engine, [engine](bool on) { engine->setMute(on); });
+    menu_->addAction(QStringLiteral("Volume Up"), this, [this] { stepVolume(10); });
+    menu_->addAction(QStringLiteral("Volume Down"), this, [this] { stepVolume(-10); });
+    menu_->popup(globalPosition); // never a nested event loop
+}
+
+// ---- full screen ------------------------------------------------------------------------------------------
+
+// The switch happens on the next turn of the event loop: callers are often pointer-event handlers of the
+// very video that moves, and several writes in one handler settle on the last.
+void MediaPlayer::setFullScreen(bool on) {
+    fullScreen_ = on;
+    bar_->setFullScreenChecked(on);
+    if (!fullScreenPending_) {
+        fullScreenPending_ = true;
+        QMetaObject::invokeMethod(this, &MediaPlayer::applyFullScreen, Qt::QueuedConnection);
+    }
+}
+
+void MediaPlayer::applyFullScreen() {
+    fullScreenPending_ = false;
+    const bool isFull = fullScreenWindow_ && content_->window() == fullScreenWindow_;
+    if (fullScreen_ == isFull)
+        return;
+    const bool focusInside = content_->isAncestorOf(QApplication::focusWidget());
+    if (fullScreen_) {
+        if (!fullScreenWindow_) {
+            fullScreenWindow_ = new FullScreenWindow(this);
+            connect(fullScreenWindow_, &FullScreenWindow::leaveRequested, this,
+                    [this] { setFullScreen(false); });
+        }
+        layout_->removeWidget(content_);
+        engine_->setFillScreen(true);
+        fullScreenWindow_->present(content_, bar_->isVisible() ? bar_ : nullptr, window()->screen());
+        video_->setFocus(Qt::OtherFocusReason);
+    } else {
+        QWidget* content = fullScreenWindow_->takeContent();
+        engine_->setFillScreen(false);
+        layout_->addWidget(content);
+        content->show();
+        if (isVisible())
+            window()->activateWindow();
+        if (focusInside)
+            video_->setFocus(Qt::OtherFocusReason);
+    }
+}

@@ -1,0 +1,161 @@
+#pragma once
+// The embedded media player component (the control `WindowsMediaPlayer1`): its settings, operations and
+// events over the libmpv engine, with its own video area, control bar, keys, context menu and full screen.
+
+#include <QMenu>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class FullScreenWindow;
+class MediaControls;
+class MediaEngine;
+
+class QMouseEvent;
+class QVBoxLayout;
+class TransportBar;
+class VideoView;
+
+class MediaPlayer : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString URL READ URL WRITE setURL)
+    Q_PROPERTY(int playState READ playState)
+    Q_PROPERTY(bool fullScreen READ fullScreen WRITE setFullScreen)
+    Q_PROPERTY(double currentPosition READ currentPosition WRITE setCurrentPosition)
+    Q_PROPERTY(double rate READ rate WRITE setRate)
+    Q_PROPERTY(int balance READ balance WRITE setBalance)
+    Q_PROPERTY(int playCount READ playCount WRITE setPlayCount)
+    Q_PROPERTY(bool autoStart READ autoStart WRITE setAutoStart)
+    Q_PROPERTY(int volume READ volume WRITE setVolume)
+    Q_PROPERTY(bool mute READ mute WRITE setMute)
+    Q_PROPERTY(QString uiMode READ uiMode WRITE setUiMode)
+    Q_PROPERTY(bool stretchToFit READ stretchToFit WRITE setStretchToFit)
+    Q_PROPERTY(bool windowlessVideo READ windowlessVideo WRITE setWindowlessVideo)
+    Q_PROPERTY(bool enabled READ enabled WRITE setEnabled)
+    Q_PROPERTY(bool enableContextMenu READ enableContextMenu WRITE setEnableContextMenu)
+    Q_PROPERTY(bool enableErrorDialogs READ enableErrorDialogs WRITE setEnableErrorDialogs)
+    Q_PROPERTY(bool invokeURLs READ invokeURLs WRITE setInvokeURLs)
+    Q_PROPERTY(QString baseURL READ baseURL WRITE setBaseURL)
+    Q_PROPERTY(QString defaultFrame READ defaultFrame WRITE setDefaultFrame)
+    Q_PROPERTY(QString SAMIStyle READ SAMIStyle WRITE setSAMIStyle)
+    Q_PROPERTY(QString SAMILang READ SAMILang WRITE setSAMILang)
+    Q_PROPERTY(QString SAMIFilename READ SAMIFilename WRITE setSAMIFilename)
+    Q_PROPERTY(QString captioningID READ captioningID WRITE setCaptioningID)
+    Q_PROPERTY(int currentMarker READ currentMarker WRITE setCurrentMarker)
+    Q_PROPERTY(QString statusText READ statusText)
+
+  public:
+    explicit MediaPlayer(QWidget* parent = nullptr);
+    ~MediaPlayer() override;
+
+    // Opens the file and, autoStart being true, plays it, replacing what played. Never blocks and never
+    // throws: a file that cannot be played leaves playState at 10 and the reason in statusText().
+    QString URL() const;
+    void setURL(const QString& url);
+
+    MediaControls* controls() const { return controls_; }
+    int playState() const;
+    QString statusText() const { return statusText_; }
+
+    bool fullScreen() const { return fullScreen_; }
+    void setFullScreen(bool on);
+    double currentPosition() const;
+    void setCurrentPosition(double seconds);
+
+    double rate() const;
+    void setRate(double rate);
+    int balance() const;
+    void setBalance(int balance);
+    int playCount() const;
+    void setPlayCount(int count);
+    bool autoStart() const;
+    void setAutoStart(bool on);
+    int volume() const;
+    void setVolume(int volume);
+    bool mute() const;
+    void setMute(bool on);
+    QString uiMode() const { return uiMode_; }
+    void setUiMode(const QString& mode);
+    bool stretchToFit() const;
+    void setStretchToFit(bool on);
+    bool windowlessVideo() const { return windowlessVideo_; }
+    void setWindowlessVideo(bool on) { windowlessVideo_ = on; }
+    // The component's own setting: false disables its control bar, keys and menu; the video still plays.
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool on);
+    bool enableContextMenu() const { return enableContextMenu_; }
+    void setEnableContextMenu(bool on) { enableContextMenu_ = on; }
+    bool enableErrorDialogs() const { return enableErrorDialogs_; }
+    void setEnableErrorDialogs(bool on) { enableErrorDialogs_ = on; }
+    bool invokeURLs() const { return invokeURLs_; }
+    void setInvokeURLs(bool on) { invokeURLs_ = on; }
+    QString baseURL() const { return baseURL_; }
+    void setBaseURL(const QString& url) { baseURL_ = url; }
+    QString defaultFrame() const { return defaultFrame_; }
+    void setDefaultFrame(const QString& frame) { defaultFrame_ = frame; }
+    QString SAMIStyle() const { return samiStyle_; }
+    void setSAMIStyle(const QString& style) { samiStyle_ = style; }
+    QString SAMILang() const { return samiLang_; }
+    void setSAMILang(const QString& lang) { samiLang_ = lang; }
+    QString SAMIFilename() const { return samiFilename_; }
+    void setSAMIFilename(const QString& name) { samiFilename_ = name; }
+    QString captioningID() const { return captioningId_; }
+    void setCaptioningID(const QString& id) { captioningId_ = id; }
+    int currentMarker() const { return currentMarker_; }
+    void setCurrentMarker(int marker) { currentMarker_ = marker; }
+
+    // Parts, for tests and for the window that hosts the component.
+    MediaEngine* engine() const { return engine_.get(); }
+    VideoView* videoView() const { return video_; }
+    TransportBar* transportBar() const { return bar_; }
+    FullScreenWindow* fullScreenWindow() const { return fullScreenWindow_; }
+    QMenu* contextMenu() const { return menu_; }
+
+  signals:
+    void Click(short button, short shiftState, int x, int y);
+    void DoubleClick(short button, short shiftState, int x, int y);
+    void MouseDown(short button, short shiftState, int x, int y);
+    void MouseMove(short button, short shiftState, int x, int y);
+    void MouseUp(short button, short shiftState, int x, int y);
+    void PlayStateChange(int newState);
+    void MediaError(const QString& reason);
+
+  private:
+    void buildKeys();
+    void onPointer(QMouseEvent* event);
+    void onStateChanged(int state);
+    void onFailed(const QString& reason);
+    void updateStatus();
+    void applyFullScreen();
+    void applyUiMode();
+    void showContextMenu(const QPoint& globalPosition);
+    void stepVolume(int delta);
+    void shutdown();
+    friend class MediaFrame;
+    bool handleKey(QKeyEvent* event);
+
+    std::unique_ptr<MediaEngine> engine_; // outlives the view: the view frees its render context first
+    MediaControls* controls_ = nullptr;
+    QVBoxLayout* layout_ = nullptr;
+    QWidget* content_ = nullptr; // video and bar; moves to the full-screen window and back
+    VideoView* video_ = nullptr;
+    TransportBar* bar_ = nullptr;
+    FullScreenWindow* fullScreenWindow_ = nullptr;
+    QPointer<QMenu> menu_;
+    QString statusText_;
+
+    bool fullScreen_ = false;
+    bool fullScreenPending_ = false;
+    bool pressHeld_ = false; // a press went out and its release has not come yet
+    bool afterDoubleClick_ = false;
+
+    QString uiMode_ = QStringLiteral("full");
+    bool windowlessVideo_ = false;
+    bool enabled_ = true;
+    bool enableContextMenu_ = true;
+    bool enableErrorDialogs_ = false;
+    bool invokeURLs_ = true;
+    QString baseURL_, defaultFrame_, samiStyle_, samiLang_, samiFilename_, captioningId_;
+    int currentMarker_ = 0;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// Real media for the tests, made at test time with the ffmpeg command into a temporary folder:
+// small, short, generated once per program and reused.
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class TestMedia {
+  public:
+    TestMedia();
+    bool isValid() const { return dir_.isValid() && ffmpegFound_; }
+    QString folder() const { return dir_.path(); }
+
+    // H.264 in MP4 (test pattern, 160x120, 25 frames a second) with an AAC tone.
+    QString video(double seconds = 2.0);
+    // The same without a sound track.
+    QString silentVideo(double seconds = 2.0);
+    // A tone only.
+    QString mp3(double seconds = 2.0);
+    QString wav(double seconds = 1.0);
+    // The first half of a video whose index stands at its end: no player can open it.
+    QString truncatedVideo();
+    QString textFile();
+    QString emptyFile();
+    // A path in the folder where no file is.
+    QString missingFile() const;
+
+  private:
+    QString make(const QString& name, const QStringList& arguments);
+
+    QTemporaryDir dir_;
+    bool ffmpegFound_ = false;
+};

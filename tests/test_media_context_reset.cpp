@@ -1,0 +1,86 @@
+// Without Qt::AA_ShareOpenGLContexts, moving the video into the full-screen window destroys its OpenGL
+// context (QOpenGLContext::aboutToBeDestroyed) and builds a new one. The component frees libmpv's render
+// context in time and makes a new one; the video must come back, not stay black.
+
+#include "player/full_screen_window.h"
+#include "player/media_controls.h"
+#include "player/media_engine.h"
+#include "player/media_player.h"
+#include "player/video_view.h"
+#include "support/test_main.h"
+#include "support/test_media.h"
+
+#include <QOpenGLContext>
+#include <QSignalSpy>
+#include <memory>
+
+namespace {
+double litShare(const QImage& image) {
+    const QRect middle(image.width() * 2 / 5, image.height() * 2 / 5, image.width() / 5, image.height() / 5);
+    const QImage rgb = image.copy(middle).convertToFormat(QImage::Format_RGB32);
+    qint64 lit = 0;
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb c = rgb.pixel(x, y);
+            if (std::max({qRed(c), qGreen(c), qBlue(c)}) > 48)
+                ++lit;
+        }
+    return rgb.isNull() ? 0 : double(lit) / (qint64(rgb.width()) * rgb.height());
+}
+} // namespace
+
+class MediaContextResetTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void videoComesBackAfterTheContextIsRebuilt_data();
+    void videoComesBackAfterTheContextIsRebuilt();
+
+  private:
+    TestMedia media_;
+};
+
+void MediaContextResetTest::videoComesBackAfterTheContextIsRebuilt_data() {
+    QTest::addColumn<bool>("withSound");
+    QTest::newRow("video only") << false;     // the core ends such a file when its video goes
+    QTest::newRow("video and sound") << true; // the sound would play on alone
+}
+
+void MediaContextResetTest::videoComesBackAfterTheContextIsRebuilt() {
+    QFETCH(bool, withSound);
+    QVERIFY(!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
+    auto host = std::make_unique<QWidget>();
+    host->setGeometry(40, 40, 592, 504);
+    auto* player = new MediaPlayer(host.get());
+    player->setGeometry(12, 12, 553, 289);
+    host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    player->setURL(withSound ? media_.video(6) : media_.silentVideo(6));
+    QTRY_COMPARE_WITH_TIMEOUT(player->playState(), 3, 10000);
+    QSignalSpy changes(player, &MediaPlayer::PlayStateChange);
+    VideoView* video = player->videoView();
+    QTRY_VERIFY(litShare(video->grabFramebuffer()) > 0.05);
+
+    for (int round = 0; round < 2; ++round) {
+        const QOpenGLContext* before = video->context();
+        player->setFullScreen(true);
+        QTRY_COMPARE(video->window(), player->fullScreenWindow());
+        QTRY_VERIFY(video->hasRenderContext());
+        QVERIFY(video->context() != before); // it really was rebuilt
+        QTRY_VERIFY_WITH_TIMEOUT(litShare(video->grabFramebuffer()) > 0.05, 5000);
+
+        player->setFullScreen(false);
+        QTRY_COMPARE(video->window(), host.get());
+        QTRY_VERIFY(video->hasRenderContext());
+        QTRY_VERIFY_WITH_TIMEOUT(litShare(video->grabFramebuffer()) > 0.05, 5000);
+        QCOMPARE(player->playState(), round == 0 ? 3 : 2);
+        player->controls()->pause(); // the second round goes while paused
+    }
+    // The rebuilt contexts showed in no state change: only the pause.
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes.first().at(0).toInt(), 2);
+    QVERIFY(player->currentPosition() > 0.5); // it went on from where it was, not from the start
+    host.reset();                             // teardown with a rebuilt context
+}
+
+TOLVANE_TEST_MAIN_UNSHARED_GL(MediaContextResetTest)
+#include "test_media_context_reset.moc"

@@ -1,0 +1,726 @@
+// The media player component with real libmpv, real generated media and real windows.
+//
+// Play-state order the component reports (what these tests pin down):
+//   URL write: 9 (transitioning) at once, then 3 (playing) once the first frame is out;
+//   end of media: 8 (media ended) then, at once, 1 (stopped);
+//   a file that cannot be played: 9, then 10 (ready) with the reason in the status text;
+//   controls.pause: 2 at once; stop: 1 at once.
+
+#include "player/full_screen_window.h"
+#include "player/media_controls.h"
+#include "player/media_engine.h"
+#include "player/media_player.h"
+#include "player/transport_bar.h"
+#include "player/video_view.h"
+#include "support/test_main.h"
+#include "support/test_media.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kStartTimeout = 10000;
+
+// The share of pixels brighter than near black in the middle of a picture (where the video stands, at
+// its own size when smaller than the area).
+double litShare(const QImage& image, int threshold = 48) {
+    if (image.isNull())
+        return 0;
+    const QRect middle(image.width() * 2 / 5, image.height() * 2 / 5, image.width() / 5, image.height() / 5);
+    const QImage rgb = image.copy(middle).convertToFormat(QImage::Format_RGB32);
+    qint64 lit = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            if (std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) > threshold)
+                ++lit;
+    }
+    return double(lit) / (qint64(rgb.width()) * rgb.height());
+}
+
+QList<int> states(const QSignalSpy& spy) {
+    QList<int> list;
+    for (const auto& arguments : spy)
+        list << arguments.at(0).toInt();
+    return list;
+}
+
+// Pointer events as "Down 1 0" lines, in order.
+struct PointerLog {
+    QStringList lines;
+    void attach(MediaPlayer* player) {
+        auto note = [this](const char* name) {
+            return [this, name](short button, short shift, int, int) {
+                lines << QStringLiteral("%1 %2 %3").arg(QLatin1String(name)).arg(button).arg(shift);
+            };
+        };
+        QObject::connect(player, &MediaPlayer::MouseDown, player, note("Down"));
+        QObject::connect(player, &MediaPlayer::MouseUp, player, note("Up"));
+        QObject::connect(player, &MediaPlayer::Click, player, note("Click"));
+        QObject::connect(player, &MediaPlayer::DoubleClick, player, note("DoubleClick"));
+    }
+};
+
+} // namespace
+
+class MediaPlayerTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void initialSettings();
+    void playsVideoToPlayingState();
+    void urlBeforeTheVideoAreaExistsWaits();
+    void playbackPrintsNothing();
+    void pauseGivesPausedAndHolds();
+    void pauseBeforeAnyFileIsAccepted();
+    void secondUrlReplacesTheFirst();
+    void endOfMediaGivesEndedThenStopped();
+    void playlistFilePlaysEachEntry();
+    void unplayableFileLeavesItReady_data();
+    void unplayableFileLeavesItReady();
+    void audioOnlyPlaysWithoutSoundDevice();
+    void autoStartOffWaitsForPlay();
+    void settingsActOnTheEngine();
+    void pointerEventsComeFromTheVideoArea();
+    void pointerMoveWithoutButton();
+    void controlBarClicksRaiseNoPointerEvents();
+    void contextMenuOffersItsActions();
+    void controlBarButtonsAct();
+    void keysAct();
+    void fullScreenOnOffAndEscape();
+    void fullScreenHidesControlsWhenIdle();
+    void videoIsNotBlackAfterFullScreen();
+    void playerWindowHandlersSwitchFullScreen();
+    void destroyWhilePlayingThenPlayAgain();
+
+  private:
+    MediaPlayer* makePlayer();
+    void playAndWait(const QString& path);
+
+    TestMedia media_;
+    std::unique_ptr<QWidget> host_;
+    MediaPlayer* player_ = nullptr;
+};
+
+void MediaPlayerTest::initTestCase() {
+    QVERIFY2(media_.isValid(), "ffmpeg is needed to make the test media");
+    // Make the clips before timing anything.
+    QVERIFY(QFileInfo(media_.video(2)).size() > 0);
+    QVERIFY(QFileInfo(media_.video(1)).size() > 0);
+    QVERIFY(QFileInfo(media_.silentVideo(6)).size() > 0);
+    QVERIFY(QFileInfo(media_.mp3(2)).size() > 0);
+    QVERIFY(QFileInfo(media_.wav(1)).size() > 0);
+}
+
+// The player window's rectangle for the component: 8292 x 4332 twips, 553 x 289 pixels at 96 DPI.
+MediaPlayer* MediaPlayerTest::makePlayer() {
+    host_ = std::make_unique<QWidget>();
+    host_->setWindowTitle(QStringLiteral("Tolvane URL Media Player"));
+    host_->setGeometry(40, 40, 592, 504);
+    auto* player = new MediaPlayer(host_.get());
+    player->setObjectName(QStringLiteral("WindowsMediaPlayer1"));
+    player->setGeometry(12, 12, 553, 289);
+    host_->show();
+    host_->activateWindow();
+    if (!QTest::qWaitForWindowExposed(host_.get()))
+        qWarning("host window not exposed");
+    return player;
+}
+
+void MediaPlayerTest::init() {
+    player_ = makePlayer();
+}
+
+void MediaPlayerTest::cleanup() {
+    host_.reset();
+    player_ = nullptr;
+}
+
+void MediaPlayerTest::playAndWait(const QString& path) {
+    player_->setURL(path);
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+}
+
+void MediaPlayerTest::initialSettings() {
+    MediaPlayer* p = player_;
+    QCOMPARE(p->URL(), QString());
+    QCOMPARE(p->rate(), 1.0);
+    QCOMPARE(p->balance(), 0);
+    QCOMPARE(p->currentPosition(), 0.0);
+    QCOMPARE(p->defaultFrame(), QString());
+    QCOMPARE(p->playCount(), 1);
+    QCOMPARE(p->autoStart(), true);
+    QCOMPARE(p->currentMarker(), 0);
+    QCOMPARE(p->invokeURLs(), true);
+    QCOMPARE(p->baseURL(), QString());
+    QCOMPARE(p->volume(), 50);
+    QCOMPARE(p->mute(), false);
+    QCOMPARE(p->uiMode(), QStringLiteral("full"));
+    QCOMPARE(p->stretchToFit(), false);
+    QCOMPARE(p->windowlessVideo(), false);
+    QCOMPARE(p->enabled(), true);
+    QCOMPARE(p->enableContextMenu(), true);
+    QCOMPARE(p->fullScreen(), false);
+    QCOMPARE(p->SAMIStyle(), QString());
+    QCOMPARE(p->SAMILang(), QString());
+    QCOMPARE(p->SAMIFilename(), QString());
+    QCOMPARE(p->captioningID(), QString());
+    QCOMPARE(p->enableErrorDialogs(), false);
+    QCOMPARE(p->playState(), 0);
+    QCOMPARE(p->accessibleName(), QStringLiteral("Media player"));
+    QVERIFY(p->controls());
+    // The engine was set up as the design says, and the video area gets most of the rectangle.
+    QCOMPARE(p->engine()->coreProperty("volume").toDouble(), 50.0);
+    QCOMPARE(p->engine()->coreProperty("video-unscaled"), QStringLiteral("downscale-big"));
+    QVERIFY(p->engine()->coreProperty("ao").endsWith(QStringLiteral("null")));
+    QVERIFY(p->transportBar()->height() <= 56);
+    QVERIFY(p->videoView()->height() >= 289 - 56);
+    QTRY_VERIFY(p->videoView()->hasRenderContext());
+}
+
+void MediaPlayerTest::playsVideoToPlayingState() {
+    QSignalSpy changes(player_, &MediaPlayer::PlayStateChange);
+    const QString path = media_.video(2);
+    player_->setURL(path);
+    QCOMPARE(player_->URL(), path);
+    QCOMPARE(player_->playState(), 9); // at once, without waiting for the file
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+    QCOMPARE(states(changes).first(), 9);
+    QCOMPARE(states(changes).last(), 3);
+    QCOMPARE(player_->statusText(), QStringLiteral("Playing"));
+    QTRY_VERIFY(player_->currentPosition() > 0.2);
+    QTRY_VERIFY(litShare(player_->videoView()->grabFramebuffer()) > 0.05);
+}
+
+void MediaPlayerTest::urlBeforeTheVideoAreaExistsWaits() {
+    MediaPlayer hidden; // never shown yet: no OpenGL context, so no render context
+    const QString path = media_.video(1);
+    hidden.setURL(path);
+    QCOMPARE(hidden.URL(), path);
+    QCOMPARE(hidden.playState(), 9);
+    QTest::qWait(300);
+    QVERIFY(!hidden.videoView()->hasRenderContext());
+    QCOMPARE(hidden.engine()->coreProperty("path"), QString()); // nothing loaded yet
+    QCOMPARE(hidden.playState(), 9);
+    hidden.resize(553, 289);
+    hidden.show(); // as soon as it can draw, the file opens
+    QTRY_COMPARE_WITH_TIMEOUT(hidden.playState(), 3, kStartTimeout);
+    QTRY_VERIFY(litShare(hidden.videoView()->grabFramebuffer()) > 0.05);
+}
+
+// Normal playback writes nothing on the terminal: libmpv's messages go to a logging category.
+void MediaPlayerTest::playbackPrintsNothing() {
+    QTemporaryFile capture;
+    QVERIFY(capture.open());
+    fflush(stderr);
+    fflush(stdout);
+    const int savedErr = dup(2), savedOut = dup(1);
+    dup2(capture.handle(), 2);
+    dup2(capture.handle(), 1);
+    player_->setURL(media_.video(1));
+    const bool played = QTest::qWaitFor([this] { return player_->playState() == 1; }, kStartTimeout);
+    player_->setURL(media_.mp3(2));
+    const bool playedSound = QTest::qWaitFor([this] { return player_->playState() == 3; }, kStartTimeout);
+    player_->controls()->pause();
+    player_->controls()->stop();
+    QTest::qWait(100);
+    fflush(stderr);
+    fflush(stdout);
+    dup2(savedErr, 2);
+    dup2(savedOut, 1);
+    close(savedErr);
+    close(savedOut);
+    QVERIFY(played && playedSound);
+    capture.seek(0);
+    const QByteArray printed = capture.readAll();
+    QVERIFY2(printed.isEmpty(), printed.constData());
+}
+
+void MediaPlayerTest::pauseGivesPausedAndHolds() {
+    playAndWait(media_.video(2));
+    MediaControls* controls = player_->controls();
+    QVERIFY(controls->isAvailable(QStringLiteral("pause")));
+    QVERIFY(controls->isAvailable(QStringLiteral("Stop")));
+    QVERIFY(!controls->isAvailable(QStringLiteral("play")));
+    QVERIFY(!controls->isAvailable(QStringLiteral("next")));
+    QVERIFY(!controls->isAvailable(QStringLiteral("no such thing")));
+    player_->controls()->pause();
+    QCOMPARE(player_->playState(), 2);
+    QTest::qWait(150);
+    const double position = player_->currentPosition();
+    QTest::qWait(500);
+    QCOMPARE(player_->playState(), 2);
+    QCOMPARE(player_->statusText(), QStringLiteral("Paused"));
+    QVERIFY(qAbs(player_->currentPosition() - position) < 0.05);
+    player_->controls()->pause(); // while paused it stays paused
+    QTest::qWait(100);
+    QCOMPARE(player_->playState(), 2);
+    QVERIFY(player_->controls()->isAvailable(QStringLiteral("play")));
+    player_->controls()->play();
+    QTRY_COMPARE(player_->playState(), 3);
+}
+
+void MediaPlayerTest::pauseBeforeAnyFileIsAccepted() {
+    player_->controls()->pause();
+    QCOMPARE(player_->playState(), 0);
+    player_->controls()->stop();
+    player_->controls()->play();
+    QCOMPARE(player_->playState(), 0);
+    playAndWait(media_.video(1)); // and a later URL still starts at once
+}
+
+void MediaPlayerTest::secondUrlReplacesTheFirst() {
+    playAndWait(media_.video(2));
+    QSignalSpy changes(player_, &MediaPlayer::PlayStateChange);
+    const QString second = media_.silentVideo(6);
+    player_->setURL(second);
+    QCOMPARE(player_->URL(), second);
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+    QTest::qWait(300);
+    QCOMPARE(states(changes), QList<int>({9, 3})); // the first file's end is not reported
+    QTRY_COMPARE(player_->engine()->coreProperty("path"), second);
+    QVERIFY(player_->engine()->duration() > 5);
+}
+
+void MediaPlayerTest::endOfMediaGivesEndedThenStopped() {
+    QSignalSpy changes(player_, &MediaPlayer::PlayStateChange);
+    player_->setURL(media_.video(1));
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 1, kStartTimeout);
+    QCOMPARE(states(changes), QList<int>({9, 3, 8, 1}));
+    QCOMPARE(player_->statusText(), QStringLiteral("Stopped"));
+    QCOMPARE(player_->currentPosition(), 0.0);
+    // Play after the end opens the same file again.
+    player_->controls()->play();
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+}
+
+void MediaPlayerTest::playlistFilePlaysEachEntry() {
+    const QString list = QDir(media_.folder()).filePath(QStringLiteral("two.m3u"));
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write((media_.video(1) + QLatin1Char('\n') + media_.wav(1) + QLatin1Char('\n')).toUtf8());
+    file.close();
+    QSignalSpy changes(player_, &MediaPlayer::PlayStateChange);
+    player_->setURL(list);
+    QTRY_COMPARE_WITH_TIMEOUT(states(changes).count(), 8, 2 * kStartTimeout);
+    QCOMPARE(states(changes), QList<int>({9, 3, 8, 1, 9, 3, 8, 1}));
+    QCOMPARE(player_->URL(), list);
+}
+
+void MediaPlayerTest::unplayableFileLeavesItReady_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("text file") << "text"
+                               << "unrecognized file format";
+    QTest::newRow("zero-byte file") << "empty"
+                                    << "unrecognized file format";
+    QTest::newRow("truncated video") << "truncated"
+                                     << "moov atom not found";
+    QTest::newRow("missing path") << "missing"
+                                  << "No such file or directory";
+}
+
+void MediaPlayerTest::unplayableFileLeavesItReady() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString path = kind == "text"        ? media_.textFile()
+                         : kind == "empty"     ? media_.emptyFile()
+                         : kind == "truncated" ? media_.truncatedVideo()
+                                               : media_.missingFile();
+    QSignalSpy errors(player_, &MediaPlayer::MediaError);
+    player_->setURL(path); // returns at once, raises nothing
+    QCOMPARE(player_->URL(), path);
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 10, kStartTimeout);
+    QVERIFY2(player_->statusText().startsWith(QStringLiteral("Cannot play ")),
+             qPrintable(player_->statusText()));
+    QVERIFY2(player_->statusText().contains(reason), qPrintable(player_->statusText()));
+    QCOMPARE(player_->transportBar()->statusText(), player_->statusText());
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.first().at(0).toString(), player_->statusText());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY2(!(qobject_cast<QMessageBox*>(w) && w->isVisible()), "no dialog of its own");
+    player_->controls()->pause(); // still accepted
+    QCOMPARE(player_->playState(), 10);
+    playAndWait(media_.video(1)); // and it still plays the next file
+}
+
+void MediaPlayerTest::audioOnlyPlaysWithoutSoundDevice() {
+    const QString mp3 = media_.mp3(2);
+    playAndWait(mp3);
+    QTRY_VERIFY(!player_->engine()->hasVideo());
+    QCOMPARE(player_->videoView()->caption(), QFileInfo(mp3).fileName());
+    QCOMPARE(player_->engine()->coreProperty("current-ao").isEmpty(), false);
+    QTRY_VERIFY(player_->currentPosition() > 0.3); // time runs, silently if need be
+    // A quiet picture instead of a black box.
+    const QImage picture = player_->videoView()->grabFramebuffer();
+    picture.save(QDir::temp().filePath(QStringLiteral("tolvane-audio-only.png")));
+    QVERIFY(litShare(picture, 16) > 0.9);
+    playAndWait(media_.wav(1));
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 1, kStartTimeout);
+}
+
+void MediaPlayerTest::autoStartOffWaitsForPlay() {
+    player_->setAutoStart(false);
+    player_->setURL(media_.video(2));
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 10, kStartTimeout);
+    QCOMPARE(player_->statusText(), QStringLiteral("Ready"));
+    QTest::qWait(300);
+    QCOMPARE(player_->playState(), 10);
+    player_->controls()->play();
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+}
+
+void MediaPlayerTest::settingsActOnTheEngine() {
+    MediaEngine* engine = player_->engine();
+    player_->setVolume(30);
+    player_->setMute(true);
+    player_->setRate(1.5);
+    player_->setBalance(-100);
+    player_->setPlayCount(3);
+    player_->setStretchToFit(true);
+    QTRY_COMPARE(engine->coreProperty("volume").toDouble(), 30.0);
+    QTRY_COMPARE(engine->coreProperty("mute"), QStringLiteral("yes"));
+    QTRY_COMPARE(engine->coreProperty("speed").toDouble(), 1.5);
+    QTRY_VERIFY(engine->coreProperty("af").contains(QStringLiteral("balance_out=-1")));
+    QTRY_COMPARE(engine->coreProperty("loop-file"), QStringLiteral("2"));
+    QTRY_COMPARE(engine->coreProperty("video-unscaled"), QStringLiteral("no"));
+    QCOMPARE(player_->volume(), 30);
+    QCOMPARE(player_->mute(), true);
+    QCOMPARE(player_->rate(), 1.5);
+    QCOMPARE(player_->balance(), -100);
+    QCOMPARE(player_->playCount(), 3);
+    playAndWait(media_.video(1)); // plays with the balance filter in place
+    player_->setBalance(0);
+    player_->setPlayCount(1);
+    player_->setStretchToFit(false);
+    QTRY_COMPARE(engine->coreProperty("af"), QString());
+    QTRY_COMPARE(engine->coreProperty("loop-file"), QStringLiteral("no"));
+    QTRY_COMPARE(engine->coreProperty("video-unscaled"), QStringLiteral("downscale-big"));
+    // The bar follows settings made from outside.
+    QCOMPARE(player_->transportBar()->volumeSlider()->value(), 30);
+    QVERIFY(player_->transportBar()->muteButton()->isChecked());
+    player_->setUiMode(QStringLiteral("none"));
+    QVERIFY(player_->transportBar()->isHidden());
+    player_->setUiMode(QStringLiteral("full"));
+    QVERIFY(!player_->transportBar()->isHidden());
+}
+
+void MediaPlayerTest::pointerEventsComeFromTheVideoArea() {
+    player_->setEnableContextMenu(false);
+    PointerLog log;
+    log.attach(player_);
+    VideoView* video = player_->videoView();
+    const QPoint at(40, 30);
+
+    QTest::mouseClick(video, Qt::LeftButton, Qt::ShiftModifier, at);
+    QCOMPARE(log.lines, QStringList({"Down 1 1", "Up 1 1", "Click 1 1"}));
+
+    // A double click as Qt delivers it: press, release, double-click, release.
+    log.lines.clear();
+    QTest::mousePress(video, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(video, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(log.lines,
+             QStringList({"Down 1 0", "Up 1 0", "Click 1 0", "Down 1 0", "DoubleClick 1 0", "Up 1 0"}));
+
+    log.lines.clear();
+    QTest::mouseClick(video, Qt::RightButton, Qt::ControlModifier, at);
+    QTest::mouseClick(video, Qt::MiddleButton, Qt::AltModifier, at);
+    QCOMPARE(log.lines, QStringList({"Down 2 2", "Up 2 2", "Click 2 2", "Down 4 4", "Up 4 4", "Click 4 4"}));
+
+    // Coordinates are the video area's own.
+    QSignalSpy down(player_, &MediaPlayer::MouseDown);
+    QTest::mousePress(video, Qt::LeftButton, Qt::NoModifier, QPoint(17, 23));
+    QTest::mouseRelease(video, Qt::LeftButton, Qt::NoModifier, QPoint(17, 23));
+    QCOMPARE(down.count(), 1);
+    QCOMPARE(down.first().at(2).toInt(), 17);
+    QCOMPARE(down.first().at(3).toInt(), 23);
+}
+
+void MediaPlayerTest::pointerMoveWithoutButton() {
+    QSignalSpy moves(player_, &MediaPlayer::MouseMove);
+    VideoView* video = player_->videoView();
+    QTest::mouseMove(video, QPoint(50, 40));
+    QTest::mouseMove(video, QPoint(60, 45));
+    QTRY_VERIFY(!moves.isEmpty() && moves.last().at(2).toInt() == 60);
+    QCOMPARE(moves.last().at(0).toInt(), 0); // no button held
+    QCOMPARE(moves.last().at(3).toInt(), 45);
+}
+
+void MediaPlayerTest::controlBarClicksRaiseNoPointerEvents() {
+    playAndWait(media_.silentVideo(6));
+    PointerLog log;
+    log.attach(player_);
+    QSignalSpy moves(player_, &MediaPlayer::MouseMove);
+    TransportBar* bar = player_->transportBar();
+    QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 2);
+    QTest::mouseClick(bar->seekSlider(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(bar->seekSlider()->width() / 2, 8));
+    QTest::mouseClick(bar->muteButton(), Qt::LeftButton);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, bar->height() - 3));
+    QTest::mouseMove(bar->stopButton());
+    QTest::qWait(50);
+    QCOMPARE(log.lines, QStringList());
+    QCOMPARE(moves.count(), 0);
+}
+
+void MediaPlayerTest::contextMenuOffersItsActions() {
+    playAndWait(media_.silentVideo(6));
+    QTest::mouseClick(player_->videoView(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    QTRY_VERIFY(player_->contextMenu() && player_->contextMenu()->isVisible());
+    QStringList texts;
+    for (QAction* action : player_->contextMenu()->actions())
+        if (!action->isSeparator())
+            texts << action->text();
+    QCOMPARE(texts, QStringList({"Pause", "Stop", "Full Screen", "Mute", "Volume Up", "Volume Down"}));
+    QMenu* menu = player_->contextMenu();
+    menu->actions().at(0)->trigger();
+    QCOMPARE(player_->playState(), 2);
+    for (QAction* action : menu->actions())
+        if (action->text() == QStringLiteral("Volume Up"))
+            action->trigger();
+    QCOMPARE(player_->volume(), 60);
+    menu->close();
+    QTRY_VERIFY(!player_->contextMenu());
+
+    player_->setEnableContextMenu(false);
+    QTest::mouseClick(player_->videoView(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    QTest::qWait(50);
+    QVERIFY(!player_->contextMenu());
+}
+
+void MediaPlayerTest::controlBarButtonsAct() {
+    playAndWait(media_.silentVideo(6));
+    TransportBar* bar = player_->transportBar();
+    QCOMPARE(bar->playPauseButton()->accessibleName(), QStringLiteral("Pause"));
+    QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 2);
+    QCOMPARE(bar->playPauseButton()->accessibleName(), QStringLiteral("Play"));
+    QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
+    QTRY_COMPARE(player_->playState(), 3);
+
+    // A click three quarters along the seek bar moves the position there.
+    SeekSlider* seek = bar->seekSlider();
+    QTRY_VERIFY(seek->isEnabled());
+    QTest::mouseClick(seek, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(seek->width() * 3 / 4, seek->height() / 2));
+    const double duration = player_->engine()->duration();
+    QVERIFY2(qAbs(player_->currentPosition() - 0.75 * duration) < 0.6,
+             qPrintable(QString::number(player_->currentPosition())));
+    QTRY_VERIFY(qAbs(player_->engine()->coreProperty("time-pos").toDouble() - 0.75 * duration) < 1.0);
+
+    QTest::mouseClick(bar->muteButton(), Qt::LeftButton);
+    QCOMPARE(player_->mute(), true);
+    QTRY_COMPARE(player_->engine()->coreProperty("mute"), QStringLiteral("yes"));
+    QTest::mouseClick(bar->muteButton(), Qt::LeftButton);
+    QCOMPARE(player_->mute(), false);
+
+    bar->volumeSlider()->setFocus();
+    QTest::keyClick(bar->volumeSlider(), Qt::Key_Left);
+    QCOMPARE(player_->volume(), 45);
+    QTRY_COMPARE(player_->engine()->coreProperty("volume").toDouble(), 45.0);
+
+    QVERIFY(!bar->previousButton()->isEnabled());
+    QVERIFY(!bar->nextButton()->isEnabled());
+    QTest::mouseClick(bar->stopButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 1);
+    QCOMPARE(player_->statusText(), QStringLiteral("Stopped"));
+
+    // Every control is an ordinary focusable widget with a name and a tooltip.
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             bar->playPauseButton(), bar->stopButton(), bar->previousButton(), bar->nextButton(),
+             bar->fastReverseButton(), bar->fastForwardButton(), bar->seekSlider(), bar->muteButton(),
+             bar->volumeSlider(), bar->fullScreenButton()}) {
+        QVERIFY(!control->accessibleName().isEmpty());
+        QVERIFY(!control->toolTip().isEmpty());
+        QVERIFY(control->focusPolicy() & Qt::TabFocus);
+    }
+}
+
+void MediaPlayerTest::keysAct() {
+    playAndWait(media_.silentVideo(6));
+    VideoView* video = player_->videoView();
+    video->setFocus();
+    QTRY_VERIFY(video->hasFocus());
+    QTest::keyClick(video, Qt::Key_Space);
+    QCOMPARE(player_->playState(), 2);
+    QTest::keyClick(video, Qt::Key_Space);
+    QTRY_COMPARE(player_->playState(), 3);
+    QTest::keyClick(video, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(player_->playState(), 2);
+
+    const double before = player_->currentPosition();
+    QTest::keyClick(video, Qt::Key_Right);
+    QVERIFY(qAbs(player_->currentPosition() - std::min(before + 5, player_->engine()->duration())) < 0.1);
+    QTRY_VERIFY(player_->engine()->coreProperty("time-pos").toDouble() > before + 3);
+    QTest::keyClick(video, Qt::Key_Left);
+    QVERIFY(player_->currentPosition() < before + 1.5);
+
+    QTest::keyClick(video, Qt::Key_F7);
+    QCOMPARE(player_->mute(), true);
+    QTest::keyClick(video, Qt::Key_F7);
+    QCOMPARE(player_->mute(), false);
+    QTest::keyClick(video, Qt::Key_F9);
+    QCOMPARE(player_->volume(), 60);
+    QTest::keyClick(video, Qt::Key_F8);
+    QTest::keyClick(video, Qt::Key_F8);
+    QCOMPARE(player_->volume(), 40);
+    QTRY_COMPARE(player_->engine()->coreProperty("volume").toDouble(), 40.0);
+
+    QTest::keyClick(video, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(player_->playState(), 4);
+    QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 5.0);
+    QTest::keyClick(video, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(player_->playState(), 1);
+    QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 1.0);
+}
+
+void MediaPlayerTest::fullScreenOnOffAndEscape() {
+    playAndWait(media_.silentVideo(6));
+    QWidget* window = host_.get();
+    const QRect frameBefore = window->frameGeometry();
+    const QRect geometryBefore = window->geometry();
+    const QRect playerBefore = player_->geometry();
+
+    player_->setFullScreen(true);
+    QCOMPARE(player_->fullScreen(), true);
+    QTRY_VERIFY(player_->fullScreenWindow() && player_->fullScreenWindow()->isVisible());
+    FullScreenWindow* full = player_->fullScreenWindow();
+    QCOMPARE(player_->videoView()->window(), full);
+    QCOMPARE(player_->transportBar()->window(), full);
+    QTRY_COMPARE(full->geometry(), window->screen()->geometry());
+    QVERIFY(player_->transportBar()->fullScreenButton()->isChecked());
+    QTRY_COMPARE(player_->engine()->coreProperty("video-unscaled"), QStringLiteral("no")); // fills the screen
+
+    player_->setFullScreen(false);
+    QTRY_COMPARE(player_->videoView()->window(), window);
+    QVERIFY(!full->isVisible());
+    QTRY_COMPARE(player_->engine()->coreProperty("video-unscaled"), QStringLiteral("downscale-big"));
+    QCOMPARE(window->geometry(), geometryBefore);
+    QCOMPARE(window->frameGeometry(), frameBefore);
+    QCOMPARE(player_->geometry(), playerBefore);
+    QVERIFY(window->isVisible());
+
+    // Esc leaves; the button and F11 enter.
+    QTest::mouseClick(player_->transportBar()->fullScreenButton(), Qt::LeftButton);
+    QTRY_COMPARE(player_->videoView()->window(), full);
+    QTRY_VERIFY(full->isActiveWindow());
+    QTest::keyClick(player_->videoView(), Qt::Key_Escape);
+    QCOMPARE(player_->fullScreen(), false);
+    QTRY_COMPARE(player_->videoView()->window(), window);
+    player_->videoView()->setFocus();
+    QTest::keyClick(player_->videoView(), Qt::Key_F11);
+    QTRY_COMPARE(player_->videoView()->window(), full);
+    QTest::keyClick(player_->videoView(), Qt::Key_F11);
+    QTRY_COMPARE(player_->videoView()->window(), window);
+    QCOMPARE(window->geometry(), geometryBefore);
+
+    // Writes in one handler settle on the last, as the full-screen-follow handler relies on.
+    player_->setFullScreen(false);
+    player_->setFullScreen(true);
+    player_->setFullScreen(false);
+    QTest::qWait(50);
+    QCOMPARE(player_->videoView()->window(), window);
+    QCOMPARE(player_->playState(), 3);
+}
+
+void MediaPlayerTest::fullScreenHidesControlsWhenIdle() {
+    playAndWait(media_.silentVideo(6));
+    player_->setFullScreen(true);
+    QTRY_VERIFY(player_->fullScreenWindow() && player_->fullScreenWindow()->isVisible());
+    FullScreenWindow* full = player_->fullScreenWindow();
+    QCOMPARE(full->idleInterval(), 3000);
+    full->setIdleInterval(200);
+    player_->videoView()->setFocus();
+    QTest::mouseMove(player_->videoView(), QPoint(100, 100));
+    QTRY_VERIFY(full->controlsHidden());
+    QVERIFY(player_->transportBar()->isHidden());
+    QCOMPARE(full->cursor().shape(), Qt::BlankCursor);
+    QTest::mouseMove(player_->videoView(), QPoint(140, 120));
+    QTRY_VERIFY(!full->controlsHidden());
+    QVERIFY(player_->transportBar()->isVisible());
+    full->setIdleInterval(3000);
+    player_->setFullScreen(false);
+    QTRY_COMPARE(player_->videoView()->window(), host_.get());
+    QVERIFY(player_->transportBar()->isVisible());
+}
+
+void MediaPlayerTest::videoIsNotBlackAfterFullScreen() {
+    playAndWait(media_.silentVideo(6));
+    VideoView* video = player_->videoView();
+    QTRY_VERIFY(litShare(video->grabFramebuffer()) > 0.05);
+    for (int round = 0; round < 2; ++round) {
+        player_->setFullScreen(true);
+        QTRY_COMPARE(video->window(), player_->fullScreenWindow());
+        QTest::qWait(300);
+        QVERIFY(litShare(video->grabFramebuffer()) > 0.05);
+        player_->setFullScreen(false);
+        QTRY_COMPARE(video->window(), host_.get());
+        QTest::qWait(300);
+        QTRY_VERIFY(litShare(video->grabFramebuffer()) > 0.05);
+        // What the window shows there, composed, too.
+        const QRect area(video->mapTo(host_.get(), QPoint(0, 0)), video->size());
+        QTRY_VERIFY(litShare(host_->grab(area).toImage()) > 0.05);
+        player_->controls()->pause(); // the second round goes while paused
+    }
+    QCOMPARE(player_->playState(), 2);
+}
+
+// The full-screen handlers as the player window wires them: button up sets fullScreen to (playState == 3), double-click
+// sets it false. Both run inside the video's own pointer events.
+void MediaPlayerTest::playerWindowHandlersSwitchFullScreen() {
+    MediaPlayer* p = player_;
+    connect(p, &MediaPlayer::MouseUp, p, [p] { p->setFullScreen(p->playState() == 3); });
+    connect(p, &MediaPlayer::DoubleClick, p, [p] { p->setFullScreen(false); });
+    VideoView* video = p->videoView();
+    QTest::mouseClick(video, Qt::LeftButton); // not playing: stays in its rectangle
+    QTest::qWait(50);
+    QCOMPARE(video->window(), host_.get());
+
+    playAndWait(media_.silentVideo(6));
+    QTest::mouseClick(video, Qt::LeftButton);
+    QVERIFY(p->fullScreen());
+    QTRY_VERIFY(p->fullScreenWindow() && video->window() == p->fullScreenWindow());
+    QTest::mouseClick(video, Qt::LeftButton); // still playing: stays full
+    QTest::qWait(50);
+    QCOMPARE(video->window(), p->fullScreenWindow());
+
+    p->controls()->pause();
+    QTest::mouseClick(video, Qt::LeftButton); // paused: back into its rectangle
+    QTRY_COMPARE(video->window(), host_.get());
+    QTest::mousePress(video, Qt::LeftButton);
+    QTest::mouseRelease(video, Qt::LeftButton);
+    QTest::mouseDClick(video, Qt::LeftButton);
+    QTest::mouseRelease(video, Qt::LeftButton);
+    QTest::qWait(50);
+    QCOMPARE(video->window(), host_.get());
+    QCOMPARE(p->fullScreen(), false);
+    QCOMPARE(p->playState(), 2);
+}
+
+void MediaPlayerTest::destroyWhilePlayingThenPlayAgain() {
+    playAndWait(media_.video(2));
+    host_.reset(); // the window, the component, its view and its core, while playing
+    player_ = makePlayer();
+    playAndWait(media_.video(2));
+    player_->setFullScreen(true);
+    QTRY_VERIFY(player_->fullScreenWindow() && player_->fullScreenWindow()->isVisible());
+    host_.reset(); // and while in full screen
+    player_ = makePlayer();
+    playAndWait(media_.video(1));
+}
+
+TOLVANE_TEST_MAIN(MediaPlayerTest)
+#include "test_media_player.moc"
