@@ -3,6 +3,7 @@
 #include "app/label.h"
 #include "app/picture.h"
 #include "app/window_registry.h"
+#include "player/media_player.h"
 #include "player/player_layout.h"
 #include <QComboBox>
 #include <QListWidget>
@@ -16,8 +17,7 @@ frm::frm(QWidget* parent) : Form(player_layout::window, parent) {
     Drive1 = new QComboBox;
     Dir1 = new QListWidget;
     File1 = new QListWidget;
-    WindowsMediaPlayer1 = new QWidget;
-    WindowsMediaPlayer1->setFocusPolicy(Qt::StrongFocus);
+    WindowsMediaPlayer1 = new MediaPlayer;
     const auto controls = buildControls(client(), player_layout::controls,
                                         {{QStringLiteral("Drive1"), Drive1},
                                          {QStringLiteral("Dir1"), Dir1},
@@ -50,6 +50,14 @@ void frm::connectHandlers() {
     connect(Image2, &Picture::mouseMoved, this, guarded(this, &frm::Image2_MouseMove));
     connect(mnexit, &QAction::triggered, this, guarded(this, &frm::mnexit_Click));
     connect(mnabout, &QAction::triggered, this, guarded(this, &frm::mnabout_Click));
+    connect(Image1, &Picture::clicked, this, guarded(this, &frm::Image1_Click));
+    connect(Image2, &Picture::clicked, this, guarded(this, &frm::Image2_Click));
+    // Full screen switches on the double-click and the button-up events: with the click and pointer-move
+    // pair instead, merely crossing the playing video with the pointer would throw it into full screen.
+    connect(WindowsMediaPlayer1, &MediaPlayer::DoubleClick, this,
+            guarded(this, &frm::WindowsMediaPlayer1_DoubleClick));
+    connect(WindowsMediaPlayer1, &MediaPlayer::MouseUp, this,
+            guarded(this, &frm::WindowsMediaPlayer1_MouseUp));
 }
 
 // Each swap makes its two changes in order and looks at nothing first.

@@ -9,6 +9,7 @@ class QListWidget;
 class QMenu;
 class QAction;
 class Label;
+class MediaPlayer;
 class Picture;
 
 class frm : public Form {
@@ -19,7 +20,7 @@ class frm : public Form {
     QComboBox* Drive1;
     QListWidget* Dir1;
     QListWidget* File1;
-    QWidget* WindowsMediaPlayer1;
+    MediaPlayer* WindowsMediaPlayer1;
     Picture* Image1;
     Picture* Image2;
     Label* Label1;
@@ -38,6 +39,12 @@ class frm : public Form {
 
     void mnexit_Click();
     void mnabout_Click();
+
+    // Pause and full screen.
+    void Image1_Click();
+    void Image2_Click();
+    void WindowsMediaPlayer1_DoubleClick(short button, short shift, int x, int y);
+    void WindowsMediaPlayer1_MouseUp(short button, short shift, int x, int y);
 
   private:
     void buildMenus();

@@ -5,6 +5,7 @@
 #include "app/picture.h"
 #include "app/window_registry.h"
 #include "info/about_window.h"
+#include "support/test_main.h"
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
@@ -171,8 +172,9 @@ void AboutWindowTest::companyLineWrapsInItsBoxAndIsCutAtTheBottom() {
     QCOMPARE(countNear(image, QRect(box.left() - 5, box.top(), 5, box.height()), companyBlue), 0);
     // Right of the box, below the emblem (whose own blue would count).
     const int belowEmblem = window->Image1->geometry().bottom() + 1;
-    QCOMPARE(countNear(image, QRect(box.right() + 1, belowEmblem, 3, box.bottom() - belowEmblem + 1), companyBlue),
-             0);
+    QCOMPARE(
+        countNear(image, QRect(box.right() + 1, belowEmblem, 3, box.bottom() - belowEmblem + 1), companyBlue),
+        0);
 }
 
 void AboutWindowTest::autoSizeLabelGrowsToTheRightAlone() {
@@ -279,5 +281,5 @@ void AboutWindowTest::clicksOnLabelsAndPictureDoNothing() {
     }
 }
 
-QTEST_MAIN(AboutWindowTest)
+TOLVANE_TEST_MAIN(AboutWindowTest)
 #include "test_about_window.moc"

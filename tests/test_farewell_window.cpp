@@ -7,6 +7,7 @@
 #include "info/farewell_window.h"
 #include "player/player_window.h"
 #include "support/child_process.h"
+#include "support/test_main.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenuBar>
@@ -194,5 +195,5 @@ void FarewellWindowTest::clickAnywhereEndsTheProgram() {
     QCOMPARE(program.exitCode(), 0);
 }
 
-QTEST_MAIN(FarewellWindowTest)
+TOLVANE_TEST_MAIN(FarewellWindowTest)
 #include "test_farewell_window.moc"

@@ -1,10 +1,10 @@
 // The pause pictures' hover swap, driven by the X server's real pointer.
-#include "app/application.h"
 #include "app/label.h"
 #include "app/picture.h"
 #include "app/window_registry.h"
 #include "player/player_window.h"
 #include "support/real_pointer.h"
+#include "support/test_main.h"
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -39,7 +39,6 @@ class HoverSwapTest : public QObject {
 };
 
 void HoverSwapTest::init() {
-    setUpApplication();
     window = qobject_cast<frm*>(windows().frm.get());
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -131,5 +130,5 @@ void HoverSwapTest::leftStripOfPlainPictureCountsAsBareWhilePlainHidden() {
     QVERIFY(!litShown());
 }
 
-QTEST_MAIN(HoverSwapTest)
+TOLVANE_TEST_MAIN(HoverSwapTest)
 #include "test_hover_swap.moc"

@@ -678,8 +678,8 @@ void MediaPlayerTest::videoIsNotBlackAfterFullScreen() {
     QCOMPARE(player_->playState(), 2);
 }
 
-// The full-screen handlers as the player window wires them: button up sets fullScreen to (playState == 3), double-click
-// sets it false. Both run inside the video's own pointer events.
+// The full-screen handlers as the player window wires them: button up sets fullScreen to (playState == 3),
+// double-click sets it false. Both run inside the video's own pointer events.
 void MediaPlayerTest::playerWindowHandlersSwitchFullScreen() {
     MediaPlayer* p = player_;
     connect(p, &MediaPlayer::MouseUp, p, [p] { p->setFullScreen(p->playState() == 3); });

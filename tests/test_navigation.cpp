@@ -7,6 +7,7 @@
 #include "info/about_window.h"
 #include "info/farewell_window.h"
 #include "player/player_window.h"
+#include "support/test_main.h"
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
@@ -228,5 +229,5 @@ void NavigationTest::aboutOutlivesThePlayerUntilItIsClosed() {
     QVERIFY(quitsAfter([&] { window->close(); }));
 }
 
-QTEST_MAIN(NavigationTest)
+TOLVANE_TEST_MAIN(NavigationTest)
 #include "test_navigation.moc"

@@ -1,9 +1,10 @@
 // The player window against its layout table, at 96 DPI (15 twips a pixel).
-#include "app/application.h"
 #include "app/label.h"
 #include "app/picture.h"
 #include "app/window_registry.h"
+#include "player/media_player.h"
 #include "player/player_window.h"
+#include "support/test_main.h"
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenuBar>
@@ -26,7 +27,6 @@ class PlayerLayoutTest : public QObject {
 };
 
 void PlayerLayoutTest::initTestCase() {
-    setUpApplication();
     QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 96.0);
     window = qobject_cast<frm*>(windows().frm.get());
     QVERIFY(window);
@@ -139,5 +139,5 @@ void PlayerLayoutTest::resizingMovesNothing() {
     QVERIFY(!window->Label1->visibleRegion().isEmpty());
 }
 
-QTEST_MAIN(PlayerLayoutTest)
+TOLVANE_TEST_MAIN(PlayerLayoutTest)
 #include "test_player_layout.moc"

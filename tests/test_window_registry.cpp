@@ -1,18 +1,15 @@
 // The window slots: single instances built on first reference, hide that builds without showing, the close
 // box that empties a slot, and the program's end when the last visible window closes.
-#include "app/application.h"
 #include "app/picture.h"
 #include "app/window_registry.h"
 #include "player/player_window.h"
+#include "support/test_main.h"
 #include <QtTest>
 
 class WindowRegistryTest : public QObject {
     Q_OBJECT
   private slots:
-    void initTestCase() {
-        setUpApplication();
-        QApplication::setQuitOnLastWindowClosed(true);
-    }
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(true); }
     void aReferenceBuildsOnceAndKeepsTheInstance();
     void hideBuildsAnEmptySlotWithoutShowingIt();
     void showActivatesAndKeepsTheCallerGoing();
@@ -102,5 +99,5 @@ void WindowRegistryTest::closingTheLastVisibleWindowEndsEvenWithHiddenOnesLoaded
     delete windows().Form2.get();
 }
 
-QTEST_MAIN(WindowRegistryTest)
+TOLVANE_TEST_MAIN(WindowRegistryTest)
 #include "test_window_registry.moc"

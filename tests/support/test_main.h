@@ -1,14 +1,16 @@
 #pragma once
-// QTEST_MAIN for programs whose windows hold OpenGL widgets: contexts are shared, as in the application
-// (app/main.cpp), so moving the video to the full-screen window keeps its context.
+// QTEST_MAIN with the application's own process set-up (app/main.cpp): shared OpenGL contexts, so moving the
+// video to the full-screen window keeps its context, no disk caches, the product identity and fonts.
 
+#include "app/application.h"
 #include <QApplication>
 #include <QtTest>
 
 #define TOLVANE_TEST_MAIN(TestObject)                                                                        \
     int main(int argc, char* argv[]) {                                                                       \
-        QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                              \
+        prepareProcess();                                                                                    \
         QApplication app(argc, argv);                                                                        \
+        setUpApplication();                                                                                  \
         TestObject test;                                                                                     \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&test, argc, argv);                                                              \
