@@ -113,20 +113,26 @@ void PlayerLayoutTest::tabOrderSkipsLabelsAndPictures() {
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
     window->Drive1->setFocus();
-    QList<QWidget*> seen{QApplication::focusWidget()};
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        seen << QApplication::focusWidget();
-    }
     const auto owner = [](QWidget* w) {
         while (w && w->objectName().isEmpty())
             w = w->parentWidget();
         return w ? w->objectName() : QString();
     };
-    QStringList names;
-    for (QWidget* w : seen)
-        names << owner(w);
-    QCOMPARE(names, (QStringList{"Drive1", "Dir1", "File1", "WindowsMediaPlayer1", "Drive1"}));
+    QStringList names{owner(QApplication::focusWidget())};
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        names << owner(QApplication::focusWidget());
+    }
+    QCOMPARE(names, (QStringList{"Drive1", "Dir1", "File1", "WindowsMediaPlayer1"}));
+    // The player's own controls follow; then the focus comes round to the drive list, never to a label.
+    QString next;
+    for (int i = 0; i < 30 && next != QLatin1String("Drive1"); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        next = owner(QApplication::focusWidget());
+        QVERIFY2(next == QLatin1String("WindowsMediaPlayer1") || next == QLatin1String("Drive1"),
+                 qPrintable(next));
+    }
+    QCOMPARE(next, QStringLiteral("Drive1"));
 }
 
 void PlayerLayoutTest::resizingMovesNothing() {
