@@ -1,0 +1,52 @@
+#include "app/file_list.h"
+#include "app/drive_folders.h"
+#include "app/file_model.h"
+#include "app/fs_folder_read.h"
+#include "app/list_item_delegate.h"
+#include "app/natural_order.h"
+#include "app/runtime_error.h"
+#include "app/volumes.h"
+#include <QDir>
+#include <QKeyEvent>
+
+FileList::FileList(QWidget* parent) : QListView(parent), model_(new FileModel(this)) {
+    setModel(model_);
+    setItemDelegate(new ListItemDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(this, &QAbstractItemView::clicked, this, &FileList::Click);
+    path_ = QDir::currentPath();
+    try {
+        setPath(path_);
+    } catch (const RuntimeError&) {
+        // an unreadable current folder simply starts the list empty
+    }
+}
+
+void FileList::setPath(const QString& path) {
+    if (path.isEmpty())
+        throw RuntimeError(rterr::PathNotFound);
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    const QList<Volume> mounted = mountedVolumes();
+    DriveFolders& folders = DriveFolders::process();
+    folders.update(mounted);
+    if (folders.onVanishedVolume(absolute, mounted))
+        throw RuntimeError(rterr::DeviceUnavailable);
+    QStringList names = readFolder(absolute, EntryKind::File);
+    sortNaturally(names);
+    model_->show(std::move(names));
+    path_ = absolute;
+}
+
+QString FileList::FileName() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QString() : model_->nameAt(selected.first().row());
+}
+
+void FileList::keyPressEvent(QKeyEvent* event) {
+    const QPersistentModelIndex before = currentIndex();
+    QListView::keyPressEvent(event);
+    if (currentIndex() != before && currentIndex().isValid())
+        emit Click();
+}

@@ -1,0 +1,87 @@
+#include "app/folder_list.h"
+#include "app/drive_folders.h"
+#include "app/error_report.h"
+#include "app/folder_model.h"
+#include "app/fs_folder_read.h"
+#include "app/list_item_delegate.h"
+#include "app/natural_order.h"
+#include "app/volumes.h"
+#include <QDir>
+#include <QKeyEvent>
+
+FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderModel(this)) {
+    setModel(model_);
+    setItemDelegate(new ListItemDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        setCurrentIndex(index);
+        openSelected();
+    });
+    const QString start = QDir::currentPath();
+    try {
+        moveTo(start);
+    } catch (const RuntimeError&) {
+        // Nothing to list (say the current folder is unreadable): show just where the process stands.
+        const QList<Volume> mounted = mountedVolumes();
+        const Volume* volume = volumeHolding(mounted, start);
+        model_->show(volume->mountPoint, start, {});
+        path_ = start;
+    }
+}
+
+void FolderList::setPath(const QString& pathOrDriveText) {
+    if (pathOrDriveText.isEmpty())
+        throw RuntimeError(rterr::PathNotFound);
+    const QList<Volume> mounted = mountedVolumes();
+    DriveFolders& folders = DriveFolders::process();
+    folders.update(mounted);
+    for (const Volume& volume : mounted)
+        if (volume.driveText() == pathOrDriveText)
+            return moveTo(folders.folderFor(volume, mounted));
+    if (folders.vanishedVolume(pathOrDriveText, mounted))
+        throw RuntimeError(rterr::DeviceUnavailable);
+    moveTo(pathOrDriveText);
+}
+
+void FolderList::moveTo(const QString& folder) {
+    const QList<Volume> mounted = mountedVolumes();
+    DriveFolders& folders = DriveFolders::process();
+    folders.update(mounted);
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
+    if (folders.onVanishedVolume(absolute, mounted))
+        throw RuntimeError(rterr::DeviceUnavailable);
+    const QString real = resolveFolder(absolute);
+    QStringList children = readFolder(real, EntryKind::Folder);
+    sortNaturally(children);
+
+    // Nothing changes on screen before this point, so a failure above leaves the list as it was.
+    model_->show(volumeHolding(mounted, real)->mountPoint, real, children);
+    const QModelIndex current = model_->index(model_->currentRow());
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+    scrollTo(current);
+    folders.remember(real, mounted);
+    const bool moved = real != path_;
+    path_ = real;
+    if (moved)
+        emit Change();
+}
+
+void FolderList::openSelected() {
+    const QModelIndex index = currentIndex();
+    if (!index.isValid())
+        return;
+    const QString target = model_->pathAt(index.row());
+    // Runs from the event loop: an error must reach the report, not unwind through Qt.
+    runHandler([&] { moveTo(target); });
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        openSelected();
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The folder list (Dir1): the path from the volume's root to the current folder and the current folder's
+// subfolders. A click only selects; a double click or Enter opens the selected folder.
+
+#include <QListView>
+
+class FolderModel;
+
+class FolderList : public QListView {
+    Q_OBJECT
+  public:
+    explicit FolderList(QWidget* parent = nullptr);
+
+    QString Path() const { return path_; }
+    // A folder path, or a drive list text (then the volume's current folder). Re-reads the list and raises
+    // Change when Path moves. Throws RuntimeError 76, 70 or 68 and then keeps showing what it showed.
+    void setPath(const QString& pathOrDriveText);
+
+  signals:
+    void Change();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void moveTo(const QString& folder);
+    void openSelected();
+
+    FolderModel* model_;
+    QString path_;
+};
