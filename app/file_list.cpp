@@ -3,7 +3,6 @@
 #include "app/file_model.h"
 #include "app/fs_folder_read.h"
 #include "app/list_item_delegate.h"
-#include "app/natural_order.h"
 #include "app/runtime_error.h"
 #include "app/volumes.h"
 #include <QDir>
@@ -33,8 +32,7 @@ void FileList::setPath(const QString& path) {
     folders.update(mounted);
     if (folders.onVanishedVolume(absolute, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
-    QStringList names = readFolder(absolute, EntryKind::File);
-    sortNaturally(names);
+    SortedNames names = readFolder(absolute, EntryKind::File);
     model_->show(std::move(names));
     path_ = absolute;
 }
@@ -49,4 +47,11 @@ void FileList::keyPressEvent(QKeyEvent* event) {
     QListView::keyPressEvent(event);
     if (currentIndex() != before && currentIndex().isValid())
         emit Click();
+}
+
+QModelIndex FileList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // With nothing selected yet Qt starts every move at the first file; End should still mean the last.
+    if (action == MoveEnd && !currentIndex().isValid() && model_->rowCount() > 0)
+        return model_->index(model_->rowCount() - 1);
+    return QListView::moveCursor(action, modifiers);
 }

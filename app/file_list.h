@@ -23,6 +23,7 @@ class FileList : public QListView {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
   private:
     FileModel* model_;

@@ -1,7 +1,7 @@
 #include "app/file_model.h"
 #include "app/fs_names.h"
 
-void FileModel::show(QStringList names) {
+void FileModel::show(SortedNames names) {
     beginResetModel();
     names_ = std::move(names);
     endResetModel();
@@ -15,6 +15,6 @@ QVariant FileModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= names_.size())
         return QVariant();
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return fsDisplayName(names_[index.row()]);
+        return fsDisplayName(names_.at(index.row()));
     return QVariant();
 }

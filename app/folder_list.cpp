@@ -4,7 +4,6 @@
 #include "app/folder_model.h"
 #include "app/fs_folder_read.h"
 #include "app/list_item_delegate.h"
-#include "app/natural_order.h"
 #include "app/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
@@ -26,7 +25,7 @@ FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderMo
         // Nothing to list (say the current folder is unreadable): show just where the process stands.
         const QList<Volume> mounted = mountedVolumes();
         const Volume* volume = volumeHolding(mounted, start);
-        model_->show(volume->mountPoint, start, {});
+        model_->show(volume->mountPoint, start, SortedNames());
         path_ = start;
     }
 }
@@ -53,11 +52,10 @@ void FolderList::moveTo(const QString& folder) {
     if (folders.onVanishedVolume(absolute, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
     const QString real = resolveFolder(absolute);
-    QStringList children = readFolder(real, EntryKind::Folder);
-    sortNaturally(children);
+    SortedNames children = readFolder(real, EntryKind::Folder);
 
     // Nothing changes on screen before this point, so a failure above leaves the list as it was.
-    model_->show(volumeHolding(mounted, real)->mountPoint, real, children);
+    model_->show(volumeHolding(mounted, real)->mountPoint, real, std::move(children));
     const QModelIndex current = model_->index(model_->currentRow());
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
     scrollTo(current);

@@ -8,7 +8,7 @@ FolderModel::FolderModel(QObject* parent)
     : QAbstractListModel(parent), open_(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon)),
       closed_(QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon)) {}
 
-void FolderModel::show(const QString& root, const QString& current, const QStringList& children) {
+void FolderModel::show(const QString& root, const QString& current, SortedNames children) {
     beginResetModel();
     chain_ = {root};
     names_ = {root};
@@ -19,7 +19,7 @@ void FolderModel::show(const QString& root, const QString& current, const QStrin
                           : chain_.last() + QLatin1Char('/') + name);
         names_.append(name);
     }
-    children_ = children;
+    children_ = std::move(children);
     endResetModel();
 }
 
@@ -33,7 +33,7 @@ QString FolderModel::pathAt(int row) const {
     if (row < chain_.size())
         return chain_[row];
     const QString& current = chain_.last();
-    const QString& name = children_[row - chain_.size()];
+    const QString name = children_.at(row - chain_.size());
     return current.endsWith(QLatin1Char('/')) ? current + name : current + QLatin1Char('/') + name;
 }
 
@@ -45,7 +45,7 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return fsDisplayName(onChain ? names_[row] : children_[row - chain_.size()]);
+        return fsDisplayName(onChain ? names_[row] : children_.at(row - chain_.size()));
     case Qt::DecorationRole:
         return onChain ? open_ : closed_;
     case IndentLevelRole:

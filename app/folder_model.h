@@ -2,6 +2,7 @@
 // The rows of the folder list: the folders from the volume's root down to the current folder (each one
 // level deeper, open-folder icon), then the current folder's subfolders (one level deeper still, closed).
 
+#include "app/natural_order.h"
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QStringList>
@@ -12,7 +13,7 @@ class FolderModel : public QAbstractListModel {
     explicit FolderModel(QObject* parent = nullptr);
 
     // root is the volume's mount point; current lies within it; children are sorted names.
-    void show(const QString& root, const QString& current, const QStringList& children);
+    void show(const QString& root, const QString& current, SortedNames children);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -23,6 +24,6 @@ class FolderModel : public QAbstractListModel {
   private:
     QStringList chain_;    // full paths, root first, current last
     QStringList names_;    // shown names of chain_
-    QStringList children_; // names
+    SortedNames children_;
     QIcon open_, closed_;
 };

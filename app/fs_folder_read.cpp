@@ -1,6 +1,8 @@
 #include "app/fs_folder_read.h"
 #include "app/fs_names.h"
+#include "app/natural_order.h"
 #include "app/runtime_error.h"
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -65,13 +67,17 @@ bool wanted(int dirfd, const char* name, unsigned char type, EntryKind kind) {
 
 } // namespace
 
-QStringList readFolder(const QString& path, EntryKind kind) {
+SortedNames readFolder(const QString& path, EntryKind kind) {
     DIR* dir = ::opendir(fsEncodeName(path).constData());
     if (!dir)
         throw RuntimeError(runtimeErrorForErrno(errno));
     DirCloser closer{dir};
     const int fd = ::dirfd(dir);
-    QStringList names;
+    NaturalSorter sorter;
+    struct stat folder;
+    if (::fstat(fd, &folder) == 0 && folder.st_size > 0) // the folder's own size bounds its names' bytes
+        sorter.reserve(size_t(std::min<off_t>(folder.st_size, 64 << 20)) / 16,
+                       size_t(std::min<off_t>(folder.st_size, 64 << 20)));
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
@@ -83,8 +89,7 @@ QStringList readFolder(const QString& path, EntryKind kind) {
         if (entry->d_name[0] == '.') // hidden, and "." and ".."
             continue;
         if (wanted(fd, entry->d_name, entry->d_type, kind))
-            names.append(
-                fsDecodeName(QByteArray::fromRawData(entry->d_name, qsizetype(strlen(entry->d_name)))));
+            sorter.add(entry->d_name, strlen(entry->d_name));
     }
-    return names;
+    return sorter.sorted();
 }
