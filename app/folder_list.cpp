@@ -7,6 +7,7 @@
 #include "app/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderModel(this)) {
     setModel(model_);
@@ -14,10 +15,6 @@ FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderMo
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        setCurrentIndex(index);
-        openSelected();
-    });
     const QString start = QDir::currentPath();
     try {
         moveTo(start);
@@ -82,4 +79,13 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+void FolderList::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || !index.isValid())
+        return QListView::mouseDoubleClickEvent(event);
+    setCurrentIndex(index);
+    openSelected();
+    event->accept();
 }

@@ -21,6 +21,7 @@ class FolderList : public QListView {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     void moveTo(const QString& folder);
