@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QStylePainter>
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
@@ -55,4 +56,17 @@ void DriveList::setDrive(const QString& text) {
     if (index < 0)
         throw RuntimeError(rterr::DeviceUnavailable);
     setCurrentIndex(index);
+}
+
+void DriveList::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        option.palette.setBrush(group, QPalette::Button, palette().brush(group, QPalette::Base));
+        option.palette.setBrush(group, QPalette::ButtonText, palette().brush(group, QPalette::Text));
+    }
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

@@ -24,6 +24,11 @@ class DriveList : public QComboBox {
   signals:
     void Change();
 
+  protected:
+    // Drawn in the list colours (Text on Base) that the window sets, not in the button colours a style
+    // gives a closed drop-down.
+    void paintEvent(QPaintEvent* event) override;
+
   private:
     QList<Volume> volumes_;
     bool refreshing_ = false;

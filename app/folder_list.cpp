@@ -19,11 +19,12 @@ FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderMo
     try {
         moveTo(start);
     } catch (const RuntimeError&) {
-        // Nothing to list (say the current folder is unreadable): show just where the process stands.
-        const QList<Volume> mounted = mountedVolumes();
-        const Volume* volume = volumeHolding(mounted, start);
-        model_->show(volume->mountPoint, start, SortedNames());
-        path_ = start;
+        // The current folder cannot be listed (unreadable, or deleted under the process): start at the root.
+        try {
+            moveTo(QStringLiteral("/"));
+        } catch (const RuntimeError&) {
+            path_ = start;
+        }
     }
 }
 

@@ -107,10 +107,12 @@ QString fsDisplayName(const QString& name) {
             ++i; // a real character outside the basic plane, not an escaped byte
         else if (isEscapedByte(unit))
             shown[i] = QChar(char16_t(0xFFFD));
-        else if (unit < 0x20)
-            shown[i] = QChar(char16_t(0x2400 + unit)); // the control pictures: a newline shows as U+240A
-        else if (unit == 0x7F)
-            shown[i] = QChar(char16_t(0x2421));
+        else if (unit == u'\n')
+            shown[i] = QChar(char16_t(0x21B5)); // the return arrow: common fonts have it, unlike U+240A
+        else if (unit == u'\t')
+            shown[i] = QChar(char16_t(0x2192));
+        else if (unit < 0x20 || unit == 0x7F)
+            shown[i] = QChar(char16_t(0xFFFD));
     }
     return shown;
 }

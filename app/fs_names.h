@@ -9,6 +9,6 @@
 QString fsDecodeName(const QByteArray& bytes);
 QByteArray fsEncodeName(const QString& name);
 
-// The name as a person should see it: escaped bytes as U+FFFD, control characters (newline, tab, ...)
-// as their visible Unicode control pictures, so a name never breaks a row in two.
+// The name as a person should see it, never broken over two rows: a newline as a return arrow, a tab as
+// a right arrow, other control characters and escaped bytes as U+FFFD.
 QString fsDisplayName(const QString& name);

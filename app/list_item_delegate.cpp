@@ -24,7 +24,9 @@ void ListItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 }
 
 QSize ListItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    return QStyledItemDelegate::sizeHint(option, index) + QSize(indentOf(option, index), 0);
+    // Height only: a list view stretches each row to its own width, so long names are cut with an
+    // ellipsis (their tooltip shows them whole) and the list never scrolls sideways.
+    return QSize(1, QStyledItemDelegate::sizeHint(option, index).height());
 }
 
 bool ListItemDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,

@@ -48,6 +48,7 @@ class DriveListTest : public QObject {
     void setDriveSelectsByTextOrPath();
     void followsMountsWithoutRaisingChange();
     void noticesARealMount();
+    void drawsInTheListColoursItIsGiven();
 
   private:
     QTemporaryDir dir_;
@@ -187,6 +188,33 @@ void DriveListTest::noticesARealMount() {
     QTRY_VERIFY(!listed());
     QCOMPARE(list.Drive(), before);
     QCOMPARE(changes.count(), 0);
+}
+
+void DriveListTest::drawsInTheListColoursItIsGiven() {
+    DriveList list;
+    const QColor text(128, 128, 255), base(0x40, 0x40, 0x40);
+    QPalette palette = list.palette();
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Base, base);
+    list.setPalette(palette);
+    QFont font = list.font();
+    font.setPointSizeF(12);
+    font.setBold(true);
+    list.setFont(font);
+    list.resize(353, 26);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QImage image = list.grab().toImage();
+    // the style shades the face a little; it must stay close to the colour given
+    const QColor face = image.pixelColor(image.width() * 2 / 3, image.height() / 2);
+    QVERIFY2(qAbs(face.red() - base.red()) < 24 && qAbs(face.green() - base.green()) < 24 &&
+                 qAbs(face.blue() - base.blue()) < 24,
+             qPrintable(face.name()));
+    int textPixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            textPixels += image.pixelColor(x, y) == text;
+    QVERIFY(textPixels > 5);
 }
 
 QTEST_MAIN(DriveListTest)

@@ -144,7 +144,7 @@ void FileListTest::oddNamesAreListedAndComeBackExactly() {
         const QString shown = list.model()->index(row, 0).data().toString();
         QVERIFY(std::none_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() < 0x20; }));
     }
-    QVERIFY(shownNames(list).contains(QString::fromUtf8("two\u240Alines.mp3")));
+    QVERIFY(shownNames(list).contains(QString::fromUtf8("two\u21B5lines.mp3")));
     std::filesystem::remove_all(fsEncodeName(dir.path()).toStdString()); // QDir cannot name the odd bytes
     std::sort(seen.begin(), seen.end());
     QList<QByteArray> expected = names;
@@ -343,7 +343,6 @@ void FileListTest::honoursPaletteAndFontFromOutside() {
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QVERIFY(list.sizeHintForRow(0) > plainHeight);
     const QImage image = list.viewport()->grab().toImage();
-    image.save(QDir::temp().filePath("file_list.png"));
     QCOMPARE(image.pixelColor(image.width() - 5, image.height() - 5), base);
     int textPixels = 0;
     const QRect row = list.visualRect(list.model()->index(0, 0));

@@ -152,7 +152,6 @@ void FolderListTest::indentationIsDrawn() {
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     list.clearSelection(); // the highlight would hide where the row's own drawing starts
     const QImage image = list.viewport()->grab().toImage();
-    image.save(QDir::temp().filePath("folder_list.png"));
     const auto leftmostInk = [&](int row) {
         const QRect rect = list.visualRect(list.model()->index(row, 0));
         for (int x = 0; x < image.width(); ++x)
@@ -396,7 +395,6 @@ void FolderListTest::honoursPaletteAndFontFromOutside() {
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QVERIFY(list.sizeHintForRow(0) != plainHeight || QFontInfo(font).bold());
     const QImage image = list.grab().toImage();
-    image.save(QDir::temp().filePath("folder_list_colours.png"));
     const QImage viewport = list.viewport()->grab().toImage();
     QCOMPARE(viewport.pixelColor(viewport.width() - 3, viewport.height() - 3), base);
     int textPixels = 0;
