@@ -55,3 +55,10 @@ QModelIndex FileList::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
         return model_->index(model_->rowCount() - 1);
     return QListView::moveCursor(action, modifiers);
 }
+
+QItemSelectionModel::SelectionFlags FileList::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+    // Ctrl+click would unselect the file and still raise Click, handing on an empty FileName.
+    const auto command = QListView::selectionCommand(index, event);
+    return command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate : command;
+}

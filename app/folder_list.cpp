@@ -9,6 +9,17 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+namespace {
+
+// The volumes mounted now; the remembered folders learn of them too.
+QList<Volume> volumesNow() {
+    const QList<Volume> mounted = mountedVolumes();
+    DriveFolders::process().update(mounted);
+    return mounted;
+}
+
+} // namespace
+
 FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderModel(this)) {
     setModel(model_);
     setItemDelegate(new ListItemDelegate(this));
@@ -17,11 +28,11 @@ FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderMo
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     const QString start = QDir::currentPath();
     try {
-        moveTo(start);
+        moveTo(start, volumesNow());
     } catch (const RuntimeError&) {
         // The current folder cannot be listed (unreadable, or deleted under the process): start at the root.
         try {
-            moveTo(QStringLiteral("/"));
+            moveTo(QStringLiteral("/"), volumesNow());
         } catch (const RuntimeError&) {
             path_ = start;
         }
@@ -31,21 +42,18 @@ FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderMo
 void FolderList::setPath(const QString& pathOrDriveText) {
     if (pathOrDriveText.isEmpty())
         throw RuntimeError(rterr::PathNotFound);
-    const QList<Volume> mounted = mountedVolumes();
-    DriveFolders& folders = DriveFolders::process();
-    folders.update(mounted);
+    const QList<Volume> mounted = volumesNow();
+    const DriveFolders& folders = DriveFolders::process();
     for (const Volume& volume : mounted)
         if (volume.driveText() == pathOrDriveText)
-            return moveTo(folders.folderFor(volume, mounted));
+            return moveTo(folders.folderFor(volume, mounted), mounted);
     if (folders.vanishedVolume(pathOrDriveText, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
-    moveTo(pathOrDriveText);
+    moveTo(pathOrDriveText, mounted);
 }
 
-void FolderList::moveTo(const QString& folder) {
-    const QList<Volume> mounted = mountedVolumes();
+void FolderList::moveTo(const QString& folder, const QList<Volume>& mounted) {
     DriveFolders& folders = DriveFolders::process();
-    folders.update(mounted);
     const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
     if (folders.onVanishedVolume(absolute, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
@@ -70,7 +78,7 @@ void FolderList::openSelected() {
         return;
     const QString target = model_->pathAt(index.row());
     // Runs from the event loop: an error must reach the report, not unwind through Qt.
-    runHandler([&] { moveTo(target); });
+    runHandler([&] { moveTo(target, volumesNow()); });
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

@@ -188,9 +188,12 @@ void FileListTest::mouseClickRaisesClick() {
     QCOMPARE(nameAtClick, QStringLiteral("b.mp3")); // the selection is made before Click is raised
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(clicks.count(), 2); // the same file again still counts
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier, second.center());
+    QCOMPARE(clicks.count(), 3);
+    QCOMPARE(nameAtClick, QStringLiteral("b.mp3")); // Ctrl does not unselect the one file
     const QRect third = list.visualRect(list.model()->index(2, 0));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(third.center().x(), third.bottom() + 40));
-    QCOMPARE(clicks.count(), 2); // empty space below the files is no click on a file
+    QCOMPARE(clicks.count(), 3); // empty space below the files is no click on a file
 }
 
 void FileListTest::everyKeyboardMoveRaisesClick_data() {
