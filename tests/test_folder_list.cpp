@@ -337,20 +337,26 @@ void FolderListTest::unmountedVolumeIsError68() {
     QVERIFY(QDir(base).mkpath("usb/music"));
     FakeMountTable table(base + "/mountinfo");
     QVERIFY(table.write({usb}));
+    QVERIFY(QDir(base).mkdir("mountinfo.labels"));
+    QVERIFY(QFile::link("/dev/sdz0", base + "/mountinfo.labels/STICK"));
     FolderList list;
+    list.setPath(usb + " [STICK]");
     list.setPath(usb + "/music");
     list.setPath(base);
     const QStringList before = shownNames(list);
     QSignalSpy changes(&list, &FolderList::Change);
     QVERIFY(table.write({})); // unmounted behind the list's back; the empty mount point stays
+    QCOMPARE(errorOf([&] { list.setPath(usb + " [STICK]"); }), 68); // the drive list had not caught up yet
     QCOMPARE(errorOf([&] { list.setPath(usb); }), 68);
     QCOMPARE(errorOf([&] { list.setPath(usb + "/music"); }), 68);
     QCOMPARE(list.Path(), base);
     QCOMPARE(shownNames(list), before);
     QCOMPARE(changes.count(), 0);
     QVERIFY(table.write({usb})); // mounted again: its folder is remembered still
-    list.setPath(usb);
+    list.setPath(usb + " [STICK]");
     QCOMPARE(list.Path(), usb + "/music");
+    list.setPath(usb); // the mount point written as a folder is its root
+    QCOMPARE(list.Path(), usb);
 }
 
 void FolderListTest::userOpeningAVanishedFolderGetsTheReport() {
