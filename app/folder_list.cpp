@@ -3,11 +3,13 @@
 #include "app/error_report.h"
 #include "app/folder_model.h"
 #include "app/fs_folder_read.h"
+#include "app/fs_names.h"
 #include "app/list_item_delegate.h"
 #include "app/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <unistd.h>
 
 namespace {
 
@@ -44,9 +46,18 @@ void FolderList::setPath(const QString& pathOrDriveText) {
         throw RuntimeError(rterr::PathNotFound);
     const QList<Volume> mounted = volumesNow();
     const DriveFolders& folders = DriveFolders::process();
-    for (const Volume& volume : mounted)
-        if (volume.driveText() == pathOrDriveText)
+    for (const Volume& volume : mounted) {
+        if (volume.driveText() != pathOrDriveText)
+            continue;
+        try {
             return moveTo(folders.folderFor(volume, mounted), mounted);
+        } catch (const RuntimeError&) {
+            // A volume whose mount point cannot be read is a drive that is not ready.
+            if (::access(fsEncodeName(volume.mountPoint).constData(), R_OK | X_OK) != 0)
+                throw RuntimeError(rterr::DeviceUnavailable);
+            throw;
+        }
+    }
     if (folders.vanishedVolume(pathOrDriveText, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
     moveTo(pathOrDriveText, mounted);

@@ -313,6 +313,11 @@ static int unreadableChild(int argc, char** argv) {
     if (list.Path() != readable || shownNames(list) != before || !before.endsWith("visible") ||
         changes.count())
         return 1; // the failures must leave the list as it was
+    // the unreadable folder as a mounted volume: a drive that is not ready
+    MountSource::current() = MountSource{QString::fromLocal8Bit(argv[4]), QString()};
+    const int driveError = errorOf([&] { list.setPath(QString::fromLocal8Bit(argv[3])); });
+    if (driveError != 68 || list.Path() != readable)
+        return 3;
     return error == behind ? error : 2;
 }
 
@@ -324,9 +329,13 @@ void FolderListTest::unreadableFolderIsError70() {
     QVERIFY(QDir(dir.path()).mkpath("open/visible"));
     QVERIFY(QDir(dir.path()).mkpath("closed/inside"));
     QVERIFY(::chmod(QFile::encodeName(dir.filePath("closed")).constData(), 0700) == 0);
+    FakeMountTable table(dir.filePath("mountinfo"));
+    QVERIFY(table.write({dir.filePath("closed")}));
+    QVERIFY(::chmod(QFile::encodeName(dir.filePath("mountinfo")).constData(), 0644) == 0);
     QByteArray output;
-    const int code =
-        runUnprivileged({"--unreadable-child", dir.filePath("open"), dir.filePath("closed")}, &output);
+    const int code = runUnprivileged(
+        {"--unreadable-child", dir.filePath("open"), dir.filePath("closed"), dir.filePath("mountinfo")},
+        &output);
     QVERIFY2(code == 70, (QByteArray::number(code) + ": " + output).constData());
 }
 
@@ -412,7 +421,7 @@ void FolderListTest::honoursPaletteAndFontFromOutside() {
 }
 
 int main(int argc, char** argv) {
-    if (argc == 4 && qstrcmp(argv[1], "--unreadable-child") == 0)
+    if (argc == 5 && qstrcmp(argv[1], "--unreadable-child") == 0)
         return unreadableChild(argc, argv);
     QApplication app(argc, argv);
     FolderListTest test;
