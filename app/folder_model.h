@@ -22,8 +22,8 @@ class FolderModel : public QAbstractListModel {
     QString pathAt(int row) const;
 
   private:
-    QStringList chain_;    // full paths, root first, current last
-    QStringList names_;    // shown names of chain_
+    QStringList chain_; // full paths, root first, current last
+    QStringList names_; // shown names of chain_
     SortedNames children_;
     QIcon open_, closed_;
 };
