@@ -260,6 +260,9 @@ void FolderListTest::driveTextMovesToRememberedFolder() {
     QCOMPARE(changes.count(), 4);
     list.setPath(usbText);
     QCOMPARE(list.Path(), usb + "/music/rock");
+    // the chain starts at the volume's root, its mount point
+    QCOMPARE(shownNames(list), (QStringList{usb, "music", "rock"}));
+    QCOMPARE(levels(list), (QList<int>{0, 1, 2}));
     list.setPath(other + "/films");
     list.setPath(usbText);
     QCOMPARE(list.Path(), usb + "/music/rock");
