@@ -42,7 +42,7 @@ void DriveList::refresh() {
     if (keep < 0) // the selected volume is gone (or nothing was selected yet): back to where the process is
         if (const Volume* start = volumeHolding(volumes_, QDir::currentPath()))
             keep = findText(start->driveText());
-    setCurrentIndex(keep);
+    setCurrentIndex(keep < 0 ? 0 : keep); // the root volume, always first, when the process stands nowhere
     refreshing_ = false;
 }
 
