@@ -44,6 +44,7 @@ class DriveListTest : public QObject {
     void init();
     void listsVolumesWithDriveIcons();
     void startsOnVolumeHoldingCurrentFolder();
+    void startsOnRootWhenCurrentFolderIsGone();
     void userChoiceRaisesChange();
     void setDriveSelectsByTextOrPath();
     void followsMountsWithoutRaisingChange();
@@ -91,6 +92,18 @@ void DriveListTest::startsOnVolumeHoldingCurrentFolder() {
     QDir::setCurrent(saved);
     QCOMPARE(onUsb.Drive(), usb_ + " [MUSIC]");
     QCOMPARE(onRoot.Drive(), QStringLiteral("/"));
+}
+
+void DriveListTest::startsOnRootWhenCurrentFolderIsGone() {
+    FakeMountTable table(base_ + "/mountinfo");
+    QVERIFY(table.write({usb_}));
+    const QString saved = QDir::currentPath();
+    QVERIFY(QDir(usb_).mkdir("doomed"));
+    QVERIFY(QDir::setCurrent(usb_ + "/doomed"));
+    QVERIFY(QDir(usb_).rmdir("doomed"));
+    DriveList list;
+    QDir::setCurrent(saved);
+    QCOMPARE(list.Drive(), QStringLiteral("/"));
 }
 
 void DriveListTest::userChoiceRaisesChange() {

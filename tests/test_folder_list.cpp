@@ -56,6 +56,7 @@ class FolderListTest : public QObject {
     Q_OBJECT
   private slots:
     void startsAtProcessCurrentFolder();
+    void startsAtRootWhenCurrentFolderIsGone();
     void showsChainThenSubfoldersWithLevels();
     void listsOnlyVisibleFoldersInNaturalOrder();
     void indentationIsDrawn();
@@ -80,6 +81,18 @@ void FolderListTest::startsAtProcessCurrentFolder() {
     QCOMPARE(list.Path(), real(dir) + "/start");
     QCOMPARE(list.currentIndex().row(), chainTo(list.Path()).size() - 1);
     QVERIFY(list.selectionModel()->isSelected(list.currentIndex())); // the current folder is highlighted
+}
+
+void FolderListTest::startsAtRootWhenCurrentFolderIsGone() {
+    const QString saved = QDir::currentPath();
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+    } // the process now stands in a deleted folder
+    FolderList list;
+    QDir::setCurrent(saved);
+    QCOMPARE(list.Path(), QStringLiteral("/"));
+    QCOMPARE(shownNames(list).first(), QStringLiteral("/"));
 }
 
 void FolderListTest::showsChainThenSubfoldersWithLevels() {
