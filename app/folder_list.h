@@ -14,7 +14,7 @@ class FolderList : public QListView {
 
     QString Path() const { return path_; }
     // A folder path, or a drive list text (then that volume's current folder). A text that is both, such
-    // as "/" for an unlabelled root volume, is read as the drive text, as "c:" once was; "/." names the
+    // as "/" for an unlabelled root volume, is read as the drive text; "/." names the
     // root folder itself. Links are resolved: Path is always the real folder. Re-reads the list and
     // raises Change when Path moves. Throws RuntimeError 76 (no such folder), 70 (not readable) or 68
     // (its volume is no longer mounted) and then keeps showing what it showed.
