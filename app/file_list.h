@@ -1,0 +1,33 @@
+#pragma once
+// The file list (File1): the files of one folder, hidden and system files left out, one selectable at a
+// time. Click is raised by a mouse click on a file and by every keyboard move of the selection.
+
+#include <QListView>
+
+class FileModel;
+
+class FileList : public QListView {
+    Q_OBJECT
+  public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    QString Path() const { return path_; }
+    // Re-reads the list. Throws RuntimeError 76, 70 or 68 and then keeps showing what it showed.
+    void setPath(const QString& path);
+    // The selected file's name without folder, empty when none is selected. Names that are not valid
+    // UTF-8 carry escaped bytes: turn them back into the file's bytes with fsEncodeName.
+    QString FileName() const;
+
+  signals:
+    void Click();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
+
+  private:
+    FileModel* model_;
+    QString path_;
+};
