@@ -1,4 +1,5 @@
 #include "player/media_engine.h"
+#include "app/fs_names.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -406,10 +407,12 @@ void MediaEngine::loadNow(double start) {
     ++loadSerial_;
     expectedEntry_ = -1;
     followNextEntry_ = false;
+    // A file name's own bytes, also where they are not valid UTF-8.
+    const QByteArray target = fsEncodeName(url_);
     if (start < 0)
-        command({"loadfile", url_.toUtf8(), "replace"}, LoadReplyBase + loadSerial_);
+        command({"loadfile", target, "replace"}, LoadReplyBase + loadSerial_);
     else
-        command({"loadfile", url_.toUtf8(), "replace", "start=" + QByteArray::number(start, 'f', 3)},
+        command({"loadfile", target, "replace", "start=" + QByteArray::number(start, 'f', 3)},
                 LoadReplyBase + loadSerial_);
 }
 

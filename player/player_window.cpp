@@ -1,12 +1,13 @@
 #include "player/player_window.h"
+#include "app/drive_list.h"
 #include "app/error_report.h"
+#include "app/file_list.h"
+#include "app/folder_list.h"
 #include "app/label.h"
 #include "app/picture.h"
 #include "app/window_registry.h"
 #include "player/media_player.h"
 #include "player/player_layout.h"
-#include <QComboBox>
-#include <QListWidget>
 #include <QMenuBar>
 
 frm::frm(QWidget* parent) : Form(player_layout::window, parent) {
@@ -14,9 +15,9 @@ frm::frm(QWidget* parent) : Form(player_layout::window, parent) {
     buildMenus();
     placeClientArea();
 
-    Drive1 = new QComboBox;
-    Dir1 = new QListWidget;
-    File1 = new QListWidget;
+    Drive1 = new DriveList;
+    Dir1 = new FolderList;
+    File1 = new FileList;
     WindowsMediaPlayer1 = new MediaPlayer;
     const auto controls = buildControls(client(), player_layout::controls,
                                         {{QStringLiteral("Drive1"), Drive1},
@@ -50,6 +51,9 @@ void frm::connectHandlers() {
     connect(Image2, &Picture::mouseMoved, this, guarded(this, &frm::Image2_MouseMove));
     connect(mnexit, &QAction::triggered, this, guarded(this, &frm::mnexit_Click));
     connect(mnabout, &QAction::triggered, this, guarded(this, &frm::mnabout_Click));
+    connect(Drive1, &DriveList::Change, this, guarded(this, &frm::Drive1_Change));
+    connect(Dir1, &FolderList::Change, this, guarded(this, &frm::Dir1_Change));
+    connect(File1, &FileList::Click, this, guarded(this, &frm::File1_Click));
     connect(Image1, &Picture::clicked, this, guarded(this, &frm::Image1_Click));
     connect(Image2, &Picture::clicked, this, guarded(this, &frm::Image2_Click));
     // Full screen switches on the double-click and the button-up events: with the click and pointer-move

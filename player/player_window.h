@@ -4,8 +4,9 @@
 #include "app/form.h"
 #include "app/pointer_event.h"
 
-class QComboBox;
-class QListWidget;
+class DriveList;
+class FolderList;
+class FileList;
 class QMenu;
 class QAction;
 class Label;
@@ -17,9 +18,9 @@ class frm : public Form {
   public:
     explicit frm(QWidget* parent = nullptr);
 
-    QComboBox* Drive1;
-    QListWidget* Dir1;
-    QListWidget* File1;
+    DriveList* Drive1;
+    FolderList* Dir1;
+    FileList* File1;
     MediaPlayer* WindowsMediaPlayer1;
     Picture* Image1;
     Picture* Image2;
@@ -36,6 +37,11 @@ class frm : public Form {
     void Form_MouseMove(PointerArgs args);
     void Image1_MouseMove(PointerArgs args);
     void Image2_MouseMove(PointerArgs args);
+
+    // The browser: drive, then folder, then file, then the player.
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
 
     void mnexit_Click();
     void mnabout_Click();

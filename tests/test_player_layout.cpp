@@ -5,8 +5,9 @@
 #include "player/media_player.h"
 #include "player/player_window.h"
 #include "support/test_main.h"
-#include <QComboBox>
-#include <QListWidget>
+#include "app/drive_list.h"
+#include "app/file_list.h"
+#include "app/folder_list.h"
 #include <QMenuBar>
 #include <QtTest>
 
