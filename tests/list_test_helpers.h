@@ -3,6 +3,7 @@
 // the test's own, a child run as an unprivileged user, and catching the modal error report.
 
 #include "app/fs_names.h"
+#include "app/runtime_error.h"
 #include "app/volumes.h"
 #include <QApplication>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace listtest {
@@ -90,5 +92,15 @@ class ErrorReportCatcher : public QObject {
   private:
     QTimer timer_;
 };
+
+// The run-time error number an action raises, or 0 when it raises none.
+inline int errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const RuntimeError& error) {
+        return error.number();
+    }
+    return 0;
+}
 
 } // namespace listtest

@@ -20,15 +20,6 @@ QStringList entries(const DriveList& list) {
     return texts;
 }
 
-int errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
 bool run(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);

@@ -31,15 +31,6 @@ int rowOf(const FolderList& list, const QString& name) {
     return int(shownNames(list).indexOf(name));
 }
 
-int errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
 // The chain of names from "/" down to folder, as the list shows them.
 QStringList chainTo(const QString& folder) {
     return QStringList{"/"} + QDir::cleanPath(folder).split('/', Qt::SkipEmptyParts);
