@@ -15,7 +15,7 @@ namespace {
 
 // The volumes mounted now; the remembered folders learn of them too.
 QList<Volume> volumesNow() {
-    const QList<Volume> mounted = mountedVolumes();
+    QList<Volume> mounted = mountedVolumes();
     DriveFolders::process().update(mounted);
     return mounted;
 }

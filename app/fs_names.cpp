@@ -105,14 +105,12 @@ QString fsDisplayName(const QString& name) {
         const char16_t unit = shown.at(i).unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < shown.size() && shown.at(i + 1).isLowSurrogate())
             ++i; // a real character outside the basic plane, not an escaped byte
-        else if (isEscapedByte(unit))
+        else if (isEscapedByte(unit) || ((unit < 0x20 || unit == 0x7F) && unit != u'\n' && unit != u'\t'))
             shown[i] = QChar(char16_t(0xFFFD));
         else if (unit == u'\n')
             shown[i] = QChar(char16_t(0x21B5)); // the return arrow: common fonts have it, unlike U+240A
         else if (unit == u'\t')
             shown[i] = QChar(char16_t(0x2192));
-        else if (unit < 0x20 || unit == 0x7F)
-            shown[i] = QChar(char16_t(0xFFFD));
     }
     return shown;
 }
