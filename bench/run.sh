@@ -21,9 +21,10 @@ log() { printf '%s %s\n' "$(date +%T)" "$*" >&2; }
 ff() { ffmpeg -nostdin -loglevel error -y "$@"; }
 make_media() {
   local f
-  for colour in red green; do
-    f=$shared/$colour.mp4
-    [[ -s $f ]] || ff -f lavfi -i "color=c=$colour:size=640x360:rate=30:duration=5" \
+  # Pure red and pure green (lavfi's "green" is a dark one; "lime" is 00ff00).
+  for colour in red:red green:lime; do
+    f=$shared/${colour%%:*}.mp4
+    [[ -s $f ]] || ff -f lavfi -i "color=c=${colour#*:}:size=640x360:rate=30:duration=5" \
       -c:v libx264 -preset veryfast -pix_fmt yuv420p "$f"
   done
   f=$shared/1080p.mp4
@@ -84,7 +85,7 @@ for run in $(seq "$runs"); do
     mpv --no-config --idle=yes --force-window=immediate --gpu-sw
 
   log "run $run: click to picture"
-  rec click "$run" "$build/bench/bench_click_to_picture" "$shared/red.mp4" "$shared/green.mp4" 3
+  rec click "$run" "$build/bench/bench_click_to_picture" "$shared/red.mp4" "$shared/green.mp4" 6
 
   log "run $run: playback"
   rec play_ours "$run" "$build/bench/bench_playback" "$shared/1080p.mp4"

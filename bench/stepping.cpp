@@ -33,8 +33,9 @@ int main(int argc, char* argv[]) {
     int assigned = 0;
     QString lastUrl;
     // Down to the last file, then up to the first, and so on: every key press is a new file.
-    auto step = [&](int i) {
-        const bool down = (i / (rows - 1)) % 2 == 0;
+    int pressed = 0;
+    auto step = [&] {
+        const bool down = (pressed++ / (rows - 1)) % 2 == 0;
         QTest::keyClick(list, down ? Qt::Key_Down : Qt::Key_Up);
         if (player->URL() != lastUrl) {
             lastUrl = player->URL();
@@ -50,13 +51,13 @@ int main(int argc, char* argv[]) {
 
     // Warm-up: the engine's decoders and the list's caches exist before memory is first read.
     for (int i = 0; i < 50; ++i)
-        step(i);
+        step();
     settle();
     const long before = bench::residentKib();
     assigned = 0;
     const double start = bench::nowMs();
     for (int i = 0; i < steps; ++i)
-        step(i);
+        step();
     const double perStep = (bench::nowMs() - start) / steps;
     settle();
     const long after = bench::residentKib();

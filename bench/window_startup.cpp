@@ -36,7 +36,7 @@ std::string property(xcb_connection_t* x, xcb_window_t window, xcb_atom_t name, 
 
 xcb_atom_t atom(xcb_connection_t* x, const char* name) {
     auto reply = owned(xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, std::strlen(name), name), nullptr));
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 // Without a window manager the top-level windows are the root's children; with one, their children.
