@@ -48,6 +48,7 @@ BareMpvView::~BareMpvView() {
 }
 
 void BareMpvView::load(const QString& path) {
+    ended_ = false;
     const QByteArray file = path.toUtf8();
     const char* command[] = {"loadfile", file.constData(), nullptr};
     mpv_command_async(mpv_, 0, command);
@@ -59,7 +60,11 @@ void BareMpvView::stop() {
 }
 
 void BareMpvView::drainEvents() {
-    while (mpv_wait_event(mpv_, 0)->event_id != MPV_EVENT_NONE) {
+    for (mpv_event* event = mpv_wait_event(mpv_, 0); event->event_id != MPV_EVENT_NONE;
+         event = mpv_wait_event(mpv_, 0)) {
+        if (event->event_id == MPV_EVENT_END_FILE &&
+            static_cast<mpv_event_end_file*>(event->data)->reason == MPV_END_FILE_REASON_EOF)
+            ended_ = true;
     }
 }
 

@@ -14,6 +14,8 @@ class BareMpvView : public QOpenGLWidget {
 
     void load(const QString& path);
     void stop();
+    // The file given last has played to its end.
+    bool ended() const { return ended_; }
 
   protected:
     void initializeGL() override;
@@ -25,4 +27,5 @@ class BareMpvView : public QOpenGLWidget {
 
     mpv_handle* mpv_ = nullptr;
     mpv_render_context* render_ = nullptr;
+    bool ended_ = false;
 };

@@ -1,8 +1,9 @@
 // Playback in the real player window: processor time per media second, resident memory idle and while
 // playing, and how long an event posted from another thread waits in the Qt event loop (idle, then while
-// playing). Prints the video area's size so the reference players can draw at the same size.
-// Usage: bench_playback CLIP
+// playing, and for the engine alone). Prints the video area's size so the reference players can draw at the
+// same size. Usage: bench_playback CLIP
 #include "app/application.h"
+#include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "player/media_engine.h"
 #include "player/media_player.h"
@@ -118,5 +119,25 @@ int main(int argc, char* argv[]) {
     bench::report("play_p50_ms", playProbe.percentile(0.5));
     bench::report("play_p99_ms", playProbe.percentile(0.99));
     bench::report("probes", double(playProbe.delays.size()));
+
+    // The same file in the engine alone (a bare libmpv client in a plain QOpenGLWidget of the same size),
+    // with the same probe: the event-loop delay that software OpenGL and the machine cause by themselves.
+    QWidget referenceWindow;
+    auto* reference = new BareMpvView(&referenceWindow);
+    reference->resize(player->videoView()->size());
+    referenceWindow.resize(reference->size());
+    referenceWindow.move(window->frameGeometry().right() + 20, 0);
+    referenceWindow.show();
+    bench::waitUntil([&] { return reference->isValid(); }, 10000);
+    LatencyProbe engineProbe;
+    engineProbe.start();
+    const double engineCpuBefore = bench::processCpuSeconds();
+    reference->load(QString::fromLocal8Bit(argv[1]));
+    bench::waitUntil([&] { return reference->ended(); }, 120000);
+    engineProbe.stop();
+    bench::report("engine_cpu_per_media_s",
+                  media > 0 ? (bench::processCpuSeconds() - engineCpuBefore) / media : -1);
+    bench::report("engine_p50_ms", engineProbe.percentile(0.5));
+    bench::report("engine_p99_ms", engineProbe.percentile(0.99));
     return 0;
 }

@@ -70,7 +70,6 @@ rec() {
     "$@" >"$raw/$name.$run" 2>"$raw/$name.$run.err" </dev/null || log "$name run $run failed (see $raw/$name.$run.err)"
   cat "$raw/$name.$run.time" >>"$raw/$name.$run"
 }
-nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$shared/home" "$@"; }
 
 player=$build/tolvane-player
 startup=$build/bench/bench_window_startup
@@ -93,7 +92,7 @@ for run in $(seq "$runs"); do
   h=$(awk '$1=="video_h"{printf "%d", $2}' "$raw/play_ours.$run")
   rec play_mpv "$run" mpv --no-config --vo=gpu --gpu-sw --ao=null --geometry="${w}x${h}" \
     --really-quiet "$shared/1080p.mp4"
-  rec play_vlc "$run" nobody cvlc --no-audio --play-and-exit --width="$w" --height="$h" "$shared/1080p.mp4"
+  rec play_vlc "$run" setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$shared/home" cvlc --no-audio --play-and-exit --width="$w" --height="$h" "$shared/1080p.mp4"
   rec play_ffmpeg "$run" ffmpeg -nostdin -loglevel error -i "$shared/1080p.mp4" -f null -
 
   log "run $run: listing"

@@ -136,8 +136,11 @@ row("6b. Peak resident memory playing 1080p (MiB)", cell(ours), f"cvlc {cell(vlc
 # 7. UI latency.
 play = series(get("play_ours", "play_p99_ms"))
 idle = series(get("play_ours", "idle_p99_ms"))
-row("7. Posted-event delay in the Qt loop during 1080p playback, p99 (ms)", cell(play, "", 2),
-    f"same loop idle {cell(idle, '', 2)}", "", "≤ 16 ms", verdict(play, 16.0))
+engine = series(get("play_ours", "engine_p99_ms"))
+ratio = series(lambda r: get("play_ours", "play_p99_ms")(r) / get("play_ours", "engine_p99_ms")(r))
+row("7. Posted-event delay in the Qt loop during 1080p playback, p99 (ms)", cell(play, "", 1),
+    f"bare libmpv + QOpenGLWidget playing the same {cell(engine, '', 1)}; our window idle {cell(idle, '', 1)}",
+    cell(ratio, "x", 2), "≤ 16 ms", verdict(play, 16.0))
 
 print(f"Median of {runs} runs, spread (lowest–highest) in brackets; ratios taken run by run.\n")
 print("| Row | Ours | References (same run) | Ratio | Target | Met |")
