@@ -91,6 +91,7 @@ row("2. URL to first frame drawn, 640x360 H.264 (ms)", cell(ours), f"bare libmpv
 per = {p: (lambda p: lambda r: cpu("play_" + p)(r) / media(r))(p) for p in ("ours", "mpv", "vlc", "ffmpeg")}
 ours, mpv, vlc, floor = (series(per[p]) for p in ("ours", "mpv", "vlc", "ffmpeg"))
 inproc = series(get("play_ours", "cpu_per_media_s"))
+engine = series(get("play_ours", "engine_cpu_per_media_s"))
 ratio = series(lambda r: per["ours"](r) / min(per["mpv"](r), per["vlc"](r)))
 above = series(lambda r: (per["ours"](r) - per["ffmpeg"](r)) / (min(per["mpv"](r), per["vlc"](r)) - per["ffmpeg"](r)))
 size = series(get("play_ours", "video_w")), series(get("play_ours", "video_h"))
@@ -99,7 +100,8 @@ share = lambda p: cell(series(lambda r: 100 * (per[p](r) - per["ffmpeg"](r)) / p
 row(f"3. CPU s per media s, 10 s 1080p30 H.264 drawn at {area}",
     f"{cell(ours, '', 2)} (playback alone {cell(inproc, '', 2)}); {share('ours')} above floor",
     f"mpv --vo=gpu --gpu-sw {cell(mpv, '', 2)}, {share('mpv')} above floor; "
-    f"cvlc {cell(vlc, '', 2)}, {share('vlc')} above floor; floor ffmpeg -f null {cell(floor, '', 2)}",
+    f"cvlc {cell(vlc, '', 2)}, {share('vlc')} above floor; floor ffmpeg -f null {cell(floor, '', 2)}; "
+    f"bare libmpv + QOpenGLWidget, playback alone {cell(engine, '', 2)}",
     f"{cell(ratio, 'x', 2)} of the cheaper; above floor {cell(above, 'x', 2)}", "≤ 1.0x", verdict(ratio, 1.0))
 
 # 4. Listing.
