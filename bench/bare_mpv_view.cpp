@@ -17,13 +17,22 @@ BareMpvView::BareMpvView(QWidget* parent) : QOpenGLWidget(parent) {
     mpv_ = mpv_create();
     // The same engine options as the component, so that only the layers above the engine differ.
     const char* options[][2] = {
-        {"vo", "libmpv"},       {"config", "no"},
-        {"load-scripts", "no"}, {"ytdl", "no"},
-        {"osc", "no"},          {"input-default-bindings", "no"},
-        {"terminal", "no"},     {"idle", "yes"},
-        {"keep-open", "no"},    {"osd-level", "0"},
-        {"ao", "pulse,null"},   {"video-unscaled", "downscale-big"},
-        {"volume", "50"},       {"gpu-hwdec-interop", "no"},
+        {"vo", "libmpv"},
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"osc", "no"},
+        {"input-default-bindings", "no"},
+        {"terminal", "no"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"osd-level", "0"},
+        {"ao", "pulse,null"},
+        {"video-unscaled", "downscale-big"},
+        {"volume", "50"},
+        {"gpu-hwdec-interop", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
     };
     for (const auto& option : options)
         mpv_set_option_string(mpv_, option[0], option[1]);
