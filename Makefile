@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test demo-media format clean
+.PHONY: all deps configure build run test demo-media format clean bench bench-deps
 
 all: build
 
@@ -26,6 +26,18 @@ run: build demo-media
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Benchmarks: a separate Release build (build-release, tests off), then bench/run.sh prints the table.
+BENCH_BUILD ?= build-release
+
+bench-deps:
+	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh scripts/bench-packages.txt
+
+bench: bench-deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
+	bash bench/run.sh $(BENCH_BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

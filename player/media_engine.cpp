@@ -65,6 +65,10 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
         {"load-scripts", "no"},
         {"ytdl", "no"},
         {"osc", "no"},
+        // The built-in statistics page and console each start a Lua interpreter on its own thread; the
+        // component has no key that could open them, so they only cost memory and start-up time.
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
         {"input-default-bindings", "no"},
         {"input-vo-keyboard", "no"},
         {"terminal", "no"},

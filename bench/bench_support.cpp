@@ -1,0 +1,69 @@
+#include "bench/bench_support.h"
+
+#include "app/window_registry.h"
+#include "player/player_window.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <cstdio>
+#include <ctime>
+
+namespace bench {
+
+double nowMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+static double cpuSeconds(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+double processCpuSeconds() {
+    return cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+double threadCpuSeconds() {
+    return cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+}
+
+long residentKib() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+frm* showPlayerWindow() {
+    showWindow(windows().frm);
+    auto* window = static_cast<frm*>(windows().frm.get());
+    if (!QTest::qWaitForWindowExposed(window, 10000))
+        std::fprintf(stderr, "the player window did not come on screen\n");
+    return window;
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+void report(const char* name, double value) {
+    std::printf("%s %.4f\n", name, value);
+    std::fflush(stdout);
+}
+
+} // namespace bench

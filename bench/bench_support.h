@@ -1,0 +1,31 @@
+#pragma once
+// What the in-process benchmark harnesses share: the application set up as main() does, the player window,
+// clocks, and the process's own resident memory and processor time.
+
+#include <QString>
+#include <functional>
+
+class QApplication;
+class frm;
+
+namespace bench {
+
+// Milliseconds on a monotonic clock.
+double nowMs();
+// Processor time of the whole process (all threads), in seconds.
+double processCpuSeconds();
+// Processor time of the calling thread, in seconds.
+double threadCpuSeconds();
+// Resident memory of the process now, in KiB (VmRSS).
+long residentKib();
+
+// The player window, built and shown as main() does, and waited for until it is on the screen.
+frm* showPlayerWindow();
+
+// Runs the event loop until done() holds or the time is up; returns whether done() held.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+
+// One figure a line, "name value", for bench/run.sh to collect.
+void report(const char* name, double value);
+
+} // namespace bench

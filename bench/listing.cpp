@@ -1,0 +1,80 @@
+// Listing: File1.Path set to a large folder in the real player window, against a bare readdir loop over the
+// same folder, in turn in one process. Processor time of the UI thread (a busy shared machine cannot
+// stretch it as it stretches wall time); wall time too.
+// Usage: bench_listing FOLDER [ROUNDS]
+#include "app/application.h"
+#include "app/file_list.h"
+#include "bench/bench_support.h"
+#include "player/player_window.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <cstdio>
+#include <dirent.h>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+// What any listing must do at least: read every name of the folder once.
+long readdirCount(const char* folder) {
+    DIR* dir = opendir(folder);
+    if (!dir)
+        return -1;
+    long count = 0;
+    while (const dirent* entry = readdir(dir))
+        if (entry->d_name[0] != '.')
+            ++count;
+    closedir(dir);
+    return count;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    prepareProcess();
+    QApplication app(argc, argv);
+    setUpApplication();
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FOLDER [ROUNDS]\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    frm* window = bench::showPlayerWindow();
+    FileList* list = window->File1;
+    const QString elsewhere = QStringLiteral("/");
+
+    std::vector<double> oursCpu, oursWall, bareCpu, bareWall;
+    long count = 0;
+    for (int i = 0; i <= rounds; ++i) { // the first round warms the caches and is not counted
+        list->setPath(elsewhere);
+        QCoreApplication::processEvents();
+        double cpu = bench::threadCpuSeconds(), wall = bench::nowMs();
+        list->setPath(folder);
+        QCoreApplication::processEvents(); // the list lays itself out and paints
+        const double oc = bench::threadCpuSeconds() - cpu, ow = bench::nowMs() - wall;
+
+        cpu = bench::threadCpuSeconds();
+        wall = bench::nowMs();
+        count = readdirCount(argv[1]);
+        const double bc = bench::threadCpuSeconds() - cpu, bw = bench::nowMs() - wall;
+        if (i > 0) {
+            oursCpu.push_back(oc * 1000);
+            oursWall.push_back(ow);
+            bareCpu.push_back(bc * 1000);
+            bareWall.push_back(bw);
+        }
+    }
+    bench::report("files", double(count));
+    bench::report("listed", list->model()->rowCount());
+    bench::report("ours_cpu_ms", median(oursCpu));
+    bench::report("ours_wall_ms", median(oursWall));
+    bench::report("readdir_cpu_ms", median(bareCpu));
+    bench::report("readdir_wall_ms", median(bareWall));
+    return 0;
+}
