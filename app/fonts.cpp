@@ -9,13 +9,13 @@ void installFontSubstitutes() {
     QFont::insertSubstitutions(QStringLiteral("Segoe UI Symbol"), {QStringLiteral("DejaVu Sans")});
 }
 
-QFont makeFont(const FontSpec& spec, const QFont& base) {
+QFont makeFont(const FontSpec& wanted, const QFont& base) {
     QFont font = base;
-    if (spec.face)
-        font.setFamilies({QString::fromUtf8(spec.face)});
-    if (spec.points > 0)
-        font.setPointSizeF(spec.points);
-    font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);
+    if (wanted.face)
+        font.setFamilies({QString::fromUtf8(wanted.face)});
+    if (wanted.points > 0)
+        font.setPointSizeF(wanted.points);
+    font.setWeight(wanted.bold ? QFont::Bold : QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);
     font.setStrikeOut(false);

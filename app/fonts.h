@@ -11,4 +11,4 @@ struct FontSpec {
 
 // Maps "MS Sans Serif", "Tahoma" and "Segoe UI Symbol" onto the Liberation and DejaVu faces we install.
 void installFontSubstitutes();
-QFont makeFont(const FontSpec& spec, const QFont& base);
+QFont makeFont(const FontSpec& wanted, const QFont& base);

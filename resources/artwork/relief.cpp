@@ -216,14 +216,14 @@ QImage shadeTexturedBlue(const Surface& s, const QImage& background, double grai
             const double n_dot_l = s.nx[i] * lx + s.ny[i] * ly + s.nz[i] * lz;
             const double diffuse = std::max(0.0, n_dot_l) * lit;
             const double n_dot_h = (s.nx[i] * hx + s.ny[i] * hy + s.nz[i] * hz) / hlen;
-            const double spec = std::pow(std::max(0.0, n_dot_h), 28) * lit;
+            const double specular = std::pow(std::max(0.0, n_dot_h), 28) * lit;
             const double m = mottle(x / grain, y / grain);
             const double fine = hash(x, y, 11) - 0.5;
             const double tone = std::clamp(0.15 + 1.3 * (m - 0.5) + 0.5 + 0.12 * fine, 0.0, 1.0);
             const double r = 14 + 62 * tone, g = 44 + 96 * tone, b = 128 + 112 * tone;
             const double light = (0.28 + 0.95 * diffuse) * s.occlusion[i];
-            const double cr = r * light + 235 * 0.75 * spec, cg = g * light + 242 * 0.75 * spec,
-                         cb = b * light + 255 * 0.75 * spec;
+            const double cr = r * light + 235 * 0.75 * specular, cg = g * light + 242 * 0.75 * specular,
+                         cb = b * light + 255 * 0.75 * specular;
             const double a = s.cover[i];
             line[x] = qRgb(std::clamp(int(br + (cr - br) * a), 0, 255),
                            std::clamp(int(bgg + (cg - bgg) * a), 0, 255),
