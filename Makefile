@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test demo-media format clean
+.PHONY: all deps configure build run test package demo-media format clean
 
 all: build
 
@@ -26,6 +26,10 @@ run: build demo-media
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Debian package: $(BUILD)/tolvane-player_1.00_amd64.deb.
+package: build
+	cd $(BUILD) && cpack
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
