@@ -1,6 +1,6 @@
 #include "app/application.h"
+#include "app/accessibility.h"
 #include "app/fonts.h"
-#include "app/picture_accessible.h"
 #include "product_version.h"
 #include <QApplication>
 #include <QIcon>
@@ -21,5 +21,5 @@ void setUpApplication() {
     QApplication::setDesktopFileName(QString::fromUtf8(product::desktopFileName));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/play.ico")));
     installFontSubstitutes();
-    installPictureAccessibility();
+    installAccessibility();
 }
