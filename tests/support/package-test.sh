@@ -19,7 +19,6 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1
 deb="$work/out/tolvane-player_1.00_amd64.deb"
 [[ -f "$deb" ]] || fail "no $deb; made: $(ls "$work/out")"
 
-info=$(dpkg-deb -I "$deb")
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Package)" == tolvane-player ]] || fail "package name: $(field Package)"
 [[ "$(field Version)" == 1.00 ]] || fail "version: $(field Version)"
@@ -29,6 +28,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
     fail "maintainer: $(field Maintainer)"
 [[ "$(field Description)" == "This Software will play your medias easily.........."* ]] ||
     fail "description: $(field Description)"
+[[ "$(field Recommends)" == *qt6-wayland* ]] || fail "Recommends lacks qt6-wayland: $(field Recommends)"
 depends=$(field Depends)
 for lib in libmpv2 libqt6widgets6 libqt6openglwidgets6 libc6; do
     grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
