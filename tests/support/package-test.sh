@@ -7,7 +7,10 @@ build=$(cd "$1" && pwd)
 work=$(mktemp -d)
 player=""
 cleanup() {
-    [[ -n "$player" ]] && kill "$player" 2>/dev/null && wait "$player" 2>/dev/null
+    if [[ -n "$player" ]]; then
+        kill "$player" 2>/dev/null || true
+        wait "$player" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
