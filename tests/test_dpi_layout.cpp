@@ -104,6 +104,15 @@ void checkRows(Form* window, std::span<const ControlRow> rows) {
     }
 }
 
+// With TEST_SCREENSHOT_DIR set, the window's picture goes there, to look at.
+void keepScreenshot(QWidget* window, const char* name) {
+    const QByteArray folder = qgetenv("TEST_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        window->grab().save(QStringLiteral("%1/%2-%3dpi.png")
+                                .arg(QString::fromLocal8Bit(folder), QString::fromUtf8(name))
+                                .arg(testDpi()));
+}
+
 void checkClientArea(Form* window, const FormLayout& layout) {
     QVERIFY(QTest::qWaitForWindowExposed(window));
     const double ratio = window->devicePixelRatioF();
@@ -164,6 +173,7 @@ void DpiLayoutTest::aboutWindow() {
     auto* window = qobject_cast<Form1*>(windows().Form1.get());
     checkClientArea(window, about_layout::window);
     checkRows(window, about_layout::controls);
+    keepScreenshot(window, "about");
     // The buttons' captions fit inside their frames.
     for (QPushButton* button : {window->Command1, window->Command2}) {
         const QFontMetrics metrics(button->font());
@@ -177,6 +187,7 @@ void DpiLayoutTest::farewellWindow() {
     auto* window = qobject_cast<Form2*>(windows().Form2.get());
     checkClientArea(window, farewell_layout::window);
     checkRows(window, farewell_layout::controls);
+    keepScreenshot(window, "farewell");
 }
 
 TOLVANE_TEST_MAIN(DpiLayoutTest)
