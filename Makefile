@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test demo-media format clean bench bench-deps
+.PHONY: all deps configure build run test package demo-media format clean bench bench-deps
 
 all: build
 
@@ -38,6 +38,10 @@ bench: bench-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
 	bash bench/run.sh $(BENCH_BUILD)
+
+# The Debian package: $(BUILD)/tolvane-player_1.00_amd64.deb.
+package: build
+	cd $(BUILD) && cpack
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/accessibility.h"
 #include "app/fonts.h"
 #include "product_version.h"
 #include <QApplication>
@@ -20,4 +21,5 @@ void setUpApplication() {
     QApplication::setDesktopFileName(QString::fromUtf8(product::desktopFileName));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/play.ico")));
     installFontSubstitutes();
+    installAccessibility();
 }

@@ -43,6 +43,10 @@ QString FileList::FileName() const {
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {
+    // Qt gives a list that takes the focus a current row without selecting it. With no file chosen yet,
+    // the first arrow key must choose the first file, not step past it (nor do nothing in a one-file list).
+    if (!selectionModel()->hasSelection())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     const QPersistentModelIndex before = currentIndex();
     QListView::keyPressEvent(event);
     if (currentIndex() != before && currentIndex().isValid())

@@ -4,6 +4,7 @@
 
 #include "app/click_tracker.h"
 #include "app/pointer_event.h"
+#include <QMetaMethod>
 #include <QPixmap>
 #include <QWidget>
 
@@ -16,6 +17,8 @@ class Picture : public QWidget {
     const QPixmap& picture() const { return picture_; }
     void setStretch(bool on);
     bool stretch() const { return stretch_; }
+    // True when a handler listens to clicks: then the picture acts as a button.
+    bool takesClicks() const { return isSignalConnected(QMetaMethod::fromSignal(&Picture::clicked)); }
 
   signals:
     void clicked();

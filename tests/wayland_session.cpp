@@ -1,0 +1,99 @@
+// The program as a Wayland client (run-under-weston.sh): its windows show, the video plays and draws, and
+// the About and farewell windows come up. The compositor decides where windows stand, so nothing here
+// looks at positions on the screen.
+#include "app/application.h"
+#include "app/window_registry.h"
+#include "info/about_window.h"
+#include "info/farewell_window.h"
+#include "player/media_player.h"
+#include "player/player_window.h"
+#include "player/video_view.h"
+#include "support/test_main.h"
+#include "support/test_media.h"
+#include <QAction>
+#include <QApplication>
+#include <QOpenGLWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+frm* player() {
+    return qobject_cast<frm*>(windows().frm.get());
+}
+
+// True when the frame holds more than one colour: the test pattern, not a blank or black surface.
+bool showsPicture(const QImage& frame) {
+    if (frame.isNull())
+        return false;
+    const QRgb first = frame.pixel(0, 0);
+    for (int y = 0; y < frame.height(); y += 4)
+        for (int x = 0; x < frame.width(); x += 4)
+            if (frame.pixel(x, y) != first)
+                return true;
+    return false;
+}
+} // namespace
+
+class WaylandSession : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void playerShowsAndPlays();
+    void aboutAndFarewellShow();
+    void theRealProgramStarts();
+
+  private:
+    TestMedia media_;
+};
+
+void WaylandSession::initTestCase() {
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
+    setUpApplication();
+    QVERIFY(media_.isValid());
+}
+
+void WaylandSession::playerShowsAndPlays() {
+    showWindow(windows().frm);
+    frm* window = player();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Tolvane URL Media Player"));
+    MediaPlayer* component = window->WindowsMediaPlayer1;
+    component->setURL(media_.video(3.0));
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, 15000);
+    auto* view = qobject_cast<QOpenGLWidget*>(component->videoView());
+    QVERIFY(view);
+    QTRY_VERIFY_WITH_TIMEOUT(showsPicture(view->grabFramebuffer()), 10000);
+}
+
+void WaylandSession::aboutAndFarewellShow() {
+    player()->mnabout->trigger();
+    auto* about = qobject_cast<Form1*>(windows().Form1.get());
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QTest::mouseClick(about->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!about->isVisible());
+    player()->mnexit->trigger();
+    auto* farewell = qobject_cast<Form2*>(windows().Form2.get());
+    QVERIFY(QTest::qWaitForWindowExposed(farewell));
+    QVERIFY(showsPicture(farewell->grab().toImage()));
+}
+
+// The executable itself under the same compositor: it runs, and stays up, with no Wayland or GL errors.
+void WaylandSession::theRealProgramStarts() {
+    QProcess program;
+    program.setProgram(QStringLiteral(TOLVANE_PLAYER_EXE));
+    program.setWorkingDirectory(media_.folder());
+    program.start();
+    QVERIFY(program.waitForStarted(10000));
+    QVERIFY2(!program.waitForFinished(4000),
+             qPrintable(QString::fromLocal8Bit(program.readAllStandardError())));
+    const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+    QVERIFY2(!errors.contains(QStringLiteral("wayland"), Qt::CaseInsensitive) &&
+                 !errors.contains(QStringLiteral("EGL")) && !errors.contains(QStringLiteral("Could not")),
+             qPrintable(errors));
+    program.kill();
+    program.waitForFinished(5000);
+}
+
+TOLVANE_TEST_MAIN(WaylandSession)
+#include "wayland_session.moc"
