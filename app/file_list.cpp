@@ -43,6 +43,10 @@ QString FileList::FileName() const {
 }
 
 void FileList::keyPressEvent(QKeyEvent* event) {
+    // Tabbing in puts Qt's cursor on the first file without choosing it, so Down would skip that file and
+    // play the second. While nothing is chosen, the keys start from no file at all.
+    if (selectionModel()->selectedIndexes().isEmpty())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     const QPersistentModelIndex before = currentIndex();
     QListView::keyPressEvent(event);
     if (currentIndex() != before && currentIndex().isValid())
