@@ -105,6 +105,8 @@ class BrowserTest : public QObject {
     void sameFileAgainIsAssignedAfresh();
     void textFileIsAssignedWithoutDialog();
     void missingFolderReports76AndListsStay();
+    void driveNotReadyReports68AndListsStay();
+    void nameThatIsNotUtf8StillPlays();
     void vanishedFolderReports76AndListsStay();
     void unreadableFolderReports70AndListsStay();
 
@@ -458,6 +460,44 @@ void BrowserTest::vanishedFolderReports76AndListsStay() {
     QCOMPARE(w->Dir1->Path(), base_);
     QCOMPARE(w->File1->Path(), base_);
     QVERIFY(!names(w->Dir1).contains("Shown"));
+}
+
+// A volume in the mount table whose mount point cannot be read: choosing it is a drive not ready.
+void BrowserTest::driveNotReadyReports68AndListsStay() {
+    const QString absent = base_ + "/unplugged";
+    FakeMountTable table(base_ + "/mountinfo");
+    QVERIFY(table.write({absent}));
+    frm* w = openPlayerIn(base_ + "/Music");
+    QVERIFY(w);
+    const Shown before = Shown::now(w);
+    ReportAnswerer report;
+    w->Drive1->setFocus();
+    QTest::keyClick(w->Drive1, Qt::Key_Down);
+    QCOMPARE(report.texts, QStringList{"Run-time error '68':\n\nDevice unavailable"});
+    QCOMPARE(w->Drive1->Drive(), absent); // the drop-down moved; the lists after it did not
+    QCOMPARE(w->Dir1->Path(), before.folder);
+    QCOMPARE(names(w->Dir1), before.folders);
+    QCOMPARE(w->File1->Path(), before.filesPath);
+    QCOMPARE(names(w->File1), before.files);
+    QTest::keyClick(w->Drive1, Qt::Key_Up); // back to the root volume: the program goes on
+    QCOMPARE(report.texts.size(), 1);
+    QCOMPARE(w->Dir1->Path(), base_ + "/Music");
+}
+
+// File names are bytes: one that is not UTF-8 reaches the player as the very same bytes.
+void BrowserTest::nameThatIsNotUtf8StillPlays() {
+    QFile source(media_.silentVideo(2));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QVERIFY(makeFile(base_ + "/Music", "caf\xe9 clip.mp4", source.readAll()));
+    frm* w = openPlayerIn(base_ + "/Music");
+    QVERIFY(w);
+    const QString shown = fsDisplayName(fsDecodeName("caf\xe9 clip.mp4"));
+    const QModelIndex row = indexOf(w->File1, shown);
+    QVERIFY2(row.isValid(), qPrintable(names(w->File1).join(" | ")));
+    QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, {}, w->File1->visualRect(row).center());
+    QCOMPARE(fsEncodeName(w->WindowsMediaPlayer1->URL()),
+             QFile::encodeName(base_) + "/Music/caf\xe9 clip.mp4");
+    QTRY_COMPARE_WITH_TIMEOUT(w->WindowsMediaPlayer1->playState(), 3, kStartTimeout);
 }
 
 // Run as the unprivileged child: the player window in a readable folder, the user opens an unreadable one.

@@ -69,6 +69,7 @@ class PauseFullScreenTest : public QObject {
     void pauseWhilePlayingThenWhilePaused();
     void buttonUpFollowsThePlayState();
     void doubleClickAlwaysLeavesFullScreen();
+    void doubleClickWhilePlayingEndsWhereTheLastEventPutIt();
     void windowComesBackExactlyAfterFullScreen();
 
   private:
@@ -240,6 +241,30 @@ void PauseFullScreenTest::doubleClickAlwaysLeavesFullScreen() {
     QTRY_COMPARE(doubles.count(), 1);
     QTRY_COMPARE(video->window(), w);
     QVERIFY(!mp->fullScreen());
+}
+
+// A double click while playing raises button up last (down, up, click, down, double click, up): the video
+// ends in full screen, and the window and the component agree on where it is.
+void PauseFullScreenTest::doubleClickWhilePlayingEndsWhereTheLastEventPutIt() {
+    MediaPlayer* mp = w->WindowsMediaPlayer1;
+    VideoView* video = mp->videoView();
+    play();
+    QSignalSpy doubles(mp, &MediaPlayer::DoubleClick);
+    QSignalSpy ups(mp, &MediaPlayer::MouseUp);
+    real_pointer::moveTo(video->mapToGlobal(video->rect().center()));
+    real_pointer::doubleClick();
+    QTRY_COMPARE(ups.count(), 2);
+    QCOMPARE(doubles.count(), 1);
+    QTest::qWait(300);
+    QVERIFY(mp->fullScreen());
+    QCOMPARE(video->window(), mp->fullScreenWindow());
+    QVERIFY(mp->fullScreenWindow()->isVisible());
+    QCOMPARE(mp->playState(), 3);
+    // And a pause with a click brings it back in one piece.
+    mp->controls()->pause();
+    real_pointer::click();
+    QTRY_COMPARE(video->window(), w);
+    QVERIFY(!mp->fullScreenWindow()->isVisible());
 }
 
 // Into full screen and out again: the window's place, size, pictures and focus are as they were.
