@@ -180,6 +180,21 @@ void BrowserTest::startsOnProcessFolderAndItsVolume() {
     QCOMPARE(w->File1->FileName(), QString()); // nothing chosen, nothing playing
     QCOMPARE(w->WindowsMediaPlayer1->URL(), QString());
     QCOMPARE(w->WindowsMediaPlayer1->playState(), 0);
+    QPointer<QWidget> first = w;
+    w->close();
+    QTRY_VERIFY(first.isNull());
+
+    // A process standing on another volume starts with that drive chosen.
+    const QString usb = base_ + "/usb";
+    QVERIFY(QDir(base_).mkpath("usb/inner"));
+    FakeMountTable table(base_ + "/mountinfo");
+    QVERIFY(table.write({usb}));
+    w = openPlayerIn(usb + "/inner");
+    QVERIFY(w);
+    QCOMPARE(w->Drive1->Drive(), usb);
+    QCOMPARE(w->Dir1->Path(), usb + "/inner");
+    QCOMPARE(names(w->Dir1), (QStringList{usb, "inner"}));
+    QCOMPARE(w->File1->Path(), usb + "/inner");
 }
 
 // A second volume from a mount table of the test's own: the lists follow the chosen drive to the folder

@@ -295,7 +295,7 @@ void PauseFullScreenTest::windowComesBackExactlyAfterFullScreen() {
     const WindowState after = WindowState::of(w);
     QVERIFY2(after == before, qPrintable(describe(before) + "\n" + describe(after)));
 
-    // The same when the focus was elsewhere in the window: full screen entered by the component's own key.
+    // The same when the focus was elsewhere in the window and the fullScreen setting was written directly.
     w->File1->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->File1));
     mp->controls()->play();
