@@ -396,6 +396,7 @@ void MediaPlayer::applyFullScreen() {
             connect(fullScreenWindow_, &FullScreenWindow::leaveRequested, this,
                     [this] { setFullScreen(false); });
         }
+        focusBeforeFullScreen_ = window()->focusWidget();
         layout_->removeWidget(content_);
         engine_->setFillScreen(true);
         fullScreenWindow_->present(content_, bar_->isVisible() ? bar_ : nullptr, window()->screen());
@@ -407,7 +408,9 @@ void MediaPlayer::applyFullScreen() {
         content->show();
         if (isVisible())
             window()->activateWindow();
-        if (focusInside)
+        if (focusBeforeFullScreen_ && focusBeforeFullScreen_->window() == window())
+            focusBeforeFullScreen_->setFocus(Qt::OtherFocusReason);
+        else if (focusInside)
             video_->setFocus(Qt::OtherFocusReason);
     }
 }

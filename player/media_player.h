@@ -146,6 +146,7 @@ class MediaPlayer : public QWidget {
     QString statusText_;
 
     bool fullScreen_ = false;
+    QPointer<QWidget> focusBeforeFullScreen_; // the host window's focus, given back when full screen ends
     bool fullScreenPending_ = false;
     bool pressHeld_ = false; // a press went out and its release has not come yet
     bool afterDoubleClick_ = false;
