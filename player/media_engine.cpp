@@ -64,6 +64,9 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
         {"config", "no"},
         {"load-scripts", "no"},
         {"ytdl", "no"},
+        // Nothing is fetched from the network, not even for the remote entries of a playlist file: every
+        // protocol but local ones is refused before a socket is opened.
+        {"stream-lavf-o", "protocol_whitelist=file"},
         {"osc", "no"},
         {"input-default-bindings", "no"},
         {"input-vo-keyboard", "no"},
