@@ -76,8 +76,8 @@ QByteArray hugeBmp() {
 // True if no connect() in the strace log goes to an address outside the loopback.
 QStringList remoteConnects(const QByteArray& log) {
     QStringList remote;
-    static const QRegularExpression inet(QStringLiteral(R"(inet_addr\("([0-9.]+)"\))"));
-    static const QRegularExpression inet6(QStringLiteral(R"(inet_pton\(AF_INET6, "([0-9a-fA-F:.]+)")"));
+    static const QRegularExpression inet(QStringLiteral(R"re(inet_addr\("([0-9.]+)"\))re"));
+    static const QRegularExpression inet6(QStringLiteral(R"re(inet_pton\(AF_INET6, "([0-9a-fA-F:.]+)")re"));
     for (const QByteArray& raw : log.split('\n')) {
         const QString line = QString::fromLatin1(raw);
         if (!line.contains(QLatin1String("connect(")))
@@ -219,7 +219,8 @@ void BadMediaTest::strangeNamesPlay_data() {
     QTest::newRow("leading dash") << QByteArray("-leading dash.mp4");
     QTest::newRow("option-like") << QByteArray("--help.mp4");
     QTest::newRow("newline") << QByteArray("new\nline.mp4");
-    QTest::newRow("right to left") << QByteArray("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d \xe2\x80\xaeevil.mp4");
+    QTest::newRow("right to left") << QByteArray("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d \xe2\x80\xae"
+                                                 "evil.mp4");
     QTest::newRow("emoji") << QByteArray("\xf0\x9f\x8e\xac clip.mp4");
     QTest::newRow("invalid UTF-8") << QByteArray("bad \xff\xfe byte.mp4");
     QTest::newRow("protocol-like") << QByteArray("http:not a url.mp4");

@@ -60,14 +60,13 @@ bool harmlessPath(const QString& path) {
 
 // Every system call in the trace that changed a file: created, wrote, renamed, deleted.
 QStringList fileChanges(const QByteArray& trace) {
-    static const QRegularExpression open(
-        QStringLiteral(R"(^(?:\d+ +)?(?:open|openat|creat)\((?:AT_FDCWD|\d+<[^>]*>), "([^"]*)",
-                       ([A - Z_ | ] +).*\) = \d) "));
-        static const QRegularExpression change(QStringLiteral(
-            R"(^(?:\d+ +)?(mkdir|mkdirat|rename|renameat|renameat2|unlink|unlinkat|rmdir|link|linkat|symlink|symlinkat|truncate|chmod|fchmodat|utimensat|mknod|mknodat)\((.*)\) = 0)"));
+    static const QRegularExpression open(QStringLiteral(
+        R"re(^(?:\d+ +)?(?:open|openat|creat)\((?:AT_FDCWD|-?\d+)(?:<[^>]*>)?, "([^"]*)", ([A-Z_|]+).*\) = \d)re"));
+    static const QRegularExpression change(QStringLiteral(
+        R"re(^(?:\d+ +)?(mkdir|mkdirat|rename|renameat|renameat2|unlink|unlinkat|rmdir|link|linkat|symlink|symlinkat|truncate|chmod|fchmodat|utimensat|mknod|mknodat)\((.*)\) = 0)re"));
     static const QRegularExpression write(QStringLiteral(
-        R"(^(?:\d+ +)?(write|writev|pwrite64|pwritev|pwritev2|ftruncate|fallocate)\(\d+<([^>]*)>)"));
-    static const QRegularExpression quoted(QStringLiteral(R"("([^"]*)")"));
+        R"re(^(?:\d+ +)?(write|writev|pwrite64|pwritev|pwritev2|ftruncate|fallocate)\(\d+<([^>]*)>)re"));
+    static const QRegularExpression quoted(QStringLiteral(R"re("([^"]*)")re"));
     QStringList changes;
     for (const QByteArray& raw : trace.split('\n')) {
         const QString line = QString::fromUtf8(raw);
