@@ -61,8 +61,12 @@ void AccidentsTest::initTestCase() {
     showWindow(windows().frm);
     QVERIFY(QTest::qWaitForWindowExposed(player()));
     heartbeat_ = new Heartbeat;
-    if (!isChild())
-        QVERIFY(media_.isValid());
+    if (isChild())
+        return;
+    QVERIFY(media_.isValid());
+    // Made now, so that no case waits for ffmpeg while its heartbeat counts.
+    QVERIFY(QFileInfo(media_.video(1.0)).size() > 0);
+    QVERIFY(QFileInfo(media_.video(3.0)).size() > 0);
 }
 
 void AccidentsTest::init() {
@@ -88,7 +92,7 @@ void AccidentsTest::shownFolderDeleted() {
     QVERIFY2(reports.first().contains("76"), qPrintable(reports.first()));
     QCOMPARE(player()->Dir1->Path(), shown);
     QVERIFY(openFolder(dir.path()).isEmpty());
-    QVERIFY(heartbeat_->longestGapMs() < 1000);
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
 }
 
 void AccidentsTest::shownFolderRenamed() {
@@ -105,7 +109,7 @@ void AccidentsTest::shownFolderRenamed() {
     QVERIFY(openFolder(after).isEmpty());
     QVERIFY(clickFile(player()->File1, "clip.mp4"));
     QTRY_COMPARE_WITH_TIMEOUT(player()->WindowsMediaPlayer1->playState(), 3, kSettleMs);
-    QVERIFY(heartbeat_->longestGapMs() < 1000);
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
 }
 
 void AccidentsTest::subfolderUnreadable() {
@@ -145,7 +149,7 @@ void AccidentsTest::playingFileDeleted() {
     QTRY_VERIFY_WITH_TIMEOUT(component->playState() != 3, kSettleMs);
     QVERIFY(waitSettled(component, kSettleMs));
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    QVERIFY(heartbeat_->longestGapMs() < 1000);
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
 }
 
 void AccidentsTest::playingFileTruncated() {
@@ -163,7 +167,7 @@ void AccidentsTest::playingFileTruncated() {
     QVERIFY(clickFile(player()->File1, "shrinking.mp4"));
     QVERIFY(waitSettled(component, kSettleMs));
     QCOMPARE(component->playState(), 10);
-    QVERIFY(heartbeat_->longestGapMs() < 1000);
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
 }
 
 void AccidentsTest::volumeUnmounted() {
@@ -194,7 +198,7 @@ void AccidentsTest::volumeUnmounted() {
     QVERIFY2(reports.first().contains("68") || reports.first().contains("76"), qPrintable(reports.first()));
     QVERIFY(openFolder(dir.path()).isEmpty());
     QVERIFY(fileListIsReadable());
-    QVERIFY(heartbeat_->longestGapMs() < 1000);
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
 }
 
 void AccidentsTest::hundredThousandFiles() {
@@ -241,7 +245,7 @@ void AccidentsTest::symbolicLinkLoop() {
     player()->WindowsMediaPlayer1->setURL(dir.path() + "/a.mp4");
     QVERIFY(waitSettled(player()->WindowsMediaPlayer1, kSettleMs));
     QCOMPARE(player()->WindowsMediaPlayer1->playState(), 10);
-    QVERIFY(heartbeat_->longestGapMs() < 1000);
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
 }
 
 void AccidentsTest::fiveThousandSubfolders() {
