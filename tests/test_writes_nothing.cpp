@@ -102,7 +102,7 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
         QSKIP("strace is not installed");
     TestMedia media;
     QVERIFY(media.isValid());
-    QTemporaryDir folder, home, traces;
+    QTemporaryDir folder, home, temp, traces;
     QVERIFY(QFile::copy(media.video(3.0), folder.filePath("clip.mp4")));
 
     // Where the first file, the menus and the video stand, from a player window laid out the same way.
@@ -128,9 +128,11 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // A user's session with nothing prepared: a fresh home, no runtime folder, no cache folders given.
     environment.insert("HOME", home.path());
-    for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
-                             "XDG_STATE_HOME", "TMPDIR"})
+    for (const char* name :
+         {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
         environment.remove(QString::fromLatin1(name));
+    // An empty temporary folder of its own: a folder made there by anyone shows up in the trace as new.
+    environment.insert("TMPDIR", temp.path());
     program.setProcessEnvironment(environment);
     program.start("strace", {"-f", "-ff", "-qq", "-y", "-o", traces.filePath("trace"), "-e",
                              "trace=%file,write,writev,pwrite64,pwritev,pwritev2,ftruncate,fallocate",
@@ -179,6 +181,8 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     QVERIFY2(changes.isEmpty(), qPrintable(changes.join(QLatin1Char('\n'))));
     QVERIFY2(QDir(home.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
              "something was left in the home folder");
+    QVERIFY2(QDir(temp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             "something was left in the temporary folder");
 }
 
 TOLVANE_TEST_MAIN(WritesNothingTest)
