@@ -30,12 +30,21 @@ enum : uint64_t {
 
 // Sound devices in order of preference, always ending in the silent one so playback runs without any.
 // ALSA is tried only where the kernel has a sound card: without one, alsa-lib prints to the terminal.
+// The sound server only where it is known to run: looking for one, libpulse creates its runtime folder
+// and a link to it in the home folder.
 QByteArray audioOutputs() {
     QFile cards(QStringLiteral("/proc/asound/cards"));
     bool haveCard = false;
     if (cards.open(QIODevice::ReadOnly))
         haveCard = !cards.readAll().contains("no soundcards");
-    return haveCard ? "pulse,alsa,null" : "pulse,null";
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const bool haveServer =
+        qEnvironmentVariableIsSet("PULSE_SERVER") ||
+        (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/pulse/native")));
+    QByteArray outputs = haveServer ? "pulse," : "";
+    if (haveCard)
+        outputs += "alsa,";
+    return outputs + "null";
 }
 
 QString displayName(const QString& url) {
