@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
 
 using namespace session;
 
@@ -133,6 +134,8 @@ void MediaFuzzTest::mutatedFilesPlayOneAfterAnother() {
             QStringLiteral("seed %1, file %2 (TOLVANE_FUZZ_SEED=%1 TOLVANE_FUZZ_COUNT=1 replays it)")
                 .arg(seed)
                 .arg(path);
+        // Said before playing, so that the log of a crash ends with the file that caused it.
+        std::fprintf(stderr, "fuzz: seed %llu, %s\n", seed, qPrintable(path));
         QElapsedTimer clock;
         clock.start();
         heartbeat.reset();
