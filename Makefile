@@ -35,7 +35,7 @@ test-sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_odr_violation=0:suppressions=$(SUPP)/asan.supp \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(SUPP)/ubsan.supp \
-	LSAN_OPTIONS=suppressions=$(SUPP)/lsan.supp:print_suppressions=0:fast_unwind_on_malloc=0 \
+	LSAN_OPTIONS=suppressions=$(SUPP)/lsan.supp:print_suppressions=0 \
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
 format:
