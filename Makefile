@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test package demo-media format clean bench bench-deps
+.PHONY: all deps configure build run test test-sanitize package demo-media format clean bench bench-deps
 
 all: build
 
@@ -42,6 +42,17 @@ bench: bench-deps
 # The Debian package: $(BUILD)/tolvane-player_1.00_amd64.deb.
 package: build
 	cd $(BUILD) && cpack
+
+# The whole suite again with address, undefined-behaviour and leak checks; third-party leaks suppressed.
+SANITIZE_BUILD ?= build-sanitize
+SUPP := $(CURDIR)/tests/support
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_odr_violation=0:suppressions=$(SUPP)/asan.supp \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(SUPP)/ubsan.supp \
+	LSAN_OPTIONS=suppressions=$(SUPP)/lsan.supp:print_suppressions=0 \
+	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -4,6 +4,13 @@
 #include "product_version.h"
 #include <QApplication>
 #include <QIcon>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QByteArray savedTempFolder;
+bool tempFolderSwapped = false;
+} // namespace
 
 void prepareProcess() {
     // The video view moves between windows for full screen; shared contexts keep its GL resources valid.
@@ -12,9 +19,31 @@ void prepareProcess() {
     QApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     qputenv("MESA_GLSL_CACHE_DISABLE", "true");
+    // While it starts, Qt looks for a sandbox marker in the runtime folder and, when XDG_RUNTIME_DIR is not
+    // set, creates $TMPDIR/runtime-<user> for it. Use the session's folder where there is one; otherwise
+    // point the temporary folder, for that moment only, where no folder can be made.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray session = "/run/user/" + QByteArray::number(::geteuid());
+        struct stat folder {};
+        if (::stat(session.constData(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+            folder.st_uid == ::geteuid() && (folder.st_mode & 0777) == 0700) {
+            qputenv("XDG_RUNTIME_DIR", session);
+        } else {
+            tempFolderSwapped = true;
+            savedTempFolder = qgetenv("TMPDIR");
+            qputenv("TMPDIR", "/proc/self/fd");
+        }
+    }
 }
 
 void setUpApplication() {
+    if (tempFolderSwapped) {
+        tempFolderSwapped = false;
+        if (savedTempFolder.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", savedTempFolder);
+    }
     QApplication::setApplicationName(QString::fromUtf8(product::name));
     QApplication::setApplicationVersion(QString::fromUtf8(product::versionText));
     QApplication::setOrganizationName(QStringLiteral("Tolvane Cooperation"));

@@ -30,12 +30,21 @@ enum : uint64_t {
 
 // Sound devices in order of preference, always ending in the silent one so playback runs without any.
 // ALSA is tried only where the kernel has a sound card: without one, alsa-lib prints to the terminal.
+// The sound server only where it is known to run: looking for one, libpulse creates its runtime folder
+// and a link to it in the home folder.
 QByteArray audioOutputs() {
     QFile cards(QStringLiteral("/proc/asound/cards"));
     bool haveCard = false;
     if (cards.open(QIODevice::ReadOnly))
         haveCard = !cards.readAll().contains("no soundcards");
-    return haveCard ? "pulse,alsa,null" : "pulse,null";
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const bool haveServer =
+        qEnvironmentVariableIsSet("PULSE_SERVER") ||
+        (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/pulse/native")));
+    QByteArray outputs = haveServer ? "pulse," : "";
+    if (haveCard)
+        outputs += "alsa,";
+    return outputs + "null";
 }
 
 QString displayName(const QString& url) {
@@ -64,6 +73,9 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
         {"config", "no"},
         {"load-scripts", "no"},
         {"ytdl", "no"},
+        // Nothing is fetched from the network, not even for the remote entries of a playlist file: every
+        // protocol but local ones is refused before a socket is opened.
+        {"stream-lavf-o", "protocol_whitelist=file"},
         {"osc", "no"},
         // The built-in statistics page and console each start a Lua interpreter on its own thread; the
         // component has no key that could open them, so they only cost memory and start-up time.

@@ -1,13 +1,13 @@
 // The player window against its layout table, at 96 DPI (15 twips a pixel).
+#include "app/drive_list.h"
+#include "app/file_list.h"
+#include "app/folder_list.h"
 #include "app/label.h"
 #include "app/picture.h"
 #include "app/window_registry.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
 #include "support/test_main.h"
-#include "app/drive_list.h"
-#include "app/file_list.h"
-#include "app/folder_list.h"
 #include <QMenuBar>
 #include <QtTest>
 
