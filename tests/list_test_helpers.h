@@ -5,6 +5,7 @@
 #include "app/fs_names.h"
 #include "app/runtime_error.h"
 #include "app/volumes.h"
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -92,6 +93,14 @@ class ErrorReportCatcher : public QObject {
   private:
     QTimer timer_;
 };
+
+// The rows a list shows, top to bottom.
+inline QStringList shownNames(const QAbstractItemView& list) {
+    QStringList names;
+    for (int row = 0; row < list.model()->rowCount(); ++row)
+        names.append(list.model()->index(row, 0).data().toString());
+    return names;
+}
 
 // The run-time error number an action raises, or 0 when it raises none.
 inline int errorOf(const std::function<void()>& action) {

@@ -18,13 +18,6 @@ using namespace listtest;
 
 namespace {
 
-QStringList shownNames(const FileList& list) {
-    QStringList names;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        names.append(list.model()->index(row, 0).data().toString());
-    return names;
-}
-
 bool makeSocket(const QString& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};

@@ -13,13 +13,6 @@ using namespace listtest;
 
 namespace {
 
-QStringList shownNames(const FolderList& list) {
-    QStringList names;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        names.append(list.model()->index(row, 0).data().toString());
-    return names;
-}
-
 QList<int> levels(const FolderList& list) {
     QList<int> result;
     for (int row = 0; row < list.model()->rowCount(); ++row)
