@@ -94,6 +94,16 @@ class ErrorReportCatcher : public QObject {
     QTimer timer_;
 };
 
+// The player window's list colours, light blue on dark grey, set from outside as the window sets them.
+inline const QColor listText(128, 128, 255);
+inline const QColor listBase(0x40, 0x40, 0x40);
+inline void paintInListColours(QWidget& list) {
+    QPalette palette = list.palette();
+    palette.setColor(QPalette::Text, listText);
+    palette.setColor(QPalette::Base, listBase);
+    list.setPalette(palette);
+}
+
 // The rows a list shows, top to bottom.
 inline QStringList shownNames(const QAbstractItemView& list) {
     QStringList names;

@@ -196,11 +196,8 @@ void DriveListTest::noticesARealMount() {
 
 void DriveListTest::drawsInTheListColoursItIsGiven() {
     DriveList list;
-    const QColor text(128, 128, 255), base(0x40, 0x40, 0x40);
-    QPalette palette = list.palette();
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Base, base);
-    list.setPalette(palette);
+    const QColor text = listText, base = listBase;
+    paintInListColours(list);
     QFont font = list.font();
     font.setPointSizeF(12);
     font.setBold(true);

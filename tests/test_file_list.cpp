@@ -317,11 +317,8 @@ void FileListTest::honoursPaletteAndFontFromOutside() {
     list.resize(200, 100);
     list.setPath(dir.path());
     const int plainHeight = list.sizeHintForRow(0);
-    QPalette palette = list.palette();
-    const QColor text(128, 128, 255), base(0x40, 0x40, 0x40);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Base, base);
-    list.setPalette(palette);
+    const QColor text = listText, base = listBase;
+    paintInListColours(list);
     QFont font = list.font();
     font.setPointSizeF(font.pointSizeF() * 2);
     font.setBold(true);

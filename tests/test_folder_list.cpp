@@ -396,11 +396,8 @@ void FolderListTest::honoursPaletteAndFontFromOutside() {
     FolderList list;
     list.setPath(dir.filePath("Music"));
     const int plainHeight = list.sizeHintForRow(0);
-    QPalette palette = list.palette();
-    const QColor text(128, 128, 255), base(0x40, 0x40, 0x40);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Base, base);
-    list.setPalette(palette);
+    const QColor text = listText, base = listBase;
+    paintInListColours(list);
     QFont font = list.font();
     font.setPointSizeF(9.6);
     font.setBold(true);
