@@ -4,6 +4,7 @@
 #include "product_version.h"
 #include <QApplication>
 #include <QIcon>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,12 @@ bool tempFolderSwapped = false;
 } // namespace
 
 void prepareProcess() {
+    // Decoded frames are large, short-lived buffers allocated on many threads. With glibc's moving
+    // thresholds they end up inside the thread arenas, whose free tops are never given back: resident
+    // memory would keep the high-water mark of every file played. Fixed thresholds send them to mmap, so
+    // what a file used goes back to the system when it closes.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
     // The video view moves between windows for full screen; shared contexts keep its GL resources valid.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The program keeps no files of its own, and that holds for the shader caches of Qt and Mesa too.
