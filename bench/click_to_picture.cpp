@@ -11,8 +11,7 @@
 #include "player/video_view.h"
 
 #include <QApplication>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
+#include <QScreen>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -21,24 +20,24 @@ namespace {
 
 enum class Colour { Red, Green, Other };
 
-Colour centreColour(QOpenGLWidget* view) {
-    view->makeCurrent();
-    unsigned char pixel[4] = {};
-    QOpenGLFunctions* gl = view->context()->functions();
-    gl->glBindFramebuffer(GL_FRAMEBUFFER, view->defaultFramebufferObject());
-    gl->glReadPixels(view->width() / 2, view->height() / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    view->doneCurrent();
-    if (pixel[0] > 180 && pixel[1] < 80 && pixel[2] < 80)
+// The centre pixel of the view as the X server has it on screen: the same read for both sides.
+Colour centreColour(QWidget* view) {
+    const QPoint centre = view->mapTo(view->window(), view->rect().center());
+    const QImage pixel = QGuiApplication::primaryScreen()
+                             ->grabWindow(view->window()->winId(), centre.x(), centre.y(), 1, 1)
+                             .toImage();
+    const QColor c = pixel.isNull() ? QColor() : pixel.pixelColor(0, 0);
+    if (c.red() > 180 && c.green() < 80 && c.blue() < 80)
         return Colour::Red;
-    if (pixel[1] > 180 && pixel[0] < 80 && pixel[2] < 80)
+    if (c.green() > 180 && c.red() < 80 && c.blue() < 80)
         return Colour::Green;
     return Colour::Other;
 }
 
 // Milliseconds from start() to the first swapped frame showing the wanted colour; -1 on a timeout.
-double timeToColour(QOpenGLWidget* view, Colour wanted, const std::function<void()>& start) {
+template <typename View> double timeToColour(View* view, Colour wanted, const std::function<void()>& start) {
     double shownAt = -1;
-    const auto connection = QObject::connect(view, &QOpenGLWidget::frameSwapped, view, [&] {
+    const auto connection = QObject::connect(view, &View::frameSwapped, view, [&] {
         if (shownAt < 0 && centreColour(view) == wanted)
             shownAt = bench::nowMs();
     });

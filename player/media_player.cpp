@@ -121,6 +121,8 @@ QString MediaPlayer::URL() const {
 
 void MediaPlayer::setURL(const QString& url) {
     video_->setCaption(captionFor(url));
+    if (!url.isEmpty())
+        video_->prepareSurface(); // OpenGL only once there is something to show
     engine_->open(url);
     updateStatus();
 }

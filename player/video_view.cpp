@@ -1,109 +1,64 @@
 #include "player/video_view.h"
 
 #include "player/media_engine.h"
+#include "player/video_surface.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
-#include <QOpenGLFunctions>
 #include <QPainter>
 #include <QPainterPath>
-#include <mpv/render_gl.h>
 
-namespace {
-void* procAddress(void*, const char* name) {
-    QOpenGLContext* context = QOpenGLContext::currentContext();
-    return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
-}
-} // namespace
-
-VideoView::VideoView(MediaEngine* engine, QWidget* parent) : QOpenGLWidget(parent), engine_(engine) {
+VideoView::VideoView(MediaEngine* engine, QWidget* parent) : QWidget(parent), engine_(engine) {
     setMouseTracking(true); // MouseMove is raised without a button held too
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(16, 16);
     setAccessibleName(QStringLiteral("Video"));
-    connect(engine_, &MediaEngine::hasVideoChanged, this, [this] { update(); });
-    connect(engine_, &MediaEngine::playStateChanged, this, [this] { update(); });
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(engine_, &MediaEngine::hasVideoChanged, this, &VideoView::showSurfaceOrCaption);
+    connect(engine_, &MediaEngine::playStateChanged, this, &VideoView::showSurfaceOrCaption);
 }
 
 VideoView::~VideoView() {
     releaseRenderContext();
-    if (QOpenGLContext* gl = context())
-        disconnect(gl, nullptr, this, nullptr); // the base class destroys the context after we are gone
+}
+
+void VideoView::prepareSurface() {
+    if (surface_ || !engine_->handle())
+        return;
+    surface_ = new VideoSurface(engine_);
+    container_ = QWidget::createWindowContainer(surface_, this);
+    container_->setAttribute(Qt::WA_TransparentForMouseEvents); // the pointer is the host's
+    container_->setFocusPolicy(Qt::NoFocus);
+    container_->setGeometry(rect());
+    connect(surface_, &VideoSurface::renderContextChanged, this, &VideoView::showSurfaceOrCaption);
+    connect(surface_, &QOpenGLWindow::frameSwapped, this, &VideoView::frameSwapped);
+    showSurfaceOrCaption();
 }
 
 void VideoView::releaseRenderContext() {
-    if (!render_)
-        return;
-    makeCurrent();
-    mpv_render_context_free(render_); // waits until the core has let go of its video output
-    render_ = nullptr;
-    doneCurrent();
-    engine_->setRenderTargetReady(false);
+    if (surface_)
+        surface_->releaseRenderContext();
 }
 
-void VideoView::initializeGL() {
-    // Without shared contexts, moving to another window (full screen) destroys this GL context: free the
-    // render context while it can still be made current; initializeGL() then builds one in the new context.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VideoView::releaseRenderContext,
-            Qt::DirectConnection);
-    if (render_ || !engine_->handle())
-        return;
-    mpv_opengl_init_params glInit{&procAddress, nullptr};
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_create(&render_, engine_->handle(), params) < 0) {
-        qCWarning(lcMpv, "libmpv render context could not be created");
-        render_ = nullptr;
-        return;
-    }
-    mpv_render_context_set_update_callback(render_, &VideoView::onUpdate, this);
-    engine_->setRenderTargetReady(true);
+bool VideoView::hasRenderContext() const {
+    return surface_ && surface_->hasRenderContext();
 }
 
-// Called on a libmpv thread: only posts a queued call to the UI thread.
-void VideoView::onUpdate(void* self) {
-    QMetaObject::invokeMethod(static_cast<VideoView*>(self), &VideoView::frameReady, Qt::QueuedConnection);
+QOpenGLContext* VideoView::context() const {
+    return surface_ ? surface_->context() : nullptr;
 }
 
-void VideoView::frameReady() {
-    if (!render_)
-        return;
-    if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME))
-        return;
-    if (isVisible() && !window()->isMinimized()) {
-        update();
-    } else {
-        // Not on screen: render anyway, so the core's frame timing does not stall.
-        makeCurrent();
-        paintGL();
-        doneCurrent();
-    }
+bool VideoView::audioOnly() const {
+    return engine_->hasMedia() && !engine_->hasVideo();
 }
 
-void VideoView::paintGL() {
-    const bool audioOnly = engine_->hasMedia() && !engine_->hasVideo();
-    if (!render_ || audioOnly) {
-        QOpenGLFunctions* gl = context()->functions();
-        gl->glClearColor(0, 0, 0, 1);
-        gl->glClear(GL_COLOR_BUFFER_BIT);
-        if (audioOnly)
-            paintCaption();
-        return;
-    }
-    const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio),
-                       qRound(height() * ratio), 0};
-    int flipY = 1; // QOpenGLWidget composes its framebuffer bottom-up, as OpenGL does
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context_render(render_, params);
+// The surface shows unless a file without pictures plays, which gets the caption instead; it stays until it
+// has its render context, which it only gets on screen.
+void VideoView::showSurfaceOrCaption() {
+    if (container_)
+        container_->setVisible(!(audioOnly() && hasRenderContext()));
+    update();
 }
 
 void VideoView::setCaption(const QString& caption) {
@@ -111,11 +66,29 @@ void VideoView::setCaption(const QString& caption) {
     update();
 }
 
-// The quiet picture for sound without pictures: a dark field, a note and the file's name.
-void VideoView::paintCaption() {
+QImage VideoView::grabFramebuffer() {
+    if (container_ && container_->isVisible() && hasRenderContext()) {
+        QImage frame = surface_->grabFrame();
+        frame.setDevicePixelRatio(devicePixelRatioF());
+        return frame;
+    }
+    return grab().toImage();
+}
+
+void VideoView::resizeEvent(QResizeEvent*) {
+    if (container_)
+        container_->setGeometry(rect());
+}
+
+// Black when nothing plays; for sound without pictures, a dark field, a note and the file's name.
+void VideoView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area = rect();
+    if (!audioOnly()) {
+        painter.fillRect(area, Qt::black);
+        return;
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient background(area.topLeft(), area.bottomLeft());
     background.setColorAt(0, QColor(0x30, 0x30, 0x30));
     background.setColorAt(1, QColor(0x18, 0x18, 0x18));

@@ -1,34 +1,46 @@
 #pragma once
-// The video area: draws the engine's frames through libmpv's render API into a QOpenGLWidget.
+// The video area: a plain widget until the first file is opened, then a native OpenGL child window into
+// which libmpv's render API draws the frames. The rest of the window stays an ordinary raster window, so
+// neither OpenGL nor the time and memory it costs are touched before there is something to show, and a
+// frame redraws the video area alone instead of the whole window.
 // Drawing only; pointer and key events go to whoever listens (MediaPlayer).
 
-#include <QOpenGLWidget>
+#include <QImage>
 #include <QString>
+#include <QWidget>
 
 class MediaEngine;
-struct mpv_render_context;
+class QOpenGLContext;
+class VideoSurface;
 
-class VideoView : public QOpenGLWidget {
+class VideoView : public QWidget {
     Q_OBJECT
   public:
     explicit VideoView(MediaEngine* engine, QWidget* parent = nullptr);
     ~VideoView() override;
 
+    // Makes the OpenGL child window, if not yet made; its render context follows once it is on screen.
+    void prepareSurface();
     // Frees the render context (with the GL context current) before the engine goes away.
     void releaseRenderContext();
-    bool hasRenderContext() const { return render_ != nullptr; }
+    bool hasRenderContext() const;
+    QOpenGLContext* context() const;
 
     // Audio-only files show this caption on a dark background instead of a black box.
     void setCaption(const QString& caption);
     QString caption() const { return caption_; }
 
+    // The picture as the viewer sees it: the current video frame drawn afresh, or the caption or black.
+    QImage grabFramebuffer();
+
   signals:
     void pointerEvent(QMouseEvent* event);
     void contextMenuRequested(const QPoint& globalPosition);
+    void frameSwapped(); // a frame has reached the screen
 
   protected:
-    void initializeGL() override;
-    void paintGL() override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -36,12 +48,11 @@ class VideoView : public QOpenGLWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    static void onUpdate(void* self);
-    void frameReady();
-    void paintCaption();
+    void showSurfaceOrCaption();
+    bool audioOnly() const;
 
     MediaEngine* engine_;
-    mpv_render_context* render_ = nullptr;
+    VideoSurface* surface_ = nullptr;
+    QWidget* container_ = nullptr;
     QString caption_;
-    bool showCaption_ = false;
 };

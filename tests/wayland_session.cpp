@@ -12,7 +12,6 @@
 #include "support/test_media.h"
 #include <QAction>
 #include <QApplication>
-#include <QOpenGLWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
@@ -61,7 +60,7 @@ void WaylandSession::playerShowsAndPlays() {
     MediaPlayer* component = window->WindowsMediaPlayer1;
     component->setURL(media_.video(3.0));
     QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, 15000);
-    auto* view = qobject_cast<QOpenGLWidget*>(component->videoView());
+    VideoView* view = component->videoView();
     QVERIFY(view);
     QTRY_VERIFY_WITH_TIMEOUT(showsPicture(view->grabFramebuffer()), 10000);
 }

@@ -33,7 +33,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
     fail "description: $(field Description)"
 [[ "$(field Recommends)" == *qt6-wayland* ]] || fail "Recommends lacks qt6-wayland: $(field Recommends)"
 depends=$(field Depends)
-for lib in libmpv2 libqt6widgets6 libqt6openglwidgets6 libc6; do
+for lib in libmpv2 libqt6widgets6 libqt6opengl6 libc6; do
     grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
