@@ -16,7 +16,7 @@
         return QTest::qExec(&test, argc, argv);                                                              \
     }
 
-// The same without shared contexts: reparenting then destroys and rebuilds a QOpenGLWidget's context.
+// The same without shared contexts: the video must survive moving between windows without them too.
 #define TOLVANE_TEST_MAIN_UNSHARED_GL(TestObject)                                                            \
     int main(int argc, char* argv[]) {                                                                       \
         QApplication app(argc, argv);                                                                        \
