@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <ctime>
 
@@ -50,15 +52,27 @@ frm* showPlayerWindow() {
     return window;
 }
 
+// Runs the event loop, blocked in it between events (processEvents() with a time limit would return at
+// once when idle and turn this into a busy loop that costs a whole core), and looks at done() every 10 ms.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer tick;
+    bool result = false;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            result = true;
+            loop.quit();
+        } else if (timer.elapsed() > timeoutMs) {
+            loop.quit();
+        }
+    });
+    tick.start(10);
+    loop.exec();
+    return result;
 }
 
 void report(const char* name, double value) {

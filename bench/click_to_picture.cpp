@@ -6,6 +6,7 @@
 #include "app/application.h"
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
+#include "player/media_controls.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
 #include "player/video_view.h"
@@ -85,7 +86,11 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < pairs + 2; ++i) {
         const Colour colour = i % 2 ? Colour::Green : Colour::Red;
         const QString clip = clips[i % 2];
+        // Each side is timed with the other one stopped, so that neither draws frames during the other's
+        // turn.
+        reference->stop();
         const double a = timeToColour(ours, colour, [&] { player->setURL(clip); });
+        player->controls()->stop();
         const double b = timeToColour(reference, colour, [&] { reference->load(clip); });
         std::fprintf(stderr, "pair %d: ours %.1f ms, engine %.1f ms\n", i, a, b);
         if (i >= 2 && a >= 0 && b >= 0) {

@@ -90,8 +90,6 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
         {"ao", audioOutputs()},
         {"audio-client-name", "Tolvane URL Media Player"},
         {"video-unscaled", "downscale-big"},
-        // Frames are drawn on the UI thread: the render call must not wait there for a frame's display time.
-        {"video-timing-offset", "0"},
         // Decoding stays in software, as the command-line player's default; probing GPU decoders would
         // only print their absence on the terminal.
         {"gpu-hwdec-interop", "no"},

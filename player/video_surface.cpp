@@ -16,6 +16,9 @@ void* procAddress(void*, const char* name) {
 
 VideoSurface::VideoSurface(MediaEngine* engine)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), engine_(engine) {
+    drawTimer_.setSingleShot(true);
+    drawTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&drawTimer_, &QTimer::timeout, this, &VideoSurface::drawFrame);
     // Output only: the pointer passes through to the host widget beneath, and the focus stays with the
     // widgets, so clicks, double clicks and the pointer's shape work as on any widget, even while the
     // window moves into or out of full screen between the two clicks of a double click.
@@ -27,6 +30,7 @@ VideoSurface::~VideoSurface() {
 }
 
 void VideoSurface::releaseRenderContext() {
+    drawTimer_.stop();
     if (!render_)
         return;
     makeCurrent();
@@ -71,11 +75,33 @@ void VideoSurface::frameReady() {
         return;
     if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME))
         return;
+    // The core hands a frame over a little ahead of its display time. Waiting for that moment inside the
+    // render call would hold the UI thread for up to that long on every frame; a timer waits instead.
+    mpv_render_frame_info next{};
+    mpv_render_param query{MPV_RENDER_PARAM_NEXT_FRAME_INFO, &next};
+    qint64 waitUs = 0;
+    if (mpv_render_context_get_info(render_, query) >= 0 && next.target_time > 0)
+        waitUs = next.target_time - mpv_get_time_us(engine_->handle());
+    if (waitUs > 1000)
+        drawTimer_.start(int(waitUs / 1000));
+    else
+        drawFrame();
+}
+
+void VideoSurface::drawFrame() {
+    drawTimer_.stop();
+    if (!render_)
+        return;
+    makeCurrent();
     if (isExposed()) {
-        update();
+        // Drawn at once rather than through update(), which would add the window system's update interval,
+        // and whatever else waits in the event loop, to every frame.
+        paintGL();
+        context()->swapBuffers(this);
+        doneCurrent();
+        emit frameSwapped();
     } else {
         // Not on screen: let the core take the frame without drawing it, so its frame timing does not stall.
-        makeCurrent();
         render(int(defaultFramebufferObject()), QSize(1, 1), true);
         doneCurrent();
     }
@@ -95,7 +121,9 @@ void VideoSurface::render(int framebuffer, const QSize& pixels, bool skip) {
     mpv_opengl_fbo fbo{framebuffer, pixels.width(), pixels.height(), 0};
     int flipY = 1; // OpenGL counts rows bottom-up
     int skipRendering = skip ? 1 : 0;
+    int blockForTargetTime = 0; // frameReady() already waited for it
     mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},
         {MPV_RENDER_PARAM_SKIP_RENDERING, &skipRendering},

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QOpenGLWindow>
+#include <QTimer>
 
 class MediaEngine;
 struct mpv_render_context;
@@ -31,8 +32,10 @@ class VideoSurface : public QOpenGLWindow {
   private:
     static void onUpdate(void* self);
     void frameReady();
+    void drawFrame();
     void render(int framebuffer, const QSize& pixels, bool skip);
 
     MediaEngine* engine_;
     mpv_render_context* render_ = nullptr;
+    QTimer drawTimer_; // until the next frame's display time
 };
