@@ -20,8 +20,8 @@ void prepareProcess() {
     // what a file used goes back to the system when it closes.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
-    // The video view moves between windows for full screen; shared contexts keep its GL resources valid.
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No Qt::AA_ShareOpenGLContexts: it would make a GL context (with software rendering, load LLVM) before
+    // the first window shows. The video keeps its own context in its own window, full screen or not.
     // The program keeps no files of its own, and that holds for the shader caches of Qt and Mesa too.
     QApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");

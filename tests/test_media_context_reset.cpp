@@ -1,7 +1,7 @@
-// Without Qt::AA_ShareOpenGLContexts, the video moves into the full-screen window and back; should its OpenGL
-// context be rebuilt on the way (QOpenGLContext::aboutToBeDestroyed), the component frees libmpv's render
-// context in time and makes a new one. Either way the video must come back, not stay black, and go on from
-// where it was.
+// Without Qt::AA_ShareOpenGLContexts (the program does not set it: it would start OpenGL before the window
+// shows), the video moves into the full-screen window and back; should its OpenGL context be rebuilt on the
+// way (QOpenGLContext::aboutToBeDestroyed), the component frees libmpv's render context in time and makes a
+// new one. Either way the video must come back, not stay black, and go on from where it was.
 
 #include "player/full_screen_window.h"
 #include "player/media_controls.h"

@@ -48,7 +48,6 @@ void MediaHiDpiTest::videoFillsTheFramebuffer() {
 
 int main(int argc, char* argv[]) {
     qputenv("QT_SCALE_FACTOR", "2");
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     MediaHiDpiTest test;
     return QTest::qExec(&test, argc, argv);
