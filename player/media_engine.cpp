@@ -1,5 +1,6 @@
 #include "player/media_engine.h"
 #include "app/fs_names.h"
+#include "player/mpv_library.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
-#include <mpv/client.h>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcMpv, "tolvane.mpv", QtWarningMsg)
@@ -60,13 +60,29 @@ QString displayName(const QString& url) {
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     reverseTimer_.setInterval(250);
     connect(&reverseTimer_, &QTimer::timeout, this, &MediaEngine::scanReverseStep);
+}
 
+// The core is made when it is first needed (a file to open), not with the window: the library it lives in
+// is still being loaded while the window comes up. The settings made so far go in as its options.
+bool MediaEngine::ensureCore() {
+    if (mpv_)
+        return true;
+    if (coreTried_)
+        return false;
+    coreTried_ = true;
     // QApplication sets the C locale from the environment; libmpv parses numbers with the C one.
     std::setlocale(LC_NUMERIC, "C");
-    mpv_ = mpv_create();
+    lib_ = mpvLibrary();
+    if (!lib_) {
+        coreError_ = mpvLoadError();
+        qCWarning(lcMpv, "libmpv could not be loaded: %s", qPrintable(coreError_));
+        return false;
+    }
+    mpv_ = lib_->create();
     if (!mpv_) {
+        coreError_ = QStringLiteral("libmpv could not be created");
         qCWarning(lcMpv, "libmpv could not be created");
-        return;
+        return false;
     }
     const std::pair<const char*, QByteArray> options[] = {
         {"vo", "libmpv"},
@@ -89,32 +105,41 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
         {"osd-level", "0"},
         {"ao", audioOutputs()},
         {"audio-client-name", "Tolvane URL Media Player"},
-        {"video-unscaled", "downscale-big"},
+        {"video-unscaled", stretchToFit_ || fillScreen_ ? "no" : "downscale-big"},
+        {"mute", mute_ ? "yes" : "no"},
+        {"speed", QByteArray::number(rate_)},
+        {"loop-file", playCount_ == 1 ? QByteArray("no") : QByteArray::number(playCount_ - 1)},
         // Decoding stays in software, as the command-line player's default; probing GPU decoders would
         // only print their absence on the terminal.
         {"gpu-hwdec-interop", "no"},
         {"volume", QByteArray::number(volume_)},
     };
+    // QByteArray::number() writes numbers the C way, whatever the locale.
     for (const auto& [name, value] : options)
-        if (mpv_set_option_string(mpv_, name, value.constData()) < 0)
+        if (lib_->set_option_string(mpv_, name, value.constData()) < 0)
             qCWarning(lcMpv, "libmpv rejected option %s=%s", name, value.constData());
-    mpv_request_log_messages(mpv_, "warn");
+    lib_->request_log_messages(mpv_, "warn");
 
-    mpv_observe_property(mpv_, ObservePause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(mpv_, ObserveCache, "paused-for-cache", MPV_FORMAT_FLAG);
-    mpv_observe_property(mpv_, ObserveTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, ObserveDuration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, ObserveVolume, "volume", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, ObserveMute, "mute", MPV_FORMAT_FLAG);
-    mpv_observe_property(mpv_, ObserveVid, "vid", MPV_FORMAT_STRING);
+    lib_->observe_property(mpv_, ObservePause, "pause", MPV_FORMAT_FLAG);
+    lib_->observe_property(mpv_, ObserveCache, "paused-for-cache", MPV_FORMAT_FLAG);
+    lib_->observe_property(mpv_, ObserveTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    lib_->observe_property(mpv_, ObserveDuration, "duration", MPV_FORMAT_DOUBLE);
+    lib_->observe_property(mpv_, ObserveVolume, "volume", MPV_FORMAT_DOUBLE);
+    lib_->observe_property(mpv_, ObserveMute, "mute", MPV_FORMAT_FLAG);
+    lib_->observe_property(mpv_, ObserveVid, "vid", MPV_FORMAT_STRING);
 
-    mpv_set_wakeup_callback(mpv_, &MediaEngine::onWakeup, this);
-    if (mpv_initialize(mpv_) < 0) {
+    lib_->set_wakeup_callback(mpv_, &MediaEngine::onWakeup, this);
+    if (lib_->initialize(mpv_) < 0) {
+        coreError_ = QStringLiteral("libmpv could not be initialised");
         qCWarning(lcMpv, "libmpv could not be initialised");
-        mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-        mpv_terminate_destroy(mpv_);
+        lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
+        lib_->terminate_destroy(mpv_);
         mpv_ = nullptr;
+        return false;
     }
+    if (balance_ != 0)
+        applyBalance();
+    return true;
 }
 
 MediaEngine::~MediaEngine() {
@@ -124,11 +149,12 @@ MediaEngine::~MediaEngine() {
 void MediaEngine::shutdown() {
     reverseTimer_.stop();
     renderReady_ = false;
+    coreTried_ = true; // no core after this
     if (!mpv_)
         return;
     // After this returns no callback runs any more, so nothing posts to a dying object.
-    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-    mpv_terminate_destroy(mpv_);
+    lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
+    lib_->terminate_destroy(mpv_);
     mpv_ = nullptr;
 }
 
@@ -143,7 +169,7 @@ void MediaEngine::drainEvents() {
     wakeupPending_ = false;
     const QPointer<MediaEngine> alive(this);
     while (alive && mpv_) {
-        const mpv_event* event = mpv_wait_event(mpv_, 0);
+        const mpv_event* event = lib_->wait_event(mpv_, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event); // a slot may delete us: checked above
@@ -339,7 +365,8 @@ QString MediaEngine::describeFailure(int error) const {
             detail = QStringLiteral("no audio or video to play");
             break;
         default:
-            detail = QString::fromUtf8(mpv_error_string(error));
+            detail =
+                lib_ ? QString::fromUtf8(lib_->error_string(error)) : QStringLiteral("error %1").arg(error);
         }
         if (!demuxerDetail_.isEmpty())
             detail += QStringLiteral(" (%1)").arg(demuxerDetail_);
@@ -347,12 +374,12 @@ QString MediaEngine::describeFailure(int error) const {
     return QStringLiteral("Cannot play %1: %2").arg(displayName(url_), detail);
 }
 
-QString MediaEngine::coreProperty(const char* name) const {
-    if (!mpv_)
+QString MediaEngine::coreProperty(const char* name) {
+    if (!ensureCore())
         return QString();
-    char* value = mpv_get_property_string(mpv_, name);
+    char* value = lib_->get_property_string(mpv_, name);
     const QString text = QString::fromUtf8(value);
-    mpv_free(value);
+    lib_->free(value);
     return text;
 }
 
@@ -394,6 +421,16 @@ void MediaEngine::openInternal(const QString& url, bool playNow) {
         loadWaiting_ = false;
         phase_ = Phase::None;
         setState(Undefined);
+        return;
+    }
+    if (!ensureCore()) {
+        phase_ = Phase::Failed;
+        failureReason_ = QStringLiteral("Cannot play %1: the media engine could not be started (%2)")
+                             .arg(displayName(url_), coreError_);
+        const QPointer<MediaEngine> alive(this);
+        setState(Ready);
+        if (alive)
+            emit mediaFailed(failureReason_);
         return;
     }
     awaitingPlay_ = !playNow;
@@ -635,15 +672,15 @@ void MediaEngine::setFlag(const char* name, bool value) {
         return;
     int flag = value ? 1 : 0;
     const bool isPause = qstrcmp(name, "pause") == 0;
-    if (mpv_set_property_async(mpv_, isPause ? uint64_t(PauseReply) : uint64_t(0), name, MPV_FORMAT_FLAG,
-                               &flag) >= 0 &&
+    if (lib_->set_property_async(mpv_, isPause ? uint64_t(PauseReply) : uint64_t(0), name, MPV_FORMAT_FLAG,
+                                 &flag) >= 0 &&
         isPause)
         ++pauseSetsInFlight_;
 }
 
 void MediaEngine::setDouble(const char* name, double value) {
     if (mpv_)
-        mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
+        lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
 }
 
 void MediaEngine::setText(const char* name, const QString& value) {
@@ -651,7 +688,7 @@ void MediaEngine::setText(const char* name, const QString& value) {
         return;
     const QByteArray utf8 = value.toUtf8();
     const char* text = utf8.constData();
-    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &text);
+    lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &text);
 }
 
 void MediaEngine::command(std::initializer_list<QByteArray> words, uint64_t reply) {
@@ -661,5 +698,5 @@ void MediaEngine::command(std::initializer_list<QByteArray> words, uint64_t repl
     for (const QByteArray& word : words)
         args.push_back(word.constData());
     args.push_back(nullptr);
-    mpv_command_async(mpv_, reply, args.data());
+    lib_->command_async(mpv_, reply, args.data());
 }

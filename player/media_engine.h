@@ -12,6 +12,7 @@
 #include <initializer_list>
 
 struct mpv_handle;
+struct MpvLibrary;
 struct mpv_event;
 
 Q_DECLARE_LOGGING_CATEGORY(lcMpv)
@@ -41,8 +42,11 @@ class MediaEngine : public QObject {
     explicit MediaEngine(QObject* parent = nullptr);
     ~MediaEngine() override;
 
-    // The core, for the render context only (VideoView); null after shutdown().
+    // The core, for the render context only (VideoView); null until the first file is opened, and after
+    // shutdown().
     mpv_handle* handle() const { return mpv_; }
+    // The library's functions; set whenever handle() is.
+    const MpvLibrary* library() const { return lib_; }
     // Ends the core at once (blocks briefly); the render context must be freed before.
     void shutdown();
 
@@ -71,7 +75,7 @@ class MediaEngine : public QObject {
     QString failureReason() const { return failureReason_; }
 
     // The core's own value of a property, read synchronously (briefly blocks): for tests and diagnostics.
-    QString coreProperty(const char* name) const;
+    QString coreProperty(const char* name);
 
     // Settings the engine acts on.
     int volume() const { return volume_; }
@@ -122,6 +126,10 @@ class MediaEngine : public QObject {
     QString describeFailure(int error) const;
     void applyBalance();
 
+    bool ensureCore();
+    const MpvLibrary* lib_ = nullptr;
+    bool coreTried_ = false;
+    QString coreError_;
     mpv_handle* mpv_ = nullptr;
     std::atomic<bool> wakeupPending_{false};
 

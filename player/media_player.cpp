@@ -121,9 +121,9 @@ QString MediaPlayer::URL() const {
 
 void MediaPlayer::setURL(const QString& url) {
     video_->setCaption(captionFor(url));
-    if (!url.isEmpty())
-        video_->prepareSurface(); // OpenGL only once there is something to show
     engine_->open(url);
+    if (!url.isEmpty())
+        video_->prepareSurface(); // OpenGL only once there is something to show (and a core to show it)
     updateStatus();
 }
 

@@ -1,6 +1,7 @@
 #include "player/video_surface.h"
 
 #include "player/media_engine.h"
+#include "player/mpv_library.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -25,6 +26,11 @@ VideoSurface::VideoSurface(MediaEngine* engine)
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
 }
 
+// Set whenever the engine has a core, and there is a render context only with one.
+const MpvLibrary& VideoSurface::mpv() const {
+    return *engine_->library();
+}
+
 VideoSurface::~VideoSurface() {
     releaseRenderContext();
 }
@@ -34,7 +40,7 @@ void VideoSurface::releaseRenderContext() {
     if (!render_)
         return;
     makeCurrent();
-    mpv_render_context_free(render_); // waits until the core has let go of its video output
+    mpv().render_context_free(render_); // waits until the core has let go of its video output
     render_ = nullptr;
     doneCurrent();
     engine_->setRenderTargetReady(false);
@@ -54,12 +60,12 @@ void VideoSurface::initializeGL() {
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_create(&render_, engine_->handle(), params) < 0) {
+    if (mpv().render_context_create(&render_, engine_->handle(), params) < 0) {
         qCWarning(lcMpv, "libmpv render context could not be created");
         render_ = nullptr;
         return;
     }
-    mpv_render_context_set_update_callback(render_, &VideoSurface::onUpdate, this);
+    mpv().render_context_set_update_callback(render_, &VideoSurface::onUpdate, this);
     engine_->setRenderTargetReady(true);
     emit renderContextChanged();
 }
@@ -73,15 +79,15 @@ void VideoSurface::onUpdate(void* self) {
 void VideoSurface::frameReady() {
     if (!render_)
         return;
-    if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME))
+    if (!(mpv().render_context_update(render_) & MPV_RENDER_UPDATE_FRAME))
         return;
     // The core hands a frame over a little ahead of its display time. Waiting for that moment inside the
     // render call would hold the UI thread for up to that long on every frame; a timer waits instead.
     mpv_render_frame_info next{};
     mpv_render_param query{MPV_RENDER_PARAM_NEXT_FRAME_INFO, &next};
     qint64 waitUs = 0;
-    if (mpv_render_context_get_info(render_, query) >= 0 && next.target_time > 0)
-        waitUs = next.target_time - mpv_get_time_us(engine_->handle());
+    if (mpv().render_context_get_info(render_, query) >= 0 && next.target_time > 0)
+        waitUs = next.target_time - mpv().get_time_us(engine_->handle());
     if (waitUs > 1000)
         drawTimer_.start(int(waitUs / 1000));
     else
@@ -129,7 +135,7 @@ void VideoSurface::render(int framebuffer, const QSize& pixels, bool skip) {
         {MPV_RENDER_PARAM_SKIP_RENDERING, &skipRendering},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    mpv_render_context_render(render_, params);
+    mpv().render_context_render(render_, params);
 }
 
 QImage VideoSurface::grabFrame() {

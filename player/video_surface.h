@@ -7,6 +7,7 @@
 #include <QTimer>
 
 class MediaEngine;
+struct MpvLibrary;
 struct mpv_render_context;
 
 class VideoSurface : public QOpenGLWindow {
@@ -33,6 +34,7 @@ class VideoSurface : public QOpenGLWindow {
     static void onUpdate(void* self);
     void frameReady();
     void drawFrame();
+    const MpvLibrary& mpv() const;
     void render(int framebuffer, const QSize& pixels, bool skip);
 
     MediaEngine* engine_;

@@ -628,6 +628,7 @@ void MediaPlayerTest::fullScreenOnOffAndEscape() {
     player_->videoView()->setFocus();
     QTest::keyClick(player_->videoView(), Qt::Key_F11);
     QTRY_COMPARE(player_->videoView()->window(), full);
+    QTRY_VERIFY(full->isActiveWindow()); // keys go to the active window
     QTest::keyClick(player_->videoView(), Qt::Key_F11);
     QTRY_COMPARE(player_->videoView()->window(), window);
     QCOMPARE(window->geometry(), geometryBefore);

@@ -1,0 +1,39 @@
+#pragma once
+// libmpv, opened with dlopen() on a thread of its own as the program starts, instead of by the dynamic
+// loader before main(): it brings some two hundred libraries, and loading them held the window back. The
+// window comes up meanwhile, and the engine finds the library ready by the time a file is opened.
+
+#include <QString>
+#include <mpv/client.h>
+#include <mpv/render.h>
+
+struct MpvLibrary {
+    decltype(&mpv_create) create;
+    decltype(&mpv_initialize) initialize;
+    decltype(&mpv_terminate_destroy) terminate_destroy;
+    decltype(&mpv_set_option_string) set_option_string;
+    decltype(&mpv_request_log_messages) request_log_messages;
+    decltype(&mpv_observe_property) observe_property;
+    decltype(&mpv_set_wakeup_callback) set_wakeup_callback;
+    decltype(&mpv_wait_event) wait_event;
+    decltype(&mpv_set_property_async) set_property_async;
+    decltype(&mpv_get_property_string) get_property_string;
+    decltype(&mpv_free) free;
+    decltype(&mpv_error_string) error_string;
+    decltype(&mpv_command_async) command_async;
+    decltype(&mpv_get_time_us) get_time_us;
+    decltype(&mpv_render_context_create) render_context_create;
+    decltype(&mpv_render_context_set_update_callback) render_context_set_update_callback;
+    decltype(&mpv_render_context_update) render_context_update;
+    decltype(&mpv_render_context_render) render_context_render;
+    decltype(&mpv_render_context_get_info) render_context_get_info;
+    decltype(&mpv_render_context_free) render_context_free;
+};
+
+// Starts loading the library in the background; later calls do nothing.
+void preloadMpv();
+
+// The library, after waiting for a load still under way; null if it cannot be loaded (mpvLoadError() says
+// why). Only after this has returned non-null may the engine and the video view call into it.
+const MpvLibrary* mpvLibrary();
+QString mpvLoadError();
