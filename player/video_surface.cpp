@@ -72,7 +72,8 @@ void VideoSurface::initializeGL() {
 
 // Called on a libmpv thread: only posts a queued call to the UI thread.
 void VideoSurface::onUpdate(void* self) {
-    QMetaObject::invokeMethod(static_cast<VideoSurface*>(self), &VideoSurface::frameReady,
+    // The queued call owns what invokeMethod allocates; the analyser cannot follow it into the event queue.
+    QMetaObject::invokeMethod(static_cast<VideoSurface*>(self), &VideoSurface::frameReady, // NOLINT
                               Qt::QueuedConnection);
 }
 
