@@ -161,8 +161,9 @@ void MediaEngine::shutdown() {
 // Called on a libmpv thread: only posts one queued call to the UI thread.
 void MediaEngine::onWakeup(void* self) {
     auto* engine = static_cast<MediaEngine*>(self);
+    // The queued call owns what invokeMethod allocates; the analyser cannot follow it into the event queue.
     if (!engine->wakeupPending_.exchange(true))
-        QMetaObject::invokeMethod(engine, &MediaEngine::drainEvents, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(engine, &MediaEngine::drainEvents, Qt::QueuedConnection); // NOLINT
 }
 
 void MediaEngine::drainEvents() {
@@ -378,7 +379,7 @@ QString MediaEngine::coreProperty(const char* name) {
     if (!ensureCore())
         return QString();
     char* value = lib_->get_property_string(mpv_, name);
-    const QString text = QString::fromUtf8(value);
+    QString text = QString::fromUtf8(value);
     lib_->free(value);
     return text;
 }
