@@ -382,8 +382,7 @@ void MediaPlayer::setFullScreen(bool on) {
     bar_->setFullScreenChecked(on);
     if (!fullScreenPending_) {
         fullScreenPending_ = true;
-        // The queued call owns what invokeMethod allocates; the analyser cannot follow it into the queue.
-        QMetaObject::invokeMethod(this, &MediaPlayer::applyFullScreen, Qt::QueuedConnection); // NOLINT
+        QMetaObject::invokeMethod(this, &MediaPlayer::applyFullScreen, Qt::QueuedConnection);
     }
 }
 
