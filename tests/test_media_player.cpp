@@ -81,6 +81,7 @@ class MediaPlayerTest : public QObject {
     void initialSettings();
     void playsVideoToPlayingState();
     void urlBeforeTheVideoAreaExistsWaits();
+    void settingsBeforeTheFirstFileReachTheCore();
     void playbackPrintsNothing();
     void pauseGivesPausedAndHolds();
     void pauseBeforeAnyFileIsAccepted();
@@ -221,6 +222,30 @@ void MediaPlayerTest::urlBeforeTheVideoAreaExistsWaits() {
     hidden.show(); // as soon as it can draw, the file opens
     QTRY_COMPARE_WITH_TIMEOUT(hidden.playState(), 3, kStartTimeout);
     QTRY_VERIFY(litShare(hidden.videoView()->grabFramebuffer()) > 0.05);
+}
+
+// The core is made with the first file; what was set before it must be what it starts with.
+void MediaPlayerTest::settingsBeforeTheFirstFileReachTheCore() {
+    MediaPlayer fresh;
+    QVERIFY(!fresh.engine()->handle()); // no core before a file
+    fresh.setVolume(30);
+    fresh.setMute(true);
+    fresh.setRate(1.5);
+    fresh.setPlayCount(3);
+    fresh.setBalance(-40);
+    fresh.setStretchToFit(true);
+    QVERIFY(!fresh.engine()->handle());
+    fresh.resize(553, 289);
+    fresh.show();
+    fresh.setURL(media_.video(1));
+    QVERIFY(fresh.engine()->handle());
+    QCOMPARE(fresh.engine()->coreProperty("volume").toDouble(), 30.0);
+    QCOMPARE(fresh.engine()->coreProperty("mute"), QStringLiteral("yes"));
+    QCOMPARE(fresh.engine()->coreProperty("speed").toDouble(), 1.5);
+    QCOMPARE(fresh.engine()->coreProperty("loop-file"), QStringLiteral("2"));
+    QVERIFY(fresh.engine()->coreProperty("af").contains(QStringLiteral("balance_out=-0.40")));
+    QCOMPARE(fresh.engine()->coreProperty("video-unscaled"), QStringLiteral("no"));
+    QTRY_COMPARE_WITH_TIMEOUT(fresh.playState(), 3, kStartTimeout);
 }
 
 // Normal playback writes nothing on the terminal: libmpv's messages go to a logging category.
