@@ -185,9 +185,13 @@ void MediaEngine::drainEvents() {
 }
 
 void MediaEngine::fail(int error) {
+    failWith(describeFailure(error));
+}
+
+void MediaEngine::failWith(const QString& reason) {
     endScan();
     phase_ = Phase::Failed;
-    failureReason_ = describeFailure(error);
+    failureReason_ = reason;
     const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
     setState(Ready);
     if (alive)
@@ -425,13 +429,8 @@ void MediaEngine::openInternal(const QString& url, bool playNow) {
         return;
     }
     if (!ensureCore()) {
-        phase_ = Phase::Failed;
-        failureReason_ = QStringLiteral("Cannot play %1: the media engine could not be started (%2)")
-                             .arg(displayName(url_), coreError_);
-        const QPointer<MediaEngine> alive(this);
-        setState(Ready);
-        if (alive)
-            emit mediaFailed(failureReason_);
+        failWith(QStringLiteral("Cannot play %1: the media engine could not be started (%2)")
+                     .arg(displayName(url_), coreError_));
         return;
     }
     awaitingPlay_ = !playNow;

@@ -123,6 +123,7 @@ class MediaEngine : public QObject {
     void openInternal(const QString& url, bool playNow);
     void noteLogMessage(const char* prefix, const char* level, const char* text);
     void fail(int error);
+    void failWith(const QString& reason);
     QString describeFailure(int error) const;
     void applyBalance();
 
