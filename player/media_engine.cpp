@@ -113,6 +113,7 @@ bool MediaEngine::ensureCore() {
         // only print their absence on the terminal.
         {"gpu-hwdec-interop", "no"},
         {"volume", QByteArray::number(volume_)},
+        {"af", balanceFilter().toUtf8()},
     };
     // QByteArray::number() writes numbers the C way, whatever the locale.
     for (const auto& [name, value] : options)
@@ -137,8 +138,6 @@ bool MediaEngine::ensureCore() {
         mpv_ = nullptr;
         return false;
     }
-    if (balance_ != 0)
-        applyBalance();
     return true;
 }
 
@@ -604,17 +603,15 @@ void MediaEngine::setRate(double rate) {
 
 void MediaEngine::setBalance(int balance) {
     balance_ = std::clamp(balance, -100, 100);
-    applyBalance();
+    setText("af", balanceFilter());
 }
 
 // Balance is a stereo filter only while it is off centre, so the usual case filters nothing.
-void MediaEngine::applyBalance() {
-    if (balance_ == 0) {
-        setText("af", QString());
-    } else {
-        setText("af", QStringLiteral("@balance:lavfi=[stereotools=balance_out=%1]")
-                          .arg(QString::number(balance_ / 100.0, 'f', 2)));
-    }
+QString MediaEngine::balanceFilter() const {
+    if (balance_ == 0)
+        return QString();
+    return QStringLiteral("@balance:lavfi=[stereotools=balance_out=%1]")
+        .arg(QString::number(balance_ / 100.0, 'f', 2));
 }
 
 void MediaEngine::setPlayCount(int count) {

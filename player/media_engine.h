@@ -125,7 +125,7 @@ class MediaEngine : public QObject {
     void fail(int error);
     void failWith(const QString& reason);
     QString describeFailure(int error) const;
-    void applyBalance();
+    QString balanceFilter() const;
 
     bool ensureCore();
     const MpvLibrary* lib_ = nullptr;
