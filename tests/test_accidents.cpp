@@ -58,9 +58,8 @@ class AccidentsTest : public QObject {
 };
 
 void AccidentsTest::initTestCase() {
-    showWindow(windows().frm);
-    QVERIFY(QTest::qWaitForWindowExposed(player()));
-    heartbeat_ = new Heartbeat;
+    heartbeat_ = showPlayerWithHeartbeat();
+    QVERIFY(heartbeat_);
     if (isChild())
         return;
     QVERIFY(media_.isValid());

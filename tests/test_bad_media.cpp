@@ -4,6 +4,7 @@
 
 #include "app/error_report.h"
 #include "app/fs_names.h"
+#include "list_test_helpers.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
@@ -23,15 +24,6 @@ using namespace session;
 namespace {
 
 constexpr int kSettleMs = 15000;
-
-bool writeBytes(const QString& folder, const QByteArray& name, const QByteArray& content) {
-    const QByteArray path = fsEncodeName(folder) + '/' + name;
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    return ::close(fd) == 0 && written;
-}
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -121,9 +113,8 @@ class BadMediaTest : public QObject {
 };
 
 void BadMediaTest::initTestCase() {
-    showWindow(windows().frm);
-    QVERIFY(QTest::qWaitForWindowExposed(player()));
-    heartbeat_ = new Heartbeat;
+    heartbeat_ = showPlayerWithHeartbeat();
+    QVERIFY(heartbeat_);
     if (isChild())
         return;
     QVERIFY(media_.isValid());
@@ -135,17 +126,17 @@ void BadMediaTest::initTestCase() {
     QByteArray noise(64 * 1024, '\0');
     for (char& byte : noise)
         byte = char(random.bounded(256));
-    QVERIFY(writeBytes(dir, "empty.mp4", {}));
-    QVERIFY(writeBytes(dir, "notes.txt", "Not a media file.\nSecond line.\n"));
-    QVERIFY(writeBytes(dir, "noise.mp4", noise));
-    QVERIFY(writeBytes(dir, "cut 10.mp4", clip.left(clip.size() / 10)));
-    QVERIFY(writeBytes(dir, "cut 50.mp4", clip.left(clip.size() / 2)));
-    QVERIFY(writeBytes(dir, "cut 99.mp4", clip.left(clip.size() * 99 / 100)));
-    QVERIFY(writeBytes(dir, "huge header.mp4", hugeFrameMp4(clip)));
-    QVERIFY(
-        writeBytes(dir, "huge.y4m",
-                   "YUV4MPEG2 W100000 H100000 F25:1 Ip A1:1 C420jpeg\nFRAME\n" + QByteArray(4096, '\x10')));
-    QVERIFY(writeBytes(dir, "huge.bmp", hugeBmp()));
+    QVERIFY(listtest::makeFile(dir, "empty.mp4", {}));
+    QVERIFY(listtest::makeFile(dir, "notes.txt", "Not a media file.\nSecond line.\n"));
+    QVERIFY(listtest::makeFile(dir, "noise.mp4", noise));
+    QVERIFY(listtest::makeFile(dir, "cut 10.mp4", clip.left(clip.size() / 10)));
+    QVERIFY(listtest::makeFile(dir, "cut 50.mp4", clip.left(clip.size() / 2)));
+    QVERIFY(listtest::makeFile(dir, "cut 99.mp4", clip.left(clip.size() * 99 / 100)));
+    QVERIFY(listtest::makeFile(dir, "huge header.mp4", hugeFrameMp4(clip)));
+    QVERIFY(listtest::makeFile(dir, "huge.y4m",
+                               "YUV4MPEG2 W100000 H100000 F25:1 Ip A1:1 C420jpeg\nFRAME\n" +
+                                   QByteArray(4096, '\x10')));
+    QVERIFY(listtest::makeFile(dir, "huge.bmp", hugeBmp()));
 }
 
 void BadMediaTest::clickAndSettle(const QString& folder, const QString& name) {
@@ -230,7 +221,7 @@ void BadMediaTest::strangeNamesPlay_data() {
 void BadMediaTest::strangeNamesPlay() {
     QFETCH(QByteArray, name);
     QTemporaryDir dir;
-    QVERIFY(writeBytes(dir.path(), name, readAll(media_.video(1.0))));
+    QVERIFY(listtest::makeFile(dir.path(), name, readAll(media_.video(1.0))));
     clickAndSettle(dir.path(), fsDecodeName(name));
     MediaPlayer* component = player()->WindowsMediaPlayer1;
     QVERIFY2(component->playState() == 3 || component->playState() == 8 || component->playState() == 1,

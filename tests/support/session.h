@@ -85,6 +85,12 @@ class Heartbeat : public QObject {
     qint64 longest_ = 0;
 };
 
+// Shows the player window and starts a heartbeat on the UI thread; null if the window never came up.
+inline Heartbeat* showPlayerWithHeartbeat() {
+    showWindow(windows().frm);
+    return QTest::qWaitForWindowExposed(player()) ? new Heartbeat : nullptr;
+}
+
 // True in a copy of this program started by runChild.
 inline bool isChild() {
     return qEnvironmentVariableIsSet("TOLVANE_CHILD_DIR");
