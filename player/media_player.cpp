@@ -89,6 +89,9 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     connect(bar_, &TransportBar::fullScreenClicked, this, [this] { setFullScreen(!fullScreen_); });
     connect(engine_.get(), &MediaEngine::playStateChanged, this, &MediaPlayer::onStateChanged);
     connect(engine_.get(), &MediaEngine::mediaFailed, this, &MediaPlayer::onFailed);
+    fullScreenSwitch_.setSingleShot(true);
+    fullScreenSwitch_.setInterval(0);
+    connect(&fullScreenSwitch_, &QTimer::timeout, this, &MediaPlayer::applyFullScreen);
     buildKeys();
     updateStatus();
 
@@ -380,14 +383,11 @@ void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
 void MediaPlayer::setFullScreen(bool on) {
     fullScreen_ = on;
     bar_->setFullScreenChecked(on);
-    if (!fullScreenPending_) {
-        fullScreenPending_ = true;
-        QMetaObject::invokeMethod(this, &MediaPlayer::applyFullScreen, Qt::QueuedConnection);
-    }
+    if (!fullScreenSwitch_.isActive())
+        fullScreenSwitch_.start();
 }
 
 void MediaPlayer::applyFullScreen() {
-    fullScreenPending_ = false;
     const bool isFull = fullScreenWindow_ && content_->window() == fullScreenWindow_;
     if (fullScreen_ == isFull)
         return;

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -147,8 +148,8 @@ class MediaPlayer : public QWidget {
 
     bool fullScreen_ = false;
     QPointer<QWidget> focusBeforeFullScreen_; // the host window's focus, given back when full screen ends
-    bool fullScreenPending_ = false;
-    bool pressHeld_ = false; // a press went out and its release has not come yet
+    QTimer fullScreenSwitch_; // single shot, 0 ms: the switch waits for the next turn of the event loop
+    bool pressHeld_ = false;  // a press went out and its release has not come yet
     bool afterDoubleClick_ = false;
 
     QString uiMode_ = QStringLiteral("full");
