@@ -44,15 +44,17 @@ package: build
 	cd $(BUILD) && cpack
 
 # The whole suite again with address, undefined-behaviour and leak checks; third-party leaks suppressed.
-# LeakSanitizer's exit-time tracer now and then crashes by itself ("Tracer caught signal 11") while the
-# toolkit's threads wind down: a program that fails runs once more, and a real error fails both times
-# (both outputs stay in the log).
+# intercept_tls_get_addr=0: GCC 12's runtime takes a malloc'd dynamic-TLS block that happens to start 16
+# bytes into a page for a pre-2.25 glibc header and reads a bogus range from it, and LeakSanitizer's
+# exit-time tracer then crashes ("Tracer caught signal 11"). Those blocks are heap blocks reachable from
+# each thread's descriptor, so leak checking still sees what they hold. Should the tracer still fail by
+# itself, a program that fails runs once more; a real error fails both times (both outputs stay in the log).
 SANITIZE_BUILD ?= build-sanitize
 SUPP := $(CURDIR)/tests/support
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_odr_violation=0:suppressions=$(SUPP)/asan.supp \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_odr_violation=0:intercept_tls_get_addr=0:suppressions=$(SUPP)/asan.supp \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(SUPP)/ubsan.supp \
 	LSAN_OPTIONS=suppressions=$(SUPP)/lsan.supp:print_suppressions=0 \
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) --repeat until-pass:2
