@@ -650,6 +650,7 @@ void MediaPlayerTest::fullScreenOnOffAndEscape() {
     QTest::keyClick(player_->videoView(), Qt::Key_Escape);
     QCOMPARE(player_->fullScreen(), false);
     QTRY_COMPARE(player_->videoView()->window(), window);
+    QTRY_VERIFY(window->isActiveWindow()); // as above: keys go to the active window
     player_->videoView()->setFocus();
     QTest::keyClick(player_->videoView(), Qt::Key_F11);
     QTRY_COMPARE(player_->videoView()->window(), full);
