@@ -4,6 +4,7 @@
 
 #include "app/error_report.h"
 #include "list_test_helpers.h"
+#include "support/play_states.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
@@ -106,8 +107,10 @@ void AccidentsTest::shownFolderRenamed() {
     QCOMPARE(player()->WindowsMediaPlayer1->playState(), 10);
     QCOMPARE(openFolder(before).size(), 1);
     QVERIFY(openFolder(after).isEmpty());
+    QSignalSpy changes(player()->WindowsMediaPlayer1, &MediaPlayer::PlayStateChange);
     QVERIFY(clickFile(player()->File1, "clip.mp4"));
-    QTRY_COMPARE_WITH_TIMEOUT(player()->WindowsMediaPlayer1->playState(), 3, kSettleMs);
+    // It played: the one-second clip may well have ended by the time a loaded machine looks.
+    QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
     QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
 }
 

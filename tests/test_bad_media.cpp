@@ -5,6 +5,7 @@
 #include "app/error_report.h"
 #include "app/fs_names.h"
 #include "list_test_helpers.h"
+#include "support/play_states.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
@@ -243,8 +244,9 @@ void BadMediaTest::arrowKeysThroughTheCorpus() {
         for (int i = 0; i < 12; ++i)
             QTest::keyClick(window->File1, Qt::Key_Up);
     }
+    QSignalSpy changes(window->WindowsMediaPlayer1, &MediaPlayer::PlayStateChange);
     QVERIFY(clickFile(window->File1, "zz good.mp4"));
-    QTRY_COMPARE_WITH_TIMEOUT(window->WindowsMediaPlayer1->playState(), 3, kSettleMs);
+    QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs); // the short clip may be over already
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QVERIFY(heartbeat_->longestGapMs() < 1000);
     QVERIFY(QFile::remove(corpus_.filePath("zz good.mp4")));

@@ -9,6 +9,7 @@
 #include "player/media_engine.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
+#include "support/play_states.h"
 #include "support/real_pointer.h"
 #include "support/test_media.h"
 #include <QDir>
@@ -49,13 +50,6 @@ QPoint onScreen(QAbstractItemView* list, const QString& name) {
 
 QString canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
-}
-
-QList<int> states(const QSignalSpy& spy) {
-    QList<int> list;
-    for (const auto& arguments : spy)
-        list << arguments.at(0).toInt();
-    return list;
 }
 
 // Answers the modal run-time error report as soon as it opens, keeping its title and text.

@@ -12,6 +12,7 @@
 #include "player/media_player.h"
 #include "player/transport_bar.h"
 #include "player/video_view.h"
+#include "support/play_states.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 
@@ -44,13 +45,6 @@ double litShare(const QImage& image, int threshold = 48) {
                 ++lit;
     }
     return double(lit) / (qint64(rgb.width()) * rgb.height());
-}
-
-QList<int> states(const QSignalSpy& spy) {
-    QList<int> list;
-    for (const auto& arguments : spy)
-        list << arguments.at(0).toInt();
-    return list;
 }
 
 // Pointer events as "Down 1 0" lines, in order.
