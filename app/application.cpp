@@ -1,7 +1,8 @@
 #include "app/application.h"
-#include "app/accessibility.h"
-#include "app/fonts.h"
+#include "app/window_registry.h"
 #include "product_version.h"
+#include "toolkit/accessibility.h"
+#include "toolkit/fonts.h"
 #include <QApplication>
 #include <QIcon>
 #include <malloc.h>
@@ -58,4 +59,5 @@ void setUpApplication() {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/play.ico")));
     installFontSubstitutes();
     installAccessibility();
+    registerWindows();
 }

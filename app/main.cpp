@@ -1,6 +1,6 @@
 #include "app/application.h"
 #include "app/window_registry.h"
-#include "player/mpv_library.h"
+#include "player/mpv_preload.h"
 #include <QApplication>
 
 int main(int argc, char* argv[]) {

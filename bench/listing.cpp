@@ -3,7 +3,7 @@
 // stretch it as it stretches wall time); wall time too.
 // Usage: bench_listing FOLDER [ROUNDS]
 #include "app/application.h"
-#include "app/file_list.h"
+#include "toolkit/file_list.h"
 #include "bench/bench_support.h"
 #include "player/player_window.h"
 

@@ -2,7 +2,7 @@
 // new URL to the player. Time per step and resident memory growth over the steps.
 // Usage: bench_stepping FOLDER [STEPS]
 #include "app/application.h"
-#include "app/file_list.h"
+#include "toolkit/file_list.h"
 #include "bench/bench_support.h"
 #include "player/media_engine.h"
 #include "player/media_player.h"

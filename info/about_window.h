@@ -1,7 +1,7 @@
 #pragma once
 // The About window: the company line, the emblem, the maker's contact details and two buttons.
 
-#include "app/form.h"
+#include "toolkit/form.h"
 
 class QPushButton;
 class Label;

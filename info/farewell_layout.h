@@ -1,9 +1,9 @@
 #pragma once
 // The farewell window's layout table.
 
-#include "app/colours.h"
-#include "app/control_table.h"
-#include "app/form.h"
+#include "toolkit/colours.h"
+#include "toolkit/control_table.h"
+#include "toolkit/form.h"
 #include <array>
 
 namespace farewell_layout {

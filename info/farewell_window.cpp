@@ -1,8 +1,8 @@
 #include "info/farewell_window.h"
-#include "app/error_report.h"
-#include "app/label.h"
-#include "app/picture.h"
-#include "app/window_registry.h"
+#include "toolkit/error_report.h"
+#include "toolkit/label.h"
+#include "toolkit/picture.h"
+#include "toolkit/window_slots.h"
 #include "info/farewell_layout.h"
 
 Form2::Form2(QWidget* parent) : Form(farewell_layout::window, parent) {

@@ -2,7 +2,7 @@
 // The farewell window: a borderless picture with the maker's details over it; a click anywhere on it ends the
 // program.
 
-#include "app/form.h"
+#include "toolkit/form.h"
 
 class Label;
 class Picture;

@@ -1,7 +1,7 @@
 // The browser: each list follows the one before it, and a file's full path goes to the player.
-#include "app/drive_list.h"
-#include "app/file_list.h"
-#include "app/folder_list.h"
+#include "toolkit/drive_list.h"
+#include "toolkit/file_list.h"
+#include "toolkit/folder_list.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
 

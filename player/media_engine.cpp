@@ -1,5 +1,5 @@
 #include "player/media_engine.h"
-#include "app/fs_names.h"
+#include "toolkit/fs_names.h"
 #include "player/mpv_library.h"
 
 #include <QFile>

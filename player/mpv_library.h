@@ -3,6 +3,7 @@
 // loader before main(): it brings some two hundred libraries, and loading them held the window back. The
 // window comes up meanwhile, and the engine finds the library ready by the time a file is opened.
 
+#include "player/mpv_preload.h"
 #include <QString>
 #include <mpv/client.h>
 #include <mpv/render.h>
@@ -29,9 +30,6 @@ struct MpvLibrary {
     decltype(&mpv_render_context_get_info) render_context_get_info;
     decltype(&mpv_render_context_free) render_context_free;
 };
-
-// Starts loading the library in the background; later calls do nothing.
-void preloadMpv();
 
 // The library, after waiting for a load still under way; null if it cannot be loaded (mpvLoadError() says
 // why). Only after this has returned non-null may the engine and the video view call into it.

@@ -1,8 +1,8 @@
 #pragma once
 // The player window: the drive, folder and file lists, the pause pictures, the media player, the menus.
 
-#include "app/form.h"
-#include "app/pointer_event.h"
+#include "toolkit/form.h"
+#include "toolkit/pointer_event.h"
 
 class DriveList;
 class FolderList;

@@ -1,8 +1,8 @@
 // The About window as the user sees it: its place, its look where controls overlap, its labels, the focus
 // and what its buttons and keys do.
 #include "app/application.h"
-#include "app/label.h"
-#include "app/picture.h"
+#include "toolkit/label.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "info/about_window.h"
 #include "support/test_main.h"

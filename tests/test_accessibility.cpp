@@ -2,11 +2,11 @@
 // QAccessible, the pictures act as buttons, and the whole path from a drive to the farewell window works
 // with the real keyboard alone (key events through the X server's XTEST extension).
 #include "app/application.h"
-#include "app/drive_list.h"
-#include "app/file_list.h"
-#include "app/folder_list.h"
-#include "app/label.h"
-#include "app/picture.h"
+#include "toolkit/drive_list.h"
+#include "toolkit/file_list.h"
+#include "toolkit/folder_list.h"
+#include "toolkit/label.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "info/about_window.h"
 #include "info/farewell_window.h"

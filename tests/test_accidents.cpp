@@ -2,7 +2,7 @@
 // run-time error report (answered here) or in a quiet, correct list; never a crash, a hang or a frozen
 // window.
 
-#include "app/error_report.h"
+#include "toolkit/error_report.h"
 #include "list_test_helpers.h"
 #include "support/play_states.h"
 #include "support/session.h"

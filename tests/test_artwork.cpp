@@ -1,6 +1,6 @@
 // The committed pictures, icons and cursor: their file formats byte by byte, and that Qt reads them.
 
-#include "app/cursor_file.h"
+#include "toolkit/cursor_file.h"
 
 #include <QBuffer>
 #include <QFile>

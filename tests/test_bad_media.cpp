@@ -2,8 +2,8 @@
 // real component. The program must stay alive and answering, show no dialog, and name the reason in the
 // component's status text; files with strange names must play.
 
-#include "app/error_report.h"
-#include "app/fs_names.h"
+#include "toolkit/error_report.h"
+#include "toolkit/fs_names.h"
 #include "list_test_helpers.h"
 #include "support/play_states.h"
 #include "support/session.h"

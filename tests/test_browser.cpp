@@ -1,9 +1,9 @@
 // The browser on the real player window: the drive, folder and file lists over real folders, and real
 // playback of the files they hand to the media player.
 #include "app/application.h"
-#include "app/drive_list.h"
-#include "app/file_list.h"
-#include "app/folder_list.h"
+#include "toolkit/drive_list.h"
+#include "toolkit/file_list.h"
+#include "toolkit/folder_list.h"
 #include "app/window_registry.h"
 #include "list_test_helpers.h"
 #include "player/media_engine.h"

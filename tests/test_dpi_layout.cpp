@@ -2,9 +2,9 @@
 // Xft.dpi resource by run-under-xvfb.sh): client areas, positions, fonts and pictures all scale by the same
 // factor, and no caption is cut off. Sizes are compared in device pixels, the pixels on the screen.
 #include "app/application.h"
-#include "app/form.h"
-#include "app/label.h"
-#include "app/picture.h"
+#include "toolkit/form.h"
+#include "toolkit/label.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "info/about_layout.h"
 #include "info/about_window.h"

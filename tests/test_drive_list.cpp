@@ -1,6 +1,6 @@
-#include "app/drive_list.h"
-#include "app/mount_watcher.h"
-#include "app/runtime_error.h"
+#include "toolkit/drive_list.h"
+#include "toolkit/mount_watcher.h"
+#include "toolkit/runtime_error.h"
 #include "list_test_helpers.h"
 #include <QAbstractItemView>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The main road through the built program itself, driven from outside with the X server's real pointer:
 // open a folder, click a clip, watch it play, pause it with the picture, then leave through File > Exit and
 // the farewell window. The screen is read back as a user would see it.
-#include "app/file_list.h"
-#include "app/folder_list.h"
-#include "app/picture.h"
+#include "toolkit/file_list.h"
+#include "toolkit/folder_list.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "player/media_player.h"
 #include "player/player_window.h"

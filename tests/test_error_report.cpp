@@ -1,6 +1,6 @@
 // Handlers that fail: the steps before the failure stay done, the report names the error, the program goes
 // on.
-#include "app/error_report.h"
+#include "toolkit/error_report.h"
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // The farewell window: borderless, fixed, focus-less, and covered edge to edge by controls that each end the
 // program. The ending itself is watched on the real program in a child process.
 #include "app/application.h"
-#include "app/label.h"
-#include "app/picture.h"
+#include "toolkit/label.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "info/farewell_window.h"
 #include "player/player_window.h"

@@ -1,5 +1,5 @@
-#include "app/file_list.h"
-#include "app/runtime_error.h"
+#include "toolkit/file_list.h"
+#include "toolkit/runtime_error.h"
 #include "list_test_helpers.h"
 #include <QDir>
 #include <QSignalSpy>

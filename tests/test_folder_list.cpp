@@ -1,6 +1,6 @@
-#include "app/folder_list.h"
-#include "app/list_item_delegate.h"
-#include "app/runtime_error.h"
+#include "toolkit/folder_list.h"
+#include "toolkit/list_item_delegate.h"
+#include "toolkit/runtime_error.h"
 #include "list_test_helpers.h"
 #include <QDir>
 #include <QSignalSpy>

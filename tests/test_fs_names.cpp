@@ -1,5 +1,5 @@
-#include "app/fs_names.h"
-#include "app/natural_order.h"
+#include "toolkit/fs_names.h"
+#include "toolkit/natural_order.h"
 #include <QRandomGenerator>
 #include <QtTest>
 

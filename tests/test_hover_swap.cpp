@@ -1,6 +1,6 @@
 // The pause pictures' hover swap, driven by the X server's real pointer.
-#include "app/label.h"
-#include "app/picture.h"
+#include "toolkit/label.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "player/player_window.h"
 #include "support/real_pointer.h"

@@ -3,7 +3,7 @@
 // full screen. After the warm-up, resident memory grows by less than 5 MiB and open file descriptors and
 // threads do not grow at all.
 
-#include "app/error_report.h"
+#include "toolkit/error_report.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"

@@ -1,8 +1,8 @@
 // Moving between the player, About and farewell windows through the real menus and buttons, with the one
 // window registry the program uses.
 #include "app/application.h"
-#include "app/form.h"
-#include "app/label.h"
+#include "toolkit/form.h"
+#include "toolkit/label.h"
 #include "app/window_registry.h"
 #include "info/about_window.h"
 #include "info/farewell_window.h"

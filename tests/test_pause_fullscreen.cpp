@@ -1,7 +1,7 @@
 // The pause picture and the two full-screen handlers of the player window, with the real pointer on real
 // playback.
-#include "app/file_list.h"
-#include "app/picture.h"
+#include "toolkit/file_list.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "player/full_screen_window.h"
 #include "player/media_controls.h"

@@ -1,4 +1,4 @@
-#include "app/runtime_error.h"
+#include "toolkit/runtime_error.h"
 #include <QtTest>
 
 class RuntimeErrorTest : public QObject {

@@ -1,5 +1,5 @@
-#include "app/drive_folders.h"
-#include "app/volumes.h"
+#include "toolkit/drive_folders.h"
+#include "toolkit/volumes.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // The window slots: single instances built on first reference, hide that builds without showing, the close
 // box that empties a slot, and the program's end when the last visible window closes.
-#include "app/picture.h"
+#include "toolkit/picture.h"
 #include "app/window_registry.h"
 #include "player/player_window.h"
 #include "support/test_main.h"

@@ -2,9 +2,9 @@
 // Helpers for tests that drive the real player window as a user does: show a folder, click a file in the
 // real file list, wait until the component settles, and watch that the UI thread keeps answering.
 
-#include "app/file_list.h"
-#include "app/file_model.h"
-#include "app/folder_list.h"
+#include "toolkit/file_list.h"
+#include "toolkit/file_model.h"
+#include "toolkit/folder_list.h"
 #include "app/window_registry.h"
 #include "player/media_player.h"
 #include "player/player_window.h"

@@ -1,0 +1,68 @@
+#include "toolkit/drive_folders.h"
+#include "toolkit/fs_names.h"
+#include <QDir>
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+bool isMounted(const QString& mountPoint, const QList<Volume>& mounted) {
+    return std::any_of(mounted.begin(), mounted.end(),
+                       [&](const Volume& v) { return v.mountPoint == mountPoint; });
+}
+
+bool isFolder(const QString& path) {
+    struct stat info;
+    return ::stat(fsEncodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+DriveFolders::DriveFolders(const QString& startFolder) : start_(QDir::cleanPath(startFolder)) {}
+
+DriveFolders& DriveFolders::process() {
+    static DriveFolders folders(QDir::currentPath());
+    return folders;
+}
+
+void DriveFolders::update(const QList<Volume>& mounted) {
+    for (const Volume& volume : mounted) {
+        const auto same = std::find_if(known_.begin(), known_.end(),
+                                       [&](const Volume& v) { return v.mountPoint == volume.mountPoint; });
+        if (same == known_.end())
+            known_.append(volume);
+        else
+            *same = volume; // the label may have changed with a remount
+    }
+}
+
+QString DriveFolders::folderFor(const Volume& volume, const QList<Volume>& mounted) const {
+    QString folder = folders_.value(volume.mountPoint);
+    if (folder.isEmpty()) {
+        const Volume* startVolume = volumeHolding(mounted, start_);
+        folder = startVolume && startVolume->mountPoint == volume.mountPoint ? start_ : volume.mountPoint;
+    }
+    // Going back to a folder deleted meanwhile would lock the user out of the whole volume.
+    while (folder != volume.mountPoint && pathIsWithin(folder, volume.mountPoint) && !isFolder(folder))
+        folder = QDir::cleanPath(folder + QStringLiteral("/.."));
+    return folder;
+}
+
+void DriveFolders::remember(const QString& folder, const QList<Volume>& mounted) {
+    if (const Volume* volume = volumeHolding(mounted, folder))
+        folders_.insert(volume->mountPoint, folder);
+}
+
+bool DriveFolders::onVanishedVolume(const QString& path, const QList<Volume>& mounted) const {
+    QList<Volume> all = known_;
+    all.append(mounted);
+    const Volume* holder = volumeHolding(all, path);
+    return holder && !isMounted(holder->mountPoint, mounted);
+}
+
+const Volume* DriveFolders::vanishedVolume(const QString& driveText, const QList<Volume>& mounted) const {
+    for (const Volume& volume : known_)
+        if (volume.driveText() == driveText && !isMounted(volume.mountPoint, mounted))
+            return &volume;
+    return nullptr;
+}

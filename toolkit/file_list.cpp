@@ -1,0 +1,68 @@
+#include "toolkit/file_list.h"
+#include "toolkit/drive_folders.h"
+#include "toolkit/file_model.h"
+#include "toolkit/fs_folder_read.h"
+#include "toolkit/list_item_delegate.h"
+#include "toolkit/runtime_error.h"
+#include "toolkit/volumes.h"
+#include <QDir>
+#include <QKeyEvent>
+
+FileList::FileList(QWidget* parent) : QListView(parent), model_(new FileModel(this)) {
+    setModel(model_);
+    setItemDelegate(new ListItemDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(this, &QAbstractItemView::clicked, this, &FileList::Click);
+    path_ = QDir::currentPath();
+    try {
+        setPath(path_);
+    } catch (const RuntimeError&) {
+        // an unreadable current folder simply starts the list empty
+    }
+}
+
+void FileList::setPath(const QString& path) {
+    if (path.isEmpty())
+        throw RuntimeError(rterr::PathNotFound);
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    const QList<Volume> mounted = mountedVolumes();
+    DriveFolders& folders = DriveFolders::process();
+    folders.update(mounted);
+    if (folders.onVanishedVolume(absolute, mounted))
+        throw RuntimeError(rterr::DeviceUnavailable);
+    SortedNames names = readFolder(absolute, EntryKind::File);
+    model_->show(std::move(names));
+    path_ = absolute;
+}
+
+QString FileList::FileName() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QString() : model_->nameAt(selected.first().row());
+}
+
+void FileList::keyPressEvent(QKeyEvent* event) {
+    // Qt gives a list that takes the focus a current row without selecting it. With no file chosen yet,
+    // the first arrow key must choose the first file, not step past it (nor do nothing in a one-file list).
+    if (!selectionModel()->hasSelection())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    const QPersistentModelIndex before = currentIndex();
+    QListView::keyPressEvent(event);
+    if (currentIndex() != before && currentIndex().isValid())
+        emit Click();
+}
+
+QModelIndex FileList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // With nothing selected yet Qt starts every move at the first file; End should still mean the last.
+    if (action == MoveEnd && !currentIndex().isValid() && model_->rowCount() > 0)
+        return model_->index(model_->rowCount() - 1);
+    return QListView::moveCursor(action, modifiers);
+}
+
+QItemSelectionModel::SelectionFlags FileList::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+    // Ctrl+click would unselect the file and still raise Click, handing on an empty FileName.
+    const auto command = QListView::selectionCommand(index, event);
+    return command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate : command;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The rows of the file list: one name per row, as sorted by the list.
+
+#include "toolkit/natural_order.h"
+#include <QAbstractListModel>
+
+class FileModel : public QAbstractListModel {
+    Q_OBJECT
+  public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void show(SortedNames names);
+    QString nameAt(int row) const { return row >= 0 && row < names_.size() ? names_.at(row) : QString(); }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+  private:
+    SortedNames names_; // real names; what is shown is derived per visible row
+};
