@@ -1,4 +1,4 @@
-#include "app/twips.h"
+#include "toolkit/twips.h"
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
