@@ -1,4 +1,5 @@
 #include "bench/bench_support.h"
+#include "bench/bare_mpv_view.h"
 
 #include "app/window_registry.h"
 #include "player/player_window.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -73,6 +75,23 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     tick.start(10);
     loop.exec();
     return result;
+}
+
+BareMpvView* showReference(QWidget& host, const QWidget* beside, QSize size) {
+    host.setWindowTitle(QStringLiteral("bare libmpv"));
+    auto* reference = new BareMpvView(&host);
+    reference->resize(size);
+    host.resize(size);
+    if (beside)
+        host.move(beside->frameGeometry().right() + 20, 0);
+    host.show();
+    waitUntil([&] { return reference->isValid(); }, 10000);
+    return reference;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
 }
 
 void report(const char* name, double value) {

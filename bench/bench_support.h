@@ -1,12 +1,16 @@
 #pragma once
-// What the in-process benchmark harnesses share: the application set up as main() does, the player window,
-// clocks, and the process's own resident memory and processor time.
+// What the in-process benchmark harnesses share: the application set up as main() does, the player window
+// and the reference beside it, clocks, the process's own resident memory and processor time, medians.
 
+#include <QSize>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QApplication;
 class frm;
+class BareMpvView;
+class QWidget;
 
 namespace bench {
 
@@ -24,6 +28,13 @@ frm* showPlayerWindow();
 
 // Runs the event loop until done() holds or the time is up; returns whether done() held.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+
+// The bare libmpv client (the engine alone) in host, a window of its own placed right of beside (if any), at
+// the given size; returns once its OpenGL context exists.
+BareMpvView* showReference(QWidget& host, const QWidget* beside, QSize size);
+
+// The middle value (the upper one of an even count); -1 for none.
+double median(std::vector<double> values);
 
 // One figure a line, "name value", for bench/run.sh to collect.
 void report(const char* name, double value);
