@@ -113,7 +113,7 @@ for run in $(seq "$runs"); do
 done
 
 {
-  python3 "$here/tabulate.py" "$raw" "$runs"
+  python3 -B "$here/tabulate.py" "$raw" "$runs"
   printf '\nWhat each stage cost (wall seconds over %s runs):' "$runs"
   for stage in "${order[@]}"; do printf ' %s %.0f;' "$stage" "${cost[$stage]}"; done
   echo
