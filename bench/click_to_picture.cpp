@@ -3,13 +3,11 @@
 // turn in one process on one X server. Two clips of one solid colour each (red, green) take turns, so the
 // first frame is the moment the centre pixel of the video area turns to the new clip's colour.
 // Usage: bench_click_to_picture RED_CLIP GREEN_CLIP [PAIRS]
-#include "app/application.h"
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "bench/screen_colour.h"
 #include "player/media_controls.h"
 #include "player/media_player.h"
-#include "player/player_window.h"
 #include "player/video_view.h"
 
 #include <QApplication>
@@ -18,23 +16,12 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
-    prepareProcess();
-    QApplication app(argc, argv);
-    setUpApplication();
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s RED_CLIP GREEN_CLIP [PAIRS]\n", argv[0]);
-        return 2;
-    }
+    const auto app = bench::startApplication(argc, argv, 3, "RED_CLIP GREEN_CLIP [PAIRS]");
     const QString clips[] = {QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])};
     const int pairs = argc > 3 ? std::atoi(argv[3]) : 3;
 
-    frm* window = bench::showPlayerWindow();
-    MediaPlayer* player = window->WindowsMediaPlayer1;
-    VideoView* ours = player->videoView();
-
     // The reference stands beside the player window, at the very size of the component's video area.
-    QWidget referenceWindow;
-    BareMpvView* reference = bench::showReference(referenceWindow, window, ours->size());
+    bench::Sides sides;
 
     std::vector<double> oursMs, referenceMs;
     // The first pair warms the file cache and both engines' decoders; it is not counted.
@@ -43,19 +30,17 @@ int main(int argc, char* argv[]) {
         const QString clip = clips[i % 2];
         // Each side is timed with the other one stopped, so that neither draws frames during the other's
         // turn.
-        reference->stop();
-        const double a = bench::timeToColour(ours, colour, [&] { player->setURL(clip); });
-        player->controls()->stop();
-        const double b = bench::timeToColour(reference, colour, [&] { reference->load(clip); });
+        sides.reference->stop();
+        const double a = bench::timeToColour(sides.ours, colour, [&] { sides.player->setURL(clip); });
+        sides.player->controls()->stop();
+        const double b = bench::timeToColour(sides.reference, colour, [&] { sides.reference->load(clip); });
         std::fprintf(stderr, "pair %d: ours %.1f ms, engine %.1f ms\n", i, a, b);
         if (i >= 2 && a >= 0 && b >= 0) {
             oursMs.push_back(a);
             referenceMs.push_back(b);
         }
     }
-    bench::report("counted_pairs", double(oursMs.size()));
-    bench::report("ours_ms", bench::median(oursMs));
-    bench::report("engine_ms", bench::median(referenceMs));
+    bench::reportPairs("counted_pairs", oursMs, referenceMs);
     // The run's figure is the ratio of the medians; the worst single pair shows how far one click strays.
     double worst = -1;
     for (size_t i = 0; i < oursMs.size(); ++i)

@@ -3,7 +3,6 @@
 // stretch it as it stretches wall time); wall time too. Memory: what the process holds more once the folder
 // is listed the first time (resident and unique), divided by the entries listed.
 // Usage: bench_listing FOLDER [ROUNDS]
-#include "app/application.h"
 #include "app/file_list.h"
 #include "bench/bench_support.h"
 #include "bench/proc_memory.h"
@@ -41,13 +40,7 @@ std::pair<double, double> heldPerEntry(const bench::Memory& before, const bench:
 } // namespace
 
 int main(int argc, char* argv[]) {
-    prepareProcess();
-    QApplication app(argc, argv);
-    setUpApplication();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [ROUNDS]\n", argv[0]);
-        return 2;
-    }
+    const auto app = bench::startApplication(argc, argv, 2, "FOLDER [ROUNDS]");
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     frm* window = bench::showPlayerWindow();

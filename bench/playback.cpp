@@ -8,7 +8,6 @@
 //   --reference  the same file twice in the engine alone (a bare libmpv client in a plain QOpenGLWidget of
 //                the same size): its processor time, then its event-loop delay.
 // Usage: bench_playback CLIP [--cpu] [--probe] [--reference]
-#include "app/application.h"
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "bench/latency_probe.h"
@@ -104,13 +103,7 @@ void measureReference(frm* window, const QString& clip, double media) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    prepareProcess();
-    QApplication app(argc, argv);
-    setUpApplication();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s CLIP [--cpu] [--probe] [--reference]\n", argv[0]);
-        return 2;
-    }
+    const auto app = bench::startApplication(argc, argv, 2, "CLIP [--cpu] [--probe] [--reference]");
     const QString clip = QString::fromLocal8Bit(argv[1]);
     frm* window = bench::showPlayerWindow();
     MediaPlayer* player = window->WindowsMediaPlayer1;

@@ -4,13 +4,11 @@
 // it at the size of the video area, makes the same seek (to its position plus 5 s, exactly). Each side is
 // timed with the other one stopped; the first seek of each warms the decoders and is not counted. Usage:
 // bench_seek MARKED_1080P_CLIP [SEEKS]
-#include "app/application.h"
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "bench/screen_colour.h"
 #include "player/media_controls.h"
 #include "player/media_player.h"
-#include "player/player_window.h"
 #include "player/video_view.h"
 
 #include <QApplication>
@@ -33,38 +31,27 @@ double seekToGreen(View* view, const std::function<void()>& open, const std::fun
 } // namespace
 
 int main(int argc, char* argv[]) {
-    prepareProcess();
-    QApplication app(argc, argv);
-    setUpApplication();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s MARKED_1080P_CLIP [SEEKS]\n", argv[0]);
-        return 2;
-    }
+    const auto app = bench::startApplication(argc, argv, 2, "MARKED_1080P_CLIP [SEEKS]");
     const QString clip = QString::fromLocal8Bit(argv[1]);
     const int seeks = argc > 2 ? std::atoi(argv[2]) : 3;
-    frm* window = bench::showPlayerWindow();
-    MediaPlayer* player = window->WindowsMediaPlayer1;
-    VideoView* ours = player->videoView();
-    QWidget referenceWindow;
-    BareMpvView* reference = bench::showReference(referenceWindow, window, ours->size());
+    bench::Sides sides;
 
     std::vector<double> oursMs, referenceMs;
     for (int i = 0; i <= seeks; ++i) {
-        reference->stop();
+        sides.reference->stop();
         const double a = seekToGreen(
-            ours, [&] { player->setURL(clip); }, [&] { QTest::keyClick(ours, Qt::Key_Right); });
-        player->controls()->stop();
+            sides.ours, [&] { sides.player->setURL(clip); },
+            [&] { QTest::keyClick(sides.ours, Qt::Key_Right); });
+        sides.player->controls()->stop();
         const double b = seekToGreen(
-            reference, [&] { reference->load(clip); }, [&] { reference->seekBy(5); });
-        reference->stop();
+            sides.reference, [&] { sides.reference->load(clip); }, [&] { sides.reference->seekBy(5); });
+        sides.reference->stop();
         std::fprintf(stderr, "seek %d: ours %.1f ms, engine %.1f ms\n", i, a, b);
         if (i > 0 && a >= 0 && b >= 0) {
             oursMs.push_back(a);
             referenceMs.push_back(b);
         }
     }
-    bench::report("counted_seeks", double(oursMs.size()));
-    bench::report("ours_ms", bench::median(oursMs));
-    bench::report("engine_ms", bench::median(referenceMs));
+    bench::reportPairs("counted_seeks", oursMs, referenceMs);
     return 0;
 }
