@@ -68,6 +68,14 @@ void BareMpvView::stop() {
     mpv_command_async(mpv_, 0, command);
 }
 
+void BareMpvView::seekBy(double seconds) {
+    double position = 0;
+    mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &position);
+    const QByteArray target = QByteArray::number(position + seconds, 'f', 3);
+    const char* command[] = {"seek", target.constData(), "absolute+exact", nullptr};
+    mpv_command_async(mpv_, 0, command);
+}
+
 void BareMpvView::drainEvents() {
     for (mpv_event* event = mpv_wait_event(mpv_, 0); event->event_id != MPV_EVENT_NONE;
          event = mpv_wait_event(mpv_, 0)) {

@@ -14,6 +14,8 @@ class BareMpvView : public QOpenGLWidget {
 
     void load(const QString& path);
     void stop();
+    // The same seek as the component's arrow keys: to the current position plus seconds, exactly.
+    void seekBy(double seconds);
     // The file given last has played to its end.
     bool ended() const { return ended_; }
 

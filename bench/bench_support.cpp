@@ -1,7 +1,11 @@
 #include "bench/bench_support.h"
+#include "app/application.h"
+#include "bench/bare_mpv_view.h"
 
 #include "app/window_registry.h"
+#include "player/media_player.h"
 #include "player/player_window.h"
+#include "player/video_view.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,10 +13,23 @@
 #include <QFile>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace bench {
+
+std::unique_ptr<QApplication> startApplication(int& argc, char* argv[], int needed, const char* usage) {
+    prepareProcess();
+    auto app = std::make_unique<QApplication>(argc, argv);
+    setUpApplication();
+    if (argc < needed) {
+        std::fprintf(stderr, "usage: %s %s\n", argv[0], usage);
+        std::exit(2);
+    }
+    return app;
+}
 
 double nowMs() {
     timespec t{};
@@ -73,6 +90,33 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     tick.start(10);
     loop.exec();
     return result;
+}
+
+BareMpvView* showReference(QWidget& host, const QWidget* beside, QSize size) {
+    host.setWindowTitle(QStringLiteral("bare libmpv"));
+    auto* reference = new BareMpvView(&host);
+    reference->resize(size);
+    host.resize(size);
+    if (beside)
+        host.move(beside->frameGeometry().right() + 20, 0);
+    host.show();
+    waitUntil([&] { return reference->isValid(); }, 10000);
+    return reference;
+}
+
+Sides::Sides()
+    : window(showPlayerWindow()), player(window->WindowsMediaPlayer1), ours(player->videoView()),
+      reference(showReference(referenceHost, window, ours->size())) {}
+
+void reportPairs(const char* count, const std::vector<double>& ours, const std::vector<double>& reference) {
+    report(count, double(ours.size()));
+    report("ours_ms", median(ours));
+    report("engine_ms", median(reference));
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
 }
 
 void report(const char* name, double value) {

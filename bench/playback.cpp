@@ -1,153 +1,128 @@
-// Playback in the real player window: processor time per media second, resident memory idle and while
-// playing, and how long an event posted from another thread waits in the Qt event loop (idle, then while
-// playing, and for the engine alone). Prints the video area's size so the reference players can draw at the
-// same size. Usage: bench_playback CLIP
-#include "app/application.h"
+// Playback in the real player window. Prints the video area's size, so the reference players can draw at
+// the same size, and the event-loop delay of the idle window; then, as asked:
+//   --cpu        processor time per media second from the URL to the end, with nothing else running in the
+//                process, and the frames the core dropped: frame-drop-count (by the video output; its old
+//                name is vo-drop-frame-count) and decoder-frame-drop-count;
+//   --probe      the same file again under the event-loop probe (an event posted every 5 ms from another
+//                thread, its wait until delivery), and peak memory sampled from a thread meanwhile;
+//   --reference  the same file twice in the engine alone (a bare libmpv client in a plain QOpenGLWidget of
+//                the same size): its processor time, then its event-loop delay.
+// Usage: bench_playback CLIP [--cpu] [--probe] [--reference]
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
+#include "bench/latency_probe.h"
+#include "bench/memory_sampler.h"
 #include "player/media_engine.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
 #include "player/video_view.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <thread>
-#include <vector>
 
 namespace {
 
-const QEvent::Type ProbeEvent = static_cast<QEvent::Type>(QEvent::User + 17);
-
-struct Probe : QEvent {
-    explicit Probe(double at) : QEvent(ProbeEvent), postedAt(at) {}
-    double postedAt;
-};
-
-// Receives the probes on the UI thread and keeps their delays.
-class LatencyProbe : public QObject {
+// Plays a file in the player to its end and remembers its length (the engine forgets it once it has ended).
+class Playing {
   public:
-    std::vector<double> delays;
-
-    void start() {
-        running_ = true;
-        sender_ = std::thread([this] {
-            while (running_) {
-                QCoreApplication::postEvent(this, new Probe(bench::nowMs()));
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+    explicit Playing(MediaPlayer* player) : player_(player) {
+        QObject::connect(player->engine(), &MediaEngine::durationChanged,
+                         [this](double seconds) { media_ = std::max(media_, seconds); });
+        QObject::connect(player, &MediaPlayer::PlayStateChange, [this](int state) {
+            if (state == MediaEngine::MediaEnded || (state == MediaEngine::Stopped && media_ > 0))
+                ended_ = true;
         });
     }
-    void stop() {
-        running_ = false;
-        if (sender_.joinable())
-            sender_.join();
+    void toTheEnd(const QString& clip) {
+        ended_ = false;
+        player_->setURL(clip);
+        bench::waitUntil([this] { return ended_; }, 120000);
     }
-    double percentile(double p) const {
-        std::vector<double> sorted = delays;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted.empty() ? -1 : sorted[std::min(sorted.size() - 1, size_t(p * sorted.size()))];
-    }
-    ~LatencyProbe() override { stop(); }
-
-  protected:
-    bool event(QEvent* event) override {
-        if (event->type() != ProbeEvent)
-            return QObject::event(event);
-        delays.push_back(bench::nowMs() - static_cast<Probe*>(event)->postedAt);
-        return true;
-    }
+    double mediaSeconds() const { return media_; }
 
   private:
-    std::atomic<bool> running_{false};
-    std::thread sender_;
+    MediaPlayer* player_;
+    double media_ = 0;
+    bool ended_ = false;
 };
+
+// The core's drop counters are read while the file plays: they are gone once it has ended.
+void measureCpu(MediaPlayer* player, Playing& playing, const QString& clip) {
+    double decoderDrops = 0, outputDrops = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        outputDrops = std::max(outputDrops, player->engine()->coreProperty("frame-drop-count").toDouble());
+        decoderDrops =
+            std::max(decoderDrops, player->engine()->coreProperty("decoder-frame-drop-count").toDouble());
+    });
+    poll.start(250);
+    const double cpuBefore = bench::processCpuSeconds();
+    const double wallBefore = bench::nowMs();
+    playing.toTheEnd(clip);
+    const double cpu = bench::processCpuSeconds() - cpuBefore;
+    const double media = playing.mediaSeconds();
+    bench::report("media_s", media);
+    bench::report("wall_s", (bench::nowMs() - wallBefore) / 1000);
+    bench::report("cpu_per_media_s", media > 0 ? cpu / media : -1);
+    bench::report("frame_drop_count", outputDrops);
+    bench::report("decoder_frame_drop_count", decoderDrops);
+}
+
+void measureDelay(Playing& playing, const QString& clip) {
+    bench::MemorySampler sampler;
+    bench::LatencyProbe probe;
+    probe.start();
+    playing.toTheEnd(clip);
+    probe.stop();
+    bench::printMemory("play_peak", sampler.stopped());
+    bench::report("play_p50_ms", probe.percentile(0.5));
+    bench::report("play_p99_ms", probe.percentile(0.99));
+    bench::report("probes", double(probe.count()));
+}
+
+void measureReference(frm* window, const QString& clip, double media) {
+    QWidget host;
+    BareMpvView* reference =
+        bench::showReference(host, window, window->WindowsMediaPlayer1->videoView()->size());
+    const double cpuBefore = bench::processCpuSeconds();
+    reference->load(clip);
+    bench::waitUntil([&] { return reference->ended(); }, 120000);
+    bench::report("engine_cpu_per_media_s",
+                  media > 0 ? (bench::processCpuSeconds() - cpuBefore) / media : -1);
+    bench::LatencyProbe probe;
+    probe.start();
+    reference->load(clip);
+    bench::waitUntil([&] { return reference->ended(); }, 120000);
+    probe.stop();
+    bench::report("engine_p50_ms", probe.percentile(0.5));
+    bench::report("engine_p99_ms", probe.percentile(0.99));
+}
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    prepareProcess();
-    QApplication app(argc, argv);
-    setUpApplication();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s CLIP\n", argv[0]);
-        return 2;
-    }
+    const auto app = bench::startApplication(argc, argv, 2, "CLIP [--cpu] [--probe] [--reference]");
+    const QString clip = QString::fromLocal8Bit(argv[1]);
     frm* window = bench::showPlayerWindow();
     MediaPlayer* player = window->WindowsMediaPlayer1;
     bench::report("video_w", player->videoView()->width());
     bench::report("video_h", player->videoView()->height());
 
-    LatencyProbe idleProbe;
-    idleProbe.start();
+    bench::LatencyProbe idle;
+    idle.start();
     bench::waitUntil([] { return false; }, 1000);
-    idleProbe.stop();
-    bench::report("idle_rss_kib", bench::residentKib());
-    bench::report("idle_p99_ms", idleProbe.percentile(0.99));
+    idle.stop();
+    bench::report("idle_p99_ms", idle.percentile(0.99));
 
-    long peakKib = 0;
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, [&] { peakKib = std::max(peakKib, bench::residentKib()); });
-    sampler.start(100);
-
-    bool ended = false;
-    double media = 0; // the engine forgets the duration once the file has ended
-    QObject::connect(player->engine(), &MediaEngine::durationChanged,
-                     [&](double seconds) { media = std::max(media, seconds); });
-    QObject::connect(player, &MediaPlayer::PlayStateChange, [&](int state) {
-        if (state == MediaEngine::MediaEnded || (state == MediaEngine::Stopped && media > 0))
-            ended = true;
-    });
-    const auto playToTheEnd = [&] {
-        ended = false;
-        player->setURL(QString::fromLocal8Bit(argv[1]));
-        bench::waitUntil([&] { return ended; }, 120000);
-    };
-
-    // Processor time first, with nothing else running in the process; then the same file again under the
-    // event-loop probe, whose own posting and delivery would otherwise count as playback.
-    const double cpuBefore = bench::processCpuSeconds();
-    const double wallBefore = bench::nowMs();
-    playToTheEnd();
-    const double cpu = bench::processCpuSeconds() - cpuBefore;
-    bench::report("media_s", media);
-    bench::report("wall_s", (bench::nowMs() - wallBefore) / 1000);
-    bench::report("cpu_per_media_s", media > 0 ? cpu / media : -1);
-
-    LatencyProbe playProbe;
-    playProbe.start();
-    playToTheEnd();
-    playProbe.stop();
-    bench::report("play_rss_kib", peakKib);
-    bench::report("play_p50_ms", playProbe.percentile(0.5));
-    bench::report("play_p99_ms", playProbe.percentile(0.99));
-    bench::report("probes", double(playProbe.delays.size()));
-
-    // The same file in the engine alone (a bare libmpv client in a plain QOpenGLWidget of the same size),
-    // with the same probe: the event-loop delay that software OpenGL and the machine cause by themselves.
-    QWidget referenceWindow;
-    auto* reference = new BareMpvView(&referenceWindow);
-    reference->resize(player->videoView()->size());
-    referenceWindow.resize(reference->size());
-    referenceWindow.move(window->frameGeometry().right() + 20, 0);
-    referenceWindow.show();
-    bench::waitUntil([&] { return reference->isValid(); }, 10000);
-    const double engineCpuBefore = bench::processCpuSeconds();
-    reference->load(QString::fromLocal8Bit(argv[1]));
-    bench::waitUntil([&] { return reference->ended(); }, 120000);
-    bench::report("engine_cpu_per_media_s",
-                  media > 0 ? (bench::processCpuSeconds() - engineCpuBefore) / media : -1);
-    LatencyProbe engineProbe;
-    engineProbe.start();
-    reference->load(QString::fromLocal8Bit(argv[1]));
-    bench::waitUntil([&] { return reference->ended(); }, 120000);
-    engineProbe.stop();
-    bench::report("engine_p50_ms", engineProbe.percentile(0.5));
-    bench::report("engine_p99_ms", engineProbe.percentile(0.99));
+    Playing playing(player);
+    const QStringList asked = QCoreApplication::arguments().mid(2);
+    if (asked.contains(QStringLiteral("--cpu")))
+        measureCpu(player, playing, clip);
+    if (asked.contains(QStringLiteral("--probe")))
+        measureDelay(playing, clip);
+    if (asked.contains(QStringLiteral("--reference")))
+        measureReference(window, clip, playing.mediaSeconds());
     return 0;
 }

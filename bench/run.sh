@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs every benchmark BENCH_RUNS times (default 5) on one private Xvfb server and prints one markdown
-# table, also written to build/bench/results.md. Each row compares our program with references measured in
-# the same run, on the same server, so a busy machine shifts both sides alike. Nothing here fails on time.
-# Usage: bench/run.sh [BUILD_DIR]   (default build-release)
+# table, also written to build/bench/results.md, then what each stage cost. Each row compares our program
+# with references measured in the same run, on the same server, so a busy machine shifts both sides alike.
+# Nothing here fails on time. Usage: bench/run.sh [BUILD_DIR]   (default build-release)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
 build=$(cd "${1:-$root/build-release}" && pwd)
 runs=${BENCH_RUNS:-5}
 out=$root/build/bench
@@ -17,35 +18,20 @@ chmod 755 /tmp/bench "$shared" && chmod 777 "$shared/home"
 
 log() { printf '%s %s\n' "$(date +%T)" "$*" >&2; }
 
-# --- media and folders, made once and kept -------------------------------------------------------------
-ff() { ffmpeg -nostdin -loglevel error -y "$@"; }
-make_media() {
-  local f
-  # Pure red and pure green (lavfi's "green" is a dark one; "lime" is 00ff00).
-  for colour in red:red green:lime; do
-    f=$shared/${colour%%:*}.mp4
-    [[ -s $f ]] || ff -f lavfi -i "color=c=${colour#*:}:size=640x360:rate=30:duration=5" \
-      -c:v libx264 -preset veryfast -pix_fmt yuv420p "$f"
-  done
-  f=$shared/1080p.mp4
-  [[ -s $f ]] || ff -f lavfi -i "testsrc2=size=1920x1080:rate=30:duration=10" \
-    -c:v libx264 -preset veryfast -crf 23 -g 60 -pix_fmt yuv420p "$f"
-  if [[ ! -d $out/clips ]]; then
-    mkdir -p "$out/clips.tmp"
-    ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=1" -c:v libx264 -preset ultrafast \
-      -pix_fmt yuv420p "$out/clips.tmp/clip 00.mp4"
-    for i in $(seq -w 1 19); do cp "$out/clips.tmp/clip 00.mp4" "$out/clips.tmp/clip $i.mp4"; done
-    mv "$out/clips.tmp" "$out/clips"
-  fi
-  if [[ ! -d $out/many ]]; then
-    mkdir -p "$out/many.tmp"
-    (cd "$out/many.tmp" && seq -f 'file %06g.txt' 1 100000 | xargs -d '\n' touch)
-    mv "$out/many.tmp" "$out/many"
-  fi
-  mkdir -p "$out/start"
+# timed STAGE COMMAND...: runs the command and adds its wall time to the stage's cost.
+declare -A cost
+order=()
+timed() {
+  local stage=$1 t0
+  shift
+  [[ -v "cost[$stage]" ]] || { cost[$stage]=0; order+=("$stage"); }
+  t0=$(date +%s.%N)
+  "$@"
+  cost[$stage]=$(awk -v a="${cost[$stage]}" -v t0="$t0" -v t1="$(date +%s.%N)" 'BEGIN { print a + t1 - t0 }')
 }
-log "making media in $out and $shared"
-make_media
+
+log "making media in $out and $shared (once; kept for later runs)"
+timed media bash "$here/make_media.sh" "$out" "$shared"
 
 # --- one X server for the whole run --------------------------------------------------------------------
 display=
@@ -62,44 +48,73 @@ for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 export QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 NO_AT_BRIDGE=1
 unset WAYLAND_DISPLAY
 
-# rec NAME RUN COMMAND...: the command's "key value" lines, plus /usr/bin/time's figures, into raw/NAME.RUN
+# rec NAME COMMAND...: the command's "key value" lines into raw/NAME.RUN, its messages into raw/NAME.RUN.err.
 rec() {
-  local name=$1 run=$2
-  shift 2
-  /usr/bin/time -o "$raw/$name.$run.time" -f $'time_wall_s %e\ntime_cpu_s_user %U\ntime_cpu_s_sys %S\ntime_maxrss_kib %M' \
-    "$@" >"$raw/$name.$run" 2>"$raw/$name.$run.err" </dev/null || log "$name run $run failed (see $raw/$name.$run.err)"
-  cat "$raw/$name.$run.time" >>"$raw/$name.$run"
+  local name=$1
+  shift
+  "$@" >"$raw/$name.$run" 2>"$raw/$name.$run.err" </dev/null || log "$name run $run failed (see $raw/$name.$run.err)"
+}
+figure() { awk -v k="$2" '$1==k{printf "%d", $2}' "$raw/$1.$run"; }
+
+b=$build/bench
+meter=$b/bench_process_meter
+as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$shared/home")
+mpv_play=(mpv --no-config --vo=gpu --gpu-sw --ao=null --really-quiet)
+
+startup() {
+  # Ours lists its current folder: an empty one, so no listing of the repository weighs on the figure.
+  (cd "$out/start" && rec startup_ours "$b/bench_window_startup" "Tolvane URL Media Player" --rss-after-ms 1000 -- "$build/tolvane-player")
+  rec startup_bare "$b/bench_window_startup" "Bare Qt window" --rss-after-ms 1000 -- "$b/bench_bare_window"
+  rec startup_vlc "$b/bench_window_startup" "VLC media player" --rss-after-ms 1000 -- \
+    "${as_nobody[@]}" vlc -I qt --no-qt-privacy-ask
+  rec startup_mpv "$b/bench_window_startup" "mpv" --rss-after-ms 1000 -- \
+    mpv --no-config --idle=yes --force-window=immediate --gpu-sw
 }
 
-player=$build/tolvane-player
-startup=$build/bench/bench_window_startup
+pictures() {
+  rec first_ours "$b/bench_first_file" ours "$shared/red.mp4" 1000
+  rec first_bare "$b/bench_first_file" bare "$shared/red.mp4" 1000 "$(figure first_ours video_w)" "$(figure first_ours video_h)"
+  rec click "$b/bench_click_to_picture" "$shared/red.mp4" "$shared/green.mp4" 6
+  rec seek "$b/bench_seek" "$shared/1080p30.mp4" 3
+}
+
+playback_1080p() {
+  local f=$shared/1080p30.mp4 size
+  rec play_ours "$b/bench_playback" "$f" --cpu --probe --reference
+  size=$(figure play_ours video_w)x$(figure play_ours video_h)
+  rec play_mpv "$meter" -- "${mpv_play[@]}" --geometry="$size" "$f"
+  rec play_vlc "$meter" -- "${as_nobody[@]}" cvlc --no-audio --play-and-exit --width="${size%x*}" --height="${size#*x}" "$f"
+  rec play_ffmpeg "$meter" -- ffmpeg -nostdin -loglevel error -i "$f" -f null -
+}
+
+playback_2160p() {
+  local f=$shared/2160p30.mp4 size
+  rec uhd_ours "$b/bench_playback" "$f" --cpu --probe --reference
+  size=$(figure uhd_ours video_w)x$(figure uhd_ours video_h)
+  rec uhd_mpv "$meter" -- "${mpv_play[@]}" --geometry="$size" --script="$here/report_drops.lua" "$f"
+}
+
+listing() {
+  local n
+  for n in 10000 100000 1000000; do
+    rec "listing_$n" "$b/bench_listing" "$out/many-$n" $((n < 1000000 ? 3 : 2))
+  done
+}
 
 for run in $(seq "$runs"); do
-  log "run $run of $runs: start-up"
-  # Ours lists its current folder: an empty one, so no listing of the repository weighs on the figure.
-  (cd "$out/start" && rec startup_ours "$run" "$startup" "Tolvane URL Media Player" --rss-after-ms 1000 -- "$player")
-  rec startup_vlc "$run" "$startup" "VLC media player" --rss-after-ms 1000 -- \
-    setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$shared/home" vlc -I qt --no-qt-privacy-ask
-  rec startup_mpv "$run" "$startup" "mpv" --rss-after-ms 1000 -- \
-    mpv --no-config --idle=yes --force-window=immediate --gpu-sw
-
-  log "run $run: click to picture"
-  rec click "$run" "$build/bench/bench_click_to_picture" "$shared/red.mp4" "$shared/green.mp4" 6
-
-  log "run $run: playback"
-  rec play_ours "$run" "$build/bench/bench_playback" "$shared/1080p.mp4"
-  w=$(awk '$1=="video_w"{printf "%d", $2}' "$raw/play_ours.$run")
-  h=$(awk '$1=="video_h"{printf "%d", $2}' "$raw/play_ours.$run")
-  rec play_mpv "$run" mpv --no-config --vo=gpu --gpu-sw --ao=null --geometry="${w}x${h}" \
-    --really-quiet "$shared/1080p.mp4"
-  rec play_vlc "$run" setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$shared/home" cvlc --no-audio --play-and-exit --width="$w" --height="$h" "$shared/1080p.mp4"
-  rec play_ffmpeg "$run" ffmpeg -nostdin -loglevel error -i "$shared/1080p.mp4" -f null -
-
-  log "run $run: listing"
-  rec listing "$run" "$build/bench/bench_listing" "$out/many" 3
-
-  log "run $run: stepping"
-  rec stepping "$run" "$build/bench/bench_stepping" "$out/clips" 1000
+  log "run $run of $runs"
+  timed "start-up" startup
+  timed "click, first file, seek" pictures
+  timed "playback 1080p" playback_1080p
+  timed "playback 2160p" playback_2160p
+  timed "heavy subtitle" rec ass_ours "$b/bench_playback" "$out/heavy-ass.mkv" --probe --reference
+  timed "listing" listing
+  timed "stepping" rec stepping "$b/bench_stepping" "$out/clips" 1000
 done
 
-python3 "$root/bench/tabulate.py" "$raw" "$runs" | tee "$out/results.md"
+{
+  python3 -B "$here/tabulate.py" "$raw" "$runs"
+  printf '\nWhat each stage cost (wall seconds over %s runs):' "$runs"
+  for stage in "${order[@]}"; do printf ' %s %.0f;' "$stage" "${cost[$stage]}"; done
+  echo
+} | tee "$out/results.md"

@@ -1,7 +1,6 @@
 // Stepping: the user holds an arrow key in the file list of a folder of small clips, so each step assigns a
 // new URL to the player. Time per step and resident memory growth over the steps.
 // Usage: bench_stepping FOLDER [STEPS]
-#include "app/application.h"
 #include "toolkit/file_list.h"
 #include "bench/bench_support.h"
 #include "player/media_engine.h"
@@ -14,13 +13,7 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
-    prepareProcess();
-    QApplication app(argc, argv);
-    setUpApplication();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER [STEPS]\n", argv[0]);
-        return 2;
-    }
+    const auto app = bench::startApplication(argc, argv, 2, "FOLDER [STEPS]");
     const int steps = argc > 2 ? std::atoi(argv[2]) : 1000;
     frm* window = bench::showPlayerWindow();
     FileList* list = window->File1;

@@ -1,21 +1,23 @@
 // Start-up time of a program: from just before exec to the moment a viewable top-level window whose title
 // contains the given text exists. Polls the X window tree every 5 ms (xdotool --sync polls twice a second).
 // Usage: bench_window_startup TITLE_PART [--rss-after-ms MS] -- COMMAND [ARGS...]
-// Prints "startup_ms <ms>" and, with --rss-after-ms, "rss_kib <kib>" of the child that long after mapping.
+// Prints "startup_ms <ms>" and, with --rss-after-ms, the child's memory that long after mapping
+// ("idle_rss_kib", "idle_pss_kib", "idle_uss_kib"; of the largest process of its tree, as it may be started
+// through a wrapper).
+#include "bench/child_process.h"
+#include "bench/proc_memory.h"
+
 #include <xcb/xcb.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -61,23 +63,20 @@ bool titledWindowMapped(xcb_connection_t* x, xcb_window_t parent, const std::str
     return false;
 }
 
-long residentKib(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
+// Milliseconds from start until the window is mapped; -1 if the child ended or 30 s passed first.
+double msUntilMapped(xcb_connection_t* x, const std::string& part, Clock::time_point start, pid_t child) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    const xcb_atom_t netName = atom(x, "_NET_WM_NAME");
+    const xcb_atom_t utf8 = atom(x, "UTF8_STRING");
+    while (Clock::now() - start < std::chrono::seconds(30)) {
+        if (titledWindowMapped(x, root, part, 1, netName, utf8))
+            return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        int status;
+        if (waitpid(child, &status, WNOHANG) == child)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     return -1;
-}
-
-// The program itself may be a wrapper (setpriv): the largest resident set among the child and its children.
-long largestResidentKib(pid_t pid) {
-    long best = residentKib(pid);
-    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
-    pid_t child;
-    while (children >> child)
-        best = std::max(best, largestResidentKib(child));
-    return best;
 }
 
 } // namespace
@@ -102,51 +101,21 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot open the display\n");
         return 2;
     }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
-    const xcb_atom_t netName = atom(x, "_NET_WM_NAME");
-    const xcb_atom_t utf8 = atom(x, "UTF8_STRING");
-
     const auto start = Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        setpgid(0, 0); // its own group, so the whole program can be ended at once
-        execvp(argv[first], argv + first);
-        _exit(127);
-    }
-    bool found = false;
-    double ms = 0;
-    while (Clock::now() - start < std::chrono::seconds(30)) {
-        if (titledWindowMapped(x, root, part, 1, netName, utf8)) {
-            ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-            found = true;
-            break;
-        }
-        int status;
-        if (waitpid(child, &status, WNOHANG) == child)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (found) {
+    const pid_t child = bench::spawn(argv + first);
+    // The atoms are asked for after the fork: their round trips then overlap the child's start.
+    const double ms = msUntilMapped(x, part, start, child);
+    if (ms >= 0) {
         std::printf("startup_ms %.1f\n", ms);
+        std::fflush(stdout);
         if (rssAfterMs >= 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(rssAfterMs));
-            std::printf("rss_kib %ld\n", largestResidentKib(child));
+            bench::printMemory("idle", bench::largestInTree(child));
         }
     } else {
         std::fprintf(stderr, "no window titled \"%s\" appeared\n", part.c_str());
     }
-    std::fflush(stdout);
-    kill(-child, SIGTERM);
-    for (int i = 0; i < 200; ++i) {
-        int status;
-        if (waitpid(child, &status, WNOHANG) == child) {
-            xcb_disconnect(x);
-            return found ? 0 : 1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(-child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    bench::endGroup(child);
     xcb_disconnect(x);
-    return found ? 0 : 1;
+    return ms >= 0 ? 0 : 1;
 }
