@@ -221,18 +221,18 @@ void MediaPlayerTest::urlBeforeTheVideoAreaExistsWaits() {
 // The core is made with the first file; what was set before it must be what it starts with.
 void MediaPlayerTest::settingsBeforeTheFirstFileReachTheCore() {
     MediaPlayer fresh;
-    QVERIFY(!fresh.engine()->handle()); // no core before a file
+    QVERIFY(!fresh.engine()->hasCore()); // no core before a file
     fresh.setVolume(30);
     fresh.setMute(true);
     fresh.setRate(1.5);
     fresh.setPlayCount(3);
     fresh.setBalance(-40);
     fresh.setStretchToFit(true);
-    QVERIFY(!fresh.engine()->handle());
+    QVERIFY(!fresh.engine()->hasCore());
     fresh.resize(553, 289);
     fresh.show();
     fresh.setURL(media_.video(1));
-    QVERIFY(fresh.engine()->handle());
+    QVERIFY(fresh.engine()->hasCore());
     QCOMPARE(fresh.engine()->coreProperty("volume").toDouble(), 30.0);
     QCOMPARE(fresh.engine()->coreProperty("mute"), QStringLiteral("yes"));
     QCOMPARE(fresh.engine()->coreProperty("speed").toDouble(), 1.5);
