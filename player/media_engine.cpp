@@ -157,7 +157,8 @@ void MediaEngine::loadNow(double start) {
     loadWaiting_ = false;
     if (!client_.isRunning())
         return;
-    setPause(start < 0 ? state_.awaitsPlay() : state_.isPaused() || state_.awaitsPlay());
+    // What the state asks for, also when it changed while the load waited (a pause while opening).
+    setPause(state_.isPaused() || state_.awaitsPlay());
     const uint64_t reply = kLoadReplyBase + ++loadSerial_;
     for (qsizetype i = 0; i < items_.size(); ++i) {
         // Per-file options; %N% quotes a value of N bytes, whatever characters it holds.

@@ -47,6 +47,14 @@ double litShare(const QImage& image, int threshold = 48) {
     return double(lit) / (qint64(rgb.width()) * rgb.height());
 }
 
+// What the X server shows of a widget: the pixels on screen, not a fresh drawing.
+QImage onScreen(QWidget* widget) {
+    const QRect area(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(widget->window()->winId(), area.x(), area.y(), area.width(), area.height())
+        .toImage();
+}
+
 // Pointer events as "Down 1 0" lines, in order.
 struct PointerLog {
     QStringList lines;
@@ -84,6 +92,7 @@ class MediaPlayerTest : public QObject {
     void playlistFilePlaysEachEntry();
     void unplayableFileLeavesItReady_data();
     void unplayableFileLeavesItReady();
+    void failedFileLeavesTheVideoAreaEmpty();
     void audioOnlyPlaysWithoutSoundDevice();
     void autoStartOffWaitsForPlay();
     void settingsActOnTheEngine();
@@ -91,6 +100,8 @@ class MediaPlayerTest : public QObject {
     void pointerMoveWithoutButton();
     void controlBarClicksRaiseNoPointerEvents();
     void contextMenuOffersItsActions();
+    void playPauseSaysWhatItDoes_data();
+    void playPauseSaysWhatItDoes();
     void controlBarButtonsAct();
     void keysAct();
     void fullScreenOnOffAndEscape();
@@ -378,6 +389,20 @@ void MediaPlayerTest::unplayableFileLeavesItReady() {
     playAndWait(media_.video(1)); // and it still plays the next file
 }
 
+// After a clip, a file that cannot be played leaves the video area black, on screen too, not the clip's
+// last picture.
+void MediaPlayerTest::failedFileLeavesTheVideoAreaEmpty() {
+    playAndWait(media_.silentVideo(6));
+    VideoView* video = player_->videoView();
+    QTRY_VERIFY(litShare(onScreen(video)) > 0.05);
+    player_->setURL(media_.textFile());
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 10, kStartTimeout);
+    QTRY_VERIFY(litShare(onScreen(video), 16) < 0.01);
+    QVERIFY(litShare(video->grabFramebuffer(), 16) < 0.01);
+    playAndWait(media_.silentVideo(6)); // and the next clip shows again
+    QTRY_VERIFY(litShare(onScreen(video)) > 0.05);
+}
+
 void MediaPlayerTest::audioOnlyPlaysWithoutSoundDevice() {
     const QString mp3 = media_.mp3(2);
     playAndWait(mp3);
@@ -525,6 +550,35 @@ void MediaPlayerTest::contextMenuOffersItsActions() {
     QVERIFY(!player_->contextMenu());
 }
 
+// While a file opens, the menu and the bar name what a press does, and it does that: pause while it opens to
+// play, play while it opens with autoStart off.
+void MediaPlayerTest::playPauseSaysWhatItDoes_data() {
+    QTest::addColumn<bool>("autoStart");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("after");
+    QTest::newRow("opening to play") << true << "Pause" << 2;
+    QTest::newRow("autoStart off") << false << "Play" << 3;
+}
+
+void MediaPlayerTest::playPauseSaysWhatItDoes() {
+    QFETCH(bool, autoStart);
+    QFETCH(QString, label);
+    QFETCH(int, after);
+    player_->setAutoStart(autoStart);
+    player_->setURL(media_.silentVideo(6));
+    QCOMPARE(player_->playState(), 9);
+    QTest::mouseClick(player_->videoView(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    QTRY_VERIFY(player_->contextMenu() && player_->contextMenu()->isVisible());
+    QAction* first = player_->contextMenu()->actions().at(0);
+    QCOMPARE(first->text(), label);
+    QCOMPARE(player_->transportBar()->playPauseButton()->accessibleName(), label);
+    first->trigger();
+    player_->contextMenu()->close();
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), after, kStartTimeout);
+    QTest::qWait(300);
+    QCOMPARE(player_->playState(), after);
+}
+
 void MediaPlayerTest::controlBarButtonsAct() {
     playAndWait(media_.silentVideo(6));
     TransportBar* bar = player_->transportBar();
@@ -555,6 +609,14 @@ void MediaPlayerTest::controlBarButtonsAct() {
     QTest::keyClick(bar->volumeSlider(), Qt::Key_Left);
     QCOMPARE(player_->volume(), 45);
     QTRY_COMPARE(player_->engine()->coreProperty("volume").toDouble(), 45.0);
+
+    // The scans report their own states; the play button ends them.
+    QTest::mouseClick(bar->fastReverseButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 5);
+    QTest::mouseClick(bar->fastForwardButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 4);
+    QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 3);
 
     QVERIFY(!bar->previousButton()->isEnabled());
     QVERIFY(!bar->nextButton()->isEnabled());
@@ -606,6 +668,9 @@ void MediaPlayerTest::keysAct() {
     QTest::keyClick(video, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(player_->playState(), 4);
     QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 5.0);
+    QTest::keyClick(video, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(player_->playState(), 5);
+    QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 1.0);
     QTest::keyClick(video, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(player_->playState(), 1);
     QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 1.0);
@@ -696,12 +761,8 @@ void MediaPlayerTest::videoIsNotBlackAfterFullScreen() {
         QTRY_COMPARE(video->window(), host_.get());
         QTest::qWait(300);
         QTRY_VERIFY(litShare(video->grabFramebuffer()) > 0.05);
-        // What the screen shows there, too.
-        const QRect area(video->mapTo(host_.get(), QPoint(0, 0)), video->size());
-        QTRY_VERIFY(litShare(QGuiApplication::primaryScreen()
-                                 ->grabWindow(host_->winId(), area.x(), area.y(), area.width(), area.height())
-                                 .toImage()) > 0.05);
-        player_->controls()->pause(); // the second round goes while paused
+        QTRY_VERIFY(litShare(onScreen(video)) > 0.05); // what the screen shows there, too
+        player_->controls()->pause();                  // the second round goes while paused
     }
     QCOMPARE(player_->playState(), 2);
 }
