@@ -126,6 +126,7 @@ class MediaEngine : public QObject {
 
     // Transport helpers (media_transport.cpp).
     void setPause(bool paused);
+    void startScan(PlayState::Scan direction);
     void endScan();
     void scanReverseStep();
 

@@ -46,31 +46,30 @@ void MediaEngine::togglePlayPause() {
 }
 
 void MediaEngine::fastForward() {
-    if (!hasMedia())
-        return;
-    if (state_.scanning() == PlayState::Scan::Forward) {
-        play();
-        return;
-    }
-    endScan();
-    client_.setDouble("speed", rate_ * 5.0);
-    setPause(false);
-    state_.scan(PlayState::Scan::Forward);
-    publish();
+    startScan(PlayState::Scan::Forward);
 }
 
-// The core cannot play backwards cheaply: hold the picture and step back a little, four times a second.
 void MediaEngine::fastReverse() {
+    startScan(PlayState::Scan::Reverse);
+}
+
+// A second press of the same scan goes back to playing.
+void MediaEngine::startScan(PlayState::Scan direction) {
     if (!hasMedia())
         return;
-    if (state_.scanning() == PlayState::Scan::Reverse) {
+    if (state_.scanning() == direction) {
         play();
         return;
     }
     endScan();
-    setPause(true);
-    state_.scan(PlayState::Scan::Reverse);
-    reverseTimer_.start();
+    const bool forward = direction == PlayState::Scan::Forward;
+    if (forward)
+        client_.setDouble("speed", rate_ * 5.0);
+    // The core cannot play backwards cheaply: hold the picture and step back a little, four times a second.
+    setPause(!forward);
+    state_.scan(direction);
+    if (!forward)
+        reverseTimer_.start();
     publish();
 }
 

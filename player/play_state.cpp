@@ -24,20 +24,19 @@ void PlayState::close() {
 }
 
 void PlayState::play() {
-    if (!hasMedia())
-        return;
-    scan_ = Scan::None;
-    awaitingPlay_ = false;
-    paused_ = false;
-    update();
+    hold(false);
 }
 
 void PlayState::pause() {
+    hold(true);
+}
+
+void PlayState::hold(bool paused) {
     if (!hasMedia())
         return;
     scan_ = Scan::None;
     awaitingPlay_ = false;
-    paused_ = true;
+    paused_ = paused;
     update();
 }
 

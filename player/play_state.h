@@ -78,6 +78,7 @@ class PlayState {
 
   private:
     enum class Phase { None, Loading, Loaded, Stopped, Ended, Failed };
+    void hold(bool paused);
     void update();
     bool isLastEntry(int64_t entry) const;
 

@@ -89,7 +89,9 @@ class MediaPlayerTest : public QObject {
     void pauseBeforeAnyFileIsAccepted();
     void secondUrlReplacesTheFirst();
     void endOfMediaGivesEndedThenStopped();
+    void playlistFilePlaysEachEntry_data();
     void playlistFilePlaysEachEntry();
+    void stopStopsAPlaylistEntry();
     void unplayableFileLeavesItReady_data();
     void unplayableFileLeavesItReady();
     void failedFileLeavesTheVideoAreaEmpty();
@@ -339,17 +341,46 @@ void MediaPlayerTest::endOfMediaGivesEndedThenStopped() {
     QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
 }
 
+void MediaPlayerTest::playlistFilePlaysEachEntry_data() {
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("two clips") << QStringList{media_.video(1), media_.wav(1)}
+                               << QList<int>{9, 3, 8, 1, 9, 3, 8, 1};
+    // What plays is what shows: no failure for the missing entry while the next one plays.
+    QTest::newRow("first entry missing")
+        << QStringList{media_.missingFile(), media_.video(1)} << QList<int>{9, 3, 8, 1};
+}
+
 void MediaPlayerTest::playlistFilePlaysEachEntry() {
-    const QString list = QDir(media_.folder()).filePath(QStringLiteral("two.m3u"));
+    QFETCH(QStringList, entries);
+    QFETCH(QList<int>, expected);
+    const QString list = QDir(media_.folder()).filePath(QStringLiteral("list.m3u"));
     QFile file(list);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write((media_.video(1) + QLatin1Char('\n') + media_.wav(1) + QLatin1Char('\n')).toUtf8());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write((entries.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     file.close();
     QSignalSpy changes(player_, &MediaPlayer::PlayStateChange);
+    QSignalSpy errors(player_, &MediaPlayer::MediaError);
     player_->setURL(list);
-    QTRY_COMPARE_WITH_TIMEOUT(states(changes).count(), 8, 2 * kStartTimeout);
-    QCOMPARE(states(changes), QList<int>({9, 3, 8, 1, 9, 3, 8, 1}));
+    QTRY_COMPARE_WITH_TIMEOUT(states(changes).count(), expected.count(), 2 * kStartTimeout);
+    QCOMPARE(states(changes), expected);
+    QCOMPARE(errors.count(), 0);
     QCOMPARE(player_->URL(), list);
+}
+
+// Stop stops whatever the core plays, a playlist's later entry too.
+void MediaPlayerTest::stopStopsAPlaylistEntry() {
+    const QString list = QDir(media_.folder()).filePath(QStringLiteral("stop.m3u"));
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(
+        (media_.missingFile() + QLatin1Char('\n') + media_.silentVideo(6) + QLatin1Char('\n')).toUtf8());
+    file.close();
+    playAndWait(list);
+    QVERIFY(player_->controls()->isAvailable(QStringLiteral("stop")));
+    player_->controls()->stop();
+    QCOMPARE(player_->playState(), 1);
+    QTRY_COMPARE(player_->engine()->coreProperty("idle-active"), QStringLiteral("yes"));
 }
 
 void MediaPlayerTest::unplayableFileLeavesItReady_data() {
