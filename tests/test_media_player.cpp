@@ -12,6 +12,7 @@
 #include "player/media_player.h"
 #include "player/transport_bar.h"
 #include "player/video_view.h"
+#include "support/pixels.h"
 #include "support/play_states.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
@@ -29,31 +30,6 @@
 namespace {
 
 constexpr int kStartTimeout = 10000;
-
-// The share of pixels brighter than near black in the middle of a picture (where the video stands, at
-// its own size when smaller than the area).
-double litShare(const QImage& image, int threshold = 48) {
-    if (image.isNull())
-        return 0;
-    const QRect middle(image.width() * 2 / 5, image.height() * 2 / 5, image.width() / 5, image.height() / 5);
-    const QImage rgb = image.copy(middle).convertToFormat(QImage::Format_RGB32);
-    qint64 lit = 0;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            if (std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) > threshold)
-                ++lit;
-    }
-    return double(lit) / (qint64(rgb.width()) * rgb.height());
-}
-
-// What the X server shows of a widget: the pixels on screen, not a fresh drawing.
-QImage onScreen(QWidget* widget) {
-    const QRect area(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(widget->window()->winId(), area.x(), area.y(), area.width(), area.height())
-        .toImage();
-}
 
 // Pointer events as "Down 1 0" lines, in order.
 struct PointerLog {
