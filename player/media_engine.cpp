@@ -44,6 +44,12 @@ void MediaEngine::connectClient() {
     // The core hands out queued events before log lines: a failure is told once the lines that explain it
     // are in.
     connect(c, &MpvClient::eventsDrained, this, &MediaEngine::commitFailure);
+    connectProperties();
+}
+
+// The property table's signals.
+void MediaEngine::connectProperties() {
+    MpvClient* c = &client_;
     connect(c, &MpvClient::pauseChanged, this, [this](bool paused) {
         state_.corePaused(paused);
         publish();
@@ -59,13 +65,17 @@ void MediaEngine::connectClient() {
     });
     connect(c, &MpvClient::volumeChanged, this, &MediaEngine::onVolume);
     connect(c, &MpvClient::muteChanged, this, [this](bool mute) {
-        if (mute != mute_)
-            emit muteChanged(mute_ = mute);
+        if (mute == mute_)
+            return;
+        mute_ = mute;
+        emit muteChanged(mute_);
     });
     connect(c, &MpvClient::videoTrackChanged, this, &MediaEngine::onVideoTrack);
     connect(c, &MpvClient::mediaTitleChanged, this, [this](const QString& title) {
-        if (title != mediaTitle_)
-            emit mediaTitleChanged(mediaTitle_ = title);
+        if (title == mediaTitle_)
+            return;
+        mediaTitle_ = title;
+        emit mediaTitleChanged(mediaTitle_);
     });
 }
 
@@ -267,13 +277,17 @@ void MediaEngine::onPosition(double seconds, bool known) {
 
 void MediaEngine::onVolume(double volume) {
     const int rounded = int(std::lround(volume));
-    if (rounded != volume_)
-        emit volumeChanged(volume_ = rounded);
+    if (rounded == volume_)
+        return;
+    volume_ = rounded;
+    emit volumeChanged(volume_);
 }
 
 void MediaEngine::onVideoTrack(bool present) {
-    if (present != hasVideo_)
-        emit hasVideoChanged(hasVideo_ = present);
+    if (present == hasVideo_)
+        return;
+    hasVideo_ = present;
+    emit hasVideoChanged(hasVideo_);
 }
 
 QString MediaEngine::coreProperty(const char* name) {

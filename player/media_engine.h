@@ -111,6 +111,7 @@ class MediaEngine : public QObject {
     static constexpr uint64_t kLoadReplyBase = 1'000'000; // + serial of the load
 
     void connectClient();
+    void connectProperties();
     void openInternal(const QString& url, const QList<Item>& items, bool playNow);
     void loadNow(double start = -1); // start >= 0: open again there, keeping the reported state
     void renderTargetChanged(bool arrived);
