@@ -86,8 +86,9 @@ void MediaEngine::shutdown() {
 
 // ---- the render contract ---------------------------------------------------------------------------------
 
-RenderContext* MediaEngine::createRenderContext(RenderContext::ProcAddress procAddress) {
-    RenderContext* context = client_.createRenderContext(procAddress);
+RenderContext* MediaEngine::createRenderContext(RenderContext::ProcAddress procAddress,
+                                                RenderContext::FrameCallback frameCallback) {
+    RenderContext* context = client_.createRenderContext(procAddress, std::move(frameCallback));
     if (context) // a direct call on the engine's own thread, a queued one from a render thread
         QMetaObject::invokeMethod(this, [this] { renderTargetChanged(true); });
     return context;

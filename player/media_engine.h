@@ -38,7 +38,8 @@ class MediaEngine : public QObject {
 
     // The render contract. Made and freed with the drawing OpenGL context current, on the thread that holds
     // it; the engine learns of it on its own thread. A load waits until one exists.
-    RenderContext* createRenderContext(RenderContext::ProcAddress procAddress);
+    RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
+                                       RenderContext::FrameCallback frameCallback);
     void freeRenderContext(RenderContext* context);
     bool hasRenderTarget() const { return renderTargets_ > 0; }
 

@@ -321,7 +321,8 @@ QString MpvClient::property(const char* name) {
     return text;
 }
 
-RenderContext* MpvClient::createRenderContext(RenderContext::ProcAddress procAddress) {
+RenderContext* MpvClient::createRenderContext(RenderContext::ProcAddress procAddress,
+                                              RenderContext::FrameCallback frameCallback) {
     if (!mpv_)
         return nullptr;
     mpv_opengl_init_params glInit{procAddress, nullptr};
@@ -335,7 +336,7 @@ RenderContext* MpvClient::createRenderContext(RenderContext::ProcAddress procAdd
         qCWarning(lcMpv, "libmpv render context could not be created");
         return nullptr;
     }
-    return new RenderContext(*lib_, mpv_, context);
+    return new RenderContext(*lib_, mpv_, context, std::move(frameCallback));
 }
 
 void MpvClient::freeRenderContext(RenderContext* context) {

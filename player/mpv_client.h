@@ -47,7 +47,8 @@ class MpvClient : public QObject {
 
     // The render contract: null without a core or when the core refuses. Free with the same OpenGL context
     // current, before shutdown().
-    RenderContext* createRenderContext(RenderContext::ProcAddress procAddress);
+    RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
+                                       RenderContext::FrameCallback frameCallback);
     void freeRenderContext(RenderContext* context);
 
   signals:

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <mpv/render_gl.h>
+#include <utility>
 
-RenderContext::RenderContext(const MpvLibrary& lib, mpv_handle* core, mpv_render_context* context)
-    : lib_(lib), core_(core), context_(context) {
+RenderContext::RenderContext(const MpvLibrary& lib, mpv_handle* core, mpv_render_context* context,
+                             FrameCallback frameCallback)
+    : lib_(lib), core_(core), context_(context), frameCallback_(std::move(frameCallback)) {
     lib_.render_context_set_update_callback(context_, &RenderContext::onUpdate, this);
 }
 
@@ -14,10 +16,6 @@ RenderContext::RenderContext(const MpvLibrary& lib, mpv_handle* core, mpv_render
 RenderContext::~RenderContext() {
     lib_.render_context_set_update_callback(context_, nullptr, nullptr);
     lib_.render_context_free(context_);
-}
-
-void RenderContext::setFrameCallback(std::function<void()> callback) {
-    frameCallback_ = std::move(callback);
 }
 
 // Called on a libmpv thread.

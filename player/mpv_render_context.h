@@ -16,10 +16,10 @@ struct mpv_render_context;
 class RenderContext {
   public:
     using ProcAddress = void* (*)(void* context, const char* name);
-
     // Called on a libmpv thread when a new frame may be waiting, at most once until frameWaiting() is asked:
     // a burst of the core's wake-ups costs one hop to the drawing thread.
-    void setFrameCallback(std::function<void()> callback);
+    using FrameCallback = std::function<void()>;
+
     // Whether a new frame is due to be drawn; re-arms the frame callback.
     bool frameWaiting();
     // Microseconds until the waiting frame should be on screen (0 when now, or not known).
@@ -32,13 +32,14 @@ class RenderContext {
 
   private:
     friend class MpvClient; // the only maker and freer
-    RenderContext(const MpvLibrary& lib, mpv_handle* core, mpv_render_context* context);
+    RenderContext(const MpvLibrary& lib, mpv_handle* core, mpv_render_context* context,
+                  FrameCallback frameCallback);
     ~RenderContext();
     static void onUpdate(void* self);
 
     const MpvLibrary& lib_;
     mpv_handle* core_;
     mpv_render_context* context_;
-    std::function<void()> frameCallback_;
+    const FrameCallback frameCallback_; // set before libmpv may call it, never changed
     std::atomic<bool> callbackPending_{false};
 };

@@ -53,15 +53,13 @@ void VideoSurface::initializeGL() {
             Qt::DirectConnection);
     if (frames_)
         return;
-    frames_ = engine_->createRenderContext(&procAddress);
-    if (!frames_)
-        return;
     // Called on a libmpv thread, once per burst of wake-ups: one queued call to the thread that draws.
-    frames_->setFrameCallback([this] {
+    frames_ = engine_->createRenderContext(&procAddress, [this] {
         // The queued call owns what invokeMethod allocates; the analyser cannot follow it into the queue.
         QMetaObject::invokeMethod(this, &VideoSurface::frameReady, Qt::QueuedConnection); // NOLINT
     });
-    emit renderContextChanged();
+    if (frames_)
+        emit renderContextChanged();
 }
 
 void VideoSurface::frameReady() {
