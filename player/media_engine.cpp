@@ -1,699 +1,296 @@
 #include "player/media_engine.h"
+
 #include "toolkit/fs_names.h"
-#include "player/mpv_library.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
-#include <QUrl>
 #include <algorithm>
-#include <clocale>
 #include <cmath>
-#include <vector>
-
-Q_LOGGING_CATEGORY(lcMpv, "tolvane.mpv", QtWarningMsg)
-
-namespace {
-
-// Reply ids of observed properties and of our own requests.
-enum : uint64_t {
-    ObservePause = 1,
-    ObserveCache,
-    ObserveTimePos,
-    ObserveDuration,
-    ObserveVolume,
-    ObserveMute,
-    ObserveVid,
-    PauseReply = 100,
-    LoadReplyBase = 1'000'000, // + serial of the loadfile
-};
-
-// Sound devices in order of preference, always ending in the silent one so playback runs without any.
-// ALSA is tried only where the kernel has a sound card: without one, alsa-lib prints to the terminal.
-// The sound server only where it is known to run: looking for one, libpulse creates its runtime folder
-// and a link to it in the home folder.
-QByteArray audioOutputs() {
-    QFile cards(QStringLiteral("/proc/asound/cards"));
-    bool haveCard = false;
-    if (cards.open(QIODevice::ReadOnly))
-        haveCard = !cards.readAll().contains("no soundcards");
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const bool haveServer =
-        qEnvironmentVariableIsSet("PULSE_SERVER") ||
-        (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/pulse/native")));
-    QByteArray outputs = haveServer ? "pulse," : "";
-    if (haveCard)
-        outputs += "alsa,";
-    return outputs + "null";
-}
-
-QString displayName(const QString& url) {
-    const QUrl asUrl(url);
-    if (asUrl.isValid() && asUrl.scheme().size() > 1 && !asUrl.isLocalFile())
-        return url;
-    const QString name = QFileInfo(asUrl.isLocalFile() ? asUrl.toLocalFile() : url).fileName();
-    return name.isEmpty() ? url : name;
-}
-
-} // namespace
 
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     reverseTimer_.setInterval(250);
     connect(&reverseTimer_, &QTimer::timeout, this, &MediaEngine::scanReverseStep);
-}
-
-// The core is made when it is first needed (a file to open), not with the window: the library it lives in
-// is still being loaded while the window comes up. The settings made so far go in as its options.
-bool MediaEngine::ensureCore() {
-    if (mpv_)
-        return true;
-    if (coreTried_)
-        return false;
-    coreTried_ = true;
-    // QApplication sets the C locale from the environment; libmpv parses numbers with the C one.
-    std::setlocale(LC_NUMERIC, "C");
-    lib_ = mpvLibrary();
-    if (!lib_) {
-        coreError_ = mpvLoadError();
-        qCWarning(lcMpv, "libmpv could not be loaded: %s", qPrintable(coreError_));
-        return false;
-    }
-    mpv_ = lib_->create();
-    if (!mpv_) {
-        coreError_ = QStringLiteral("libmpv could not be created");
-        qCWarning(lcMpv, "libmpv could not be created");
-        return false;
-    }
-    const std::pair<const char*, QByteArray> options[] = {
-        {"vo", "libmpv"},
-        {"config", "no"},
-        {"load-scripts", "no"},
-        {"ytdl", "no"},
-        // Nothing is fetched from the network, not even for the remote entries of a playlist file: every
-        // protocol but local ones is refused before a socket is opened.
-        {"stream-lavf-o", "protocol_whitelist=file"},
-        {"osc", "no"},
-        // The built-in statistics page and console each start a Lua interpreter on its own thread; the
-        // component has no key that could open them, so they only cost memory and start-up time.
-        {"load-stats-overlay", "no"},
-        {"load-osd-console", "no"},
-        {"input-default-bindings", "no"},
-        {"input-vo-keyboard", "no"},
-        {"terminal", "no"},
-        {"idle", "yes"},
-        {"keep-open", "no"},
-        {"osd-level", "0"},
-        {"ao", audioOutputs()},
-        {"audio-client-name", "Tolvane URL Media Player"},
-        {"video-unscaled", stretchToFit_ || fillScreen_ ? "no" : "downscale-big"},
-        {"mute", mute_ ? "yes" : "no"},
-        {"speed", QByteArray::number(rate_)},
-        {"loop-file", playCount_ == 1 ? QByteArray("no") : QByteArray::number(playCount_ - 1)},
-        // Decoding stays in software, as the command-line player's default; probing GPU decoders would
-        // only print their absence on the terminal.
-        {"gpu-hwdec-interop", "no"},
-        {"volume", QByteArray::number(volume_)},
-        {"af", balanceFilter().toUtf8()},
-    };
-    // QByteArray::number() writes numbers the C way, whatever the locale.
-    for (const auto& [name, value] : options)
-        if (lib_->set_option_string(mpv_, name, value.constData()) < 0)
-            qCWarning(lcMpv, "libmpv rejected option %s=%s", name, value.constData());
-    lib_->request_log_messages(mpv_, "warn");
-
-    lib_->observe_property(mpv_, ObservePause, "pause", MPV_FORMAT_FLAG);
-    lib_->observe_property(mpv_, ObserveCache, "paused-for-cache", MPV_FORMAT_FLAG);
-    lib_->observe_property(mpv_, ObserveTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    lib_->observe_property(mpv_, ObserveDuration, "duration", MPV_FORMAT_DOUBLE);
-    lib_->observe_property(mpv_, ObserveVolume, "volume", MPV_FORMAT_DOUBLE);
-    lib_->observe_property(mpv_, ObserveMute, "mute", MPV_FORMAT_FLAG);
-    lib_->observe_property(mpv_, ObserveVid, "vid", MPV_FORMAT_STRING);
-
-    lib_->set_wakeup_callback(mpv_, &MediaEngine::onWakeup, this);
-    if (lib_->initialize(mpv_) < 0) {
-        coreError_ = QStringLiteral("libmpv could not be initialised");
-        qCWarning(lcMpv, "libmpv could not be initialised");
-        lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
-        lib_->terminate_destroy(mpv_);
-        mpv_ = nullptr;
-        return false;
-    }
-    return true;
+    connectClient();
 }
 
 MediaEngine::~MediaEngine() {
     shutdown();
 }
 
+void MediaEngine::connectClient() {
+    MpvClient* c = &client_;
+    connect(c, &MpvClient::logLine, this, [this](const char* prefix, const char* level, const QString& line) {
+        if ((hasMedia() && !state_.isLoaded()) || failurePending_) // only while a file opens
+            failureText_.noteLogLine(prefix, level, line);
+    });
+    connect(c, &MpvClient::commandAnswered, this, &MediaEngine::onCommandAnswered);
+    connect(c, &MpvClient::propertySetAnswered, this, [this](uint64_t reply) {
+        if (reply == kPauseReplyId)
+            state_.ourPauseWriteAnswered();
+    });
+    connect(c, &MpvClient::fileStarted, this, [this](int64_t entry) {
+        if (state_.fileStarted(entry))
+            failureText_.clear();
+        publish();
+    });
+    connect(c, &MpvClient::fileLoaded, this, [this] {
+        state_.fileLoaded();
+        publish();
+    });
+    connect(c, &MpvClient::firstFrame, this, [this] {
+        state_.firstFrame();
+        publish();
+    });
+    connect(c, &MpvClient::fileEnded, this, &MediaEngine::onFileEnded);
+    // The core hands out queued events before log lines: a failure is told once the lines that explain it
+    // are in.
+    connect(c, &MpvClient::eventsDrained, this, &MediaEngine::commitFailure);
+    connectProperties();
+}
+
+// The property table's signals.
+void MediaEngine::connectProperties() {
+    MpvClient* c = &client_;
+    connect(c, &MpvClient::pauseChanged, this, [this](bool paused) {
+        state_.corePaused(paused);
+        publish();
+    });
+    connect(c, &MpvClient::cacheStallChanged, this, [this](bool on) {
+        state_.cacheStalled(on);
+        publish();
+    });
+    connect(c, &MpvClient::positionChanged, this, &MediaEngine::onPosition);
+    connect(c, &MpvClient::durationChanged, this, [this](double seconds) {
+        duration_ = seconds;
+        emit durationChanged(duration_);
+    });
+    connect(c, &MpvClient::volumeChanged, this, &MediaEngine::onVolume);
+    connect(c, &MpvClient::muteChanged, this, [this](bool mute) {
+        if (mute == mute_)
+            return;
+        mute_ = mute;
+        emit muteChanged(mute_);
+    });
+    connect(c, &MpvClient::videoTrackChanged, this, &MediaEngine::onVideoTrack);
+    connect(c, &MpvClient::mediaTitleChanged, this, [this](const QString& title) {
+        if (title == mediaTitle_)
+            return;
+        mediaTitle_ = title;
+        emit mediaTitleChanged(mediaTitle_);
+    });
+}
+
 void MediaEngine::shutdown() {
     reverseTimer_.stop();
-    renderReady_ = false;
-    coreTried_ = true; // no core after this
-    if (!mpv_)
+    client_.shutdown();
+}
+
+// ---- the render contract ---------------------------------------------------------------------------------
+
+RenderContext* MediaEngine::createRenderContext(RenderContext::ProcAddress procAddress,
+                                                RenderContext::FrameCallback frameCallback) {
+    RenderContext* context = client_.createRenderContext(procAddress, std::move(frameCallback));
+    if (context) // a direct call on the engine's own thread, a queued one from a render thread
+        QMetaObject::invokeMethod(this, [this] { renderTargetChanged(true); });
+    return context;
+}
+
+void MediaEngine::freeRenderContext(RenderContext* context) {
+    if (!context)
         return;
-    // After this returns no callback runs any more, so nothing posts to a dying object.
-    lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
-    lib_->terminate_destroy(mpv_);
-    mpv_ = nullptr;
+    client_.freeRenderContext(context);
+    QMetaObject::invokeMethod(this, [this] { renderTargetChanged(false); });
 }
 
-// Called on a libmpv thread: only posts one queued call to the UI thread.
-void MediaEngine::onWakeup(void* self) {
-    auto* engine = static_cast<MediaEngine*>(self);
-    // The queued call owns what invokeMethod allocates; the analyser cannot follow it into the event queue.
-    if (!engine->wakeupPending_.exchange(true))
-        QMetaObject::invokeMethod(engine, &MediaEngine::drainEvents, Qt::QueuedConnection); // NOLINT
-}
-
-void MediaEngine::drainEvents() {
-    wakeupPending_ = false;
-    const QPointer<MediaEngine> alive(this);
-    while (alive && mpv_) {
-        const mpv_event* event = lib_->wait_event(mpv_, 0);
-        if (event->event_id == MPV_EVENT_NONE)
-            break;
-        handleEvent(*event); // a slot may delete us: checked above
-    }
-    // The core hands out queued events before log lines: a failure is told once the lines that explain
-    // it are in.
-    if (alive && pendingFailure_ != 0) {
-        const int error = pendingFailure_;
-        pendingFailure_ = 0;
-        fail(error);
-    }
-}
-
-void MediaEngine::fail(int error) {
-    failWith(describeFailure(error));
-}
-
-void MediaEngine::failWith(const QString& reason) {
-    endScan();
-    phase_ = Phase::Failed;
-    failureReason_ = reason;
-    const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
-    setState(Ready);
-    if (alive)
-        emit mediaFailed(failureReason_);
-}
-
-void MediaEngine::handleEvent(const mpv_event& event) {
-    switch (event.event_id) {
-    case MPV_EVENT_LOG_MESSAGE: {
-        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
-        noteLogMessage(message->prefix, message->level, message->text);
-        break;
-    }
-    case MPV_EVENT_SET_PROPERTY_REPLY:
-        if (event.reply_userdata == PauseReply && pauseSetsInFlight_ > 0)
-            --pauseSetsInFlight_;
-        break;
-    case MPV_EVENT_COMMAND_REPLY:
-        if (event.reply_userdata == LoadReplyBase + loadSerial_) {
-            const auto* reply = static_cast<const mpv_event_command*>(event.data);
-            if (event.error < 0) {
-                fail(event.error);
-            } else if (reply->result.format == MPV_FORMAT_NODE_MAP) {
-                const mpv_node_list* map = reply->result.u.list;
-                for (int i = 0; i < map->num; ++i)
-                    if (qstrcmp(map->keys[i], "playlist_entry_id") == 0 &&
-                        map->values[i].format == MPV_FORMAT_INT64)
-                        expectedEntry_ = map->values[i].u.int64;
-            }
-        }
-        break;
-    case MPV_EVENT_START_FILE: {
-        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        if (followNextEntry_) { // the next entry of a playlist file
-            expectedEntry_ = start->playlist_entry_id;
-            followNextEntry_ = false;
-            phase_ = Phase::Loading;
-            restarted_ = false;
-            setState(Transitioning);
-        }
-        if (start->playlist_entry_id == expectedEntry_) {
-            openError_.clear();
-            demuxerDetail_.clear();
-        }
-        break;
-    }
-    case MPV_EVENT_FILE_LOADED:
-        if (phase_ == Phase::Loading) {
-            phase_ = Phase::Loaded;
-            updateState();
-        }
-        break;
-    case MPV_EVENT_PLAYBACK_RESTART:
-        if (phase_ == Phase::Loaded) {
-            restarted_ = true;
-            updateState();
-        }
-        break;
-    case MPV_EVENT_END_FILE: {
-        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        // Ends of files we already replaced, and stops we asked for, change nothing.
-        if (expectedEntry_ < 0 || end->playlist_entry_id != expectedEntry_)
-            break;
-        if (videoLost_ && end->reason == MPV_END_FILE_REASON_ERROR)
-            break; // the lost render context took the video away: the file opens again with a new one
-        if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
-            followNextEntry_ = true;
-        } else if (end->reason == MPV_END_FILE_REASON_EOF && (phase_ == Phase::Loaded)) {
-            endScan();
-            phase_ = Phase::Ended;
-            restarted_ = false;
-            followNextEntry_ = true; // a playlist file goes on with its next entry, if it has one
-            const QPointer<MediaEngine> alive(this);
-            setState(MediaEnded);
-            if (alive && phase_ == Phase::Ended) { // a handler may have opened another file meanwhile
-                position_ = 0;
-                emit positionChanged(0);
-                if (alive)
-                    setState(Stopped);
-            }
-        } else if (end->reason == MPV_END_FILE_REASON_ERROR &&
-                   (phase_ == Phase::Loading || phase_ == Phase::Loaded)) {
-            pendingFailure_ = end->error < 0 ? end->error : MPV_ERROR_GENERIC;
-        }
-        break;
-    }
-    case MPV_EVENT_PROPERTY_CHANGE: {
-        const auto* property = static_cast<const mpv_event_property*>(event.data);
-        const bool have = property->format != MPV_FORMAT_NONE && property->data;
-        switch (event.reply_userdata) {
-        case ObservePause:
-            if (have && pauseSetsInFlight_ == 0) {
-                paused_ = *static_cast<int*>(property->data);
-                updateState();
-            }
-            break;
-        case ObserveCache:
-            pausedForCache_ = have && *static_cast<int*>(property->data);
-            updateState();
-            break;
-        case ObserveTimePos: {
-            const double position = have ? *static_cast<double*>(property->data) : 0.0;
-            if (!have && hasMedia())
-                break; // unknown for a moment while seeking or loading: keep the last one
-            position_ = std::max(0.0, position);
-            emit positionChanged(position_);
-            break;
-        }
-        case ObserveDuration:
-            duration_ = have ? *static_cast<double*>(property->data) : 0.0;
-            emit durationChanged(duration_);
-            break;
-        case ObserveVolume:
-            if (have) {
-                const int volume = int(std::lround(*static_cast<double*>(property->data)));
-                if (volume != volume_) {
-                    volume_ = volume;
-                    emit volumeChanged(volume_);
-                }
-            }
-            break;
-        case ObserveMute:
-            if (have && bool(*static_cast<int*>(property->data)) != mute_) {
-                mute_ = *static_cast<int*>(property->data);
-                emit muteChanged(mute_);
-            }
-            break;
-        case ObserveVid: {
-            // "no" once a file without video is loaded; "auto" or a track number otherwise.
-            const bool video = !(have && qstrcmp(*static_cast<char**>(property->data), "no") == 0);
-            if (video != hasVideo_) {
-                hasVideo_ = video;
-                emit hasVideoChanged(hasVideo_);
-            }
-            break;
-        }
-        }
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void MediaEngine::noteLogMessage(const char* prefix, const char* level, const char* text) {
-    const QString line = QString::fromUtf8(text).trimmed();
-    qCDebug(lcMpv, "[%s] %s: %s", prefix, level, qUtf8Printable(line));
-    const bool opening = phase_ == Phase::Loading || pendingFailure_ != 0;
-    if (!opening || (qstrcmp(level, "error") != 0 && qstrcmp(level, "fatal") != 0))
-        return;
-    // "Cannot open file '/x': No such file or directory" names why the file could not be opened.
-    if (qstrcmp(prefix, "file") == 0 || qstrcmp(prefix, "stream") == 0) {
-        const qsizetype at = line.lastIndexOf(QStringLiteral("': "));
-        if (at >= 0 && openError_.isEmpty())
-            openError_ = line.mid(at + 3);
-    } else if (qstrcmp(prefix, "ffmpeg/demuxer") == 0 && demuxerDetail_.isEmpty()) {
-        // "mov,mp4,m4a,3gp,3g2,mj2: moov atom not found"
-        const qsizetype at = line.indexOf(QStringLiteral(": "));
-        demuxerDetail_ = at >= 0 ? line.mid(at + 2) : line;
-    }
-}
-
-QString MediaEngine::describeFailure(int error) const {
-    QString detail;
-    if (!openError_.isEmpty()) {
-        detail = openError_;
-    } else {
-        switch (error) {
-        case MPV_ERROR_UNKNOWN_FORMAT:
-            detail = QStringLiteral("unrecognized file format");
-            break;
-        case MPV_ERROR_LOADING_FAILED:
-            detail = QStringLiteral("the file could not be opened");
-            break;
-        case MPV_ERROR_NOTHING_TO_PLAY:
-            detail = QStringLiteral("no audio or video to play");
-            break;
-        default:
-            detail =
-                lib_ ? QString::fromUtf8(lib_->error_string(error)) : QStringLiteral("error %1").arg(error);
-        }
-        if (!demuxerDetail_.isEmpty())
-            detail += QStringLiteral(" (%1)").arg(demuxerDetail_);
-    }
-    return QStringLiteral("Cannot play %1: %2").arg(displayName(url_), detail);
-}
-
-QString MediaEngine::coreProperty(const char* name) {
-    if (!ensureCore())
-        return QString();
-    char* value = lib_->get_property_string(mpv_, name);
-    QString text = QString::fromUtf8(value);
-    lib_->free(value);
-    return text;
-}
-
-void MediaEngine::setRenderTargetReady(bool ready) {
-    if (ready == renderReady_)
-        return;
-    renderReady_ = ready;
-    if (!ready) {
+void MediaEngine::renderTargetChanged(bool arrived) {
+    renderTargets_ = std::max(0, renderTargets_ + (arrived ? 1 : -1));
+    if (!arrived) {
         // The core drops its video output and the video track with the render context (and ends a file
-        // that has nothing else to play). Only a context that Qt rebuilt does this: see VideoView.
-        videoLost_ = hasMedia() && hasVideo_;
+        // that has nothing else to play). Only a context that Qt rebuilt does this: see VideoSurface.
+        if (hasMedia() && hasVideo_) {
+            state_.renderTargetLost();
+            reloadOnRenderTarget_ = true;
+        }
         return;
     }
     if (loadWaiting_) {
         loadNow();
-    } else if (videoLost_ && hasMedia()) {
+    } else if (reloadOnRenderTarget_ && hasMedia()) {
         // Open the file again where it was, paused or not: the state the component reports stays as it is.
+        state_.reopenKeepingState();
         loadNow(position_);
     }
-    videoLost_ = false;
+    reloadOnRenderTarget_ = false;
 }
+
+// ---- the road from a URL to a load -----------------------------------------------------------------------
 
 void MediaEngine::open(const QString& url) {
-    openInternal(url, autoStart_);
+    open(url, {Item{url, {}}});
 }
 
-void MediaEngine::openInternal(const QString& url, bool playNow) {
+void MediaEngine::open(const QString& url, const QList<Item>& items) {
+    openInternal(url, items, autoStart_);
+}
+
+void MediaEngine::openInternal(const QString& url, const QList<Item>& items, bool playNow) {
     endScan();
-    pendingFailure_ = 0;
+    failurePending_ = false;
     url_ = url;
+    items_ = items;
     failureReason_.clear();
-    position_ = 0;
+    failureText_.clear();
+    resetPosition();
     duration_ = 0;
-    emit positionChanged(0);
     emit durationChanged(0);
-    if (url.isEmpty()) { // an empty URL closes the media
-        if (hasMedia())
-            command({"stop"});
+    if (url.isEmpty() || items.isEmpty()) { // an empty URL closes the media
+        client_.command({"stop"});
         loadWaiting_ = false;
-        phase_ = Phase::None;
-        setState(Undefined);
+        state_.close();
+        publish();
         return;
     }
-    if (!ensureCore()) {
+    if (!client_.start(settingOptions())) {
         failWith(QStringLiteral("Cannot play %1: the media engine could not be started (%2)")
-                     .arg(displayName(url_), coreError_));
+                     .arg(FailureText::displayName(url_), client_.error()));
         return;
     }
-    awaitingPlay_ = !playNow;
-    phase_ = Phase::Loading;
-    restarted_ = false;
-    if (!hasVideo_) {
-        hasVideo_ = true;
-        emit hasVideoChanged(true);
-    }
-    setState(Transitioning);
-    if (renderReady_)
+    state_.open(playNow);
+    onVideoTrack(true); // until the core says otherwise, a picture is expected
+    publish();
+    loadWaiting_ = true;
+    if (hasRenderTarget())
         loadNow();
     else
-        loadWaiting_ = true;
+        emit renderTargetNeeded();
 }
 
 void MediaEngine::loadNow(double start) {
     loadWaiting_ = false;
-    if (!mpv_)
+    if (!client_.isRunning())
         return;
-    if (start < 0) {
-        paused_ = awaitingPlay_;
-        setFlag("pause", awaitingPlay_);
-    } else {
-        setFlag("pause", paused_ || awaitingPlay_);
+    // What the state asks for, also when it changed while the load waited (a pause while opening).
+    setPause(state_.isPaused() || state_.awaitsPlay());
+    const uint64_t reply = kLoadReplyBase + ++loadSerial_;
+    for (qsizetype i = 0; i < items_.size(); ++i) {
+        // Per-file options; %N% quotes a value of N bytes, whatever characters it holds.
+        QByteArrayList options;
+        if (i == 0 && start >= 0)
+            options << "start=" + QByteArray::number(start, 'f', 3);
+        for (const QString& subtitle : items_[i].subtitles) {
+            const QByteArray name = fsEncodeName(subtitle);
+            options << "sub-files-append=%" + QByteArray::number(name.size()) + '%' + name;
+        }
+        // A file name's own bytes, also where they are not valid UTF-8.
+        const QByteArray path = fsEncodeName(items_[i].path), how = i == 0 ? "replace" : "append";
+        if (options.isEmpty())
+            client_.command({"loadfile", path, how}, reply);
+        else
+            client_.command({"loadfile", path, how, options.join(',')}, reply);
     }
-    ++loadSerial_;
-    expectedEntry_ = -1;
-    followNextEntry_ = false;
-    // A file name's own bytes, also where they are not valid UTF-8.
-    const QByteArray target = fsEncodeName(url_);
-    if (start < 0)
-        command({"loadfile", target, "replace"}, LoadReplyBase + loadSerial_);
-    else
-        command({"loadfile", target, "replace", "start=" + QByteArray::number(start, 'f', 3)},
-                LoadReplyBase + loadSerial_);
 }
 
-void MediaEngine::play() {
-    if (hasMedia()) {
+void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error,
+                                    const QString& text) {
+    if (reply != kLoadReplyBase + loadSerial_ || !hasMedia())
+        return; // an older load's answer, or a file since stopped
+    if (ok) {
+        state_.addEntry(entry);
+        return;
+    }
+    failurePending_ = true;
+    pendingError_ = error;
+    pendingErrorText_ = text;
+}
+
+void MediaEngine::onFileEnded(const FileEnd& end) {
+    const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
+    switch (state_.fileEnded(end)) {
+    case PlayState::Verdict::Ended:
         endScan();
-        awaitingPlay_ = false;
-        setFlag("pause", false);
-        paused_ = false;
-        updateState();
-    } else if (!url_.isEmpty() && phase_ != Phase::None) {
-        openInternal(url_, true); // after stop, end or failure: open the same file again
+        publish();                                    // MediaEnded
+        if (alive && state_.number() == MediaEnded) { // a handler may have opened another file meanwhile
+            resetPosition();
+            state_.settleEnd();
+            if (alive)
+                publish(); // Stopped
+        }
+        break;
+    case PlayState::Verdict::Failed:
+        failurePending_ = true;
+        pendingError_ = end.reason == FileEnd::Reason::Redirect ? OpenError::NothingToPlay : end.error;
+        pendingErrorText_ = end.errorText;
+        break;
+    case PlayState::Verdict::GoesOn:
+        endScan();
+        publish();
+        break;
+    case PlayState::Verdict::Ignored:
+        break;
     }
 }
 
-void MediaEngine::pause() {
-    if (!hasMedia())
-        return; // accepted in every state; with nothing loaded there is nothing to hold
-    endScan();
-    awaitingPlay_ = false;
-    setFlag("pause", true);
-    paused_ = true;
-    updateState();
+void MediaEngine::commitFailure() {
+    if (!failurePending_)
+        return;
+    failurePending_ = false;
+    failWith(failureText_.describe(url_, pendingError_, pendingErrorText_));
 }
 
-void MediaEngine::stop() {
-    if (!hasMedia() && !loadWaiting_)
-        return;
+// Ends all work on the file: the core stops, so a half-opened file probes nothing more in the background.
+void MediaEngine::failWith(const QString& reason) {
     endScan();
-    pendingFailure_ = 0;
     loadWaiting_ = false;
-    command({"stop"});
-    phase_ = Phase::Stopped;
-    restarted_ = false;
+    client_.command({"stop"});
+    state_.fail();
+    failureReason_ = reason;
+    const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
+    publish();
+    if (alive)
+        emit mediaFailed(failureReason_);
+}
+
+void MediaEngine::publish() {
+    if (state_.number() == shownState_)
+        return;
+    shownState_ = state_.number();
+    emit playStateChanged(shownState_);
+}
+
+PlayState::Controls MediaEngine::controls() const {
+    PlayState::Controls c = state_.controls();
+    c.seek = c.seek && duration_ > 0;
+    return c;
+}
+
+// ---- what the core reports -------------------------------------------------------------------------------
+
+void MediaEngine::resetPosition() {
     position_ = 0;
     emit positionChanged(0);
-    setState(Stopped);
 }
 
-void MediaEngine::togglePlayPause() {
-    const bool running =
-        state_ == Playing || state_ == Buffering || (state_ == Transitioning && !paused_ && !awaitingPlay_);
-    if (running)
-        pause();
-    else
-        play();
-}
-
-void MediaEngine::fastForward() {
-    if (!hasMedia())
-        return;
-    if (scan_ == Scan::Forward) {
-        play();
-        return;
-    }
-    endScan();
-    scan_ = Scan::Forward;
-    awaitingPlay_ = false;
-    setDouble("speed", rate_ * 5.0);
-    setFlag("pause", false);
-    paused_ = false;
-    updateState();
-}
-
-void MediaEngine::fastReverse() {
-    if (!hasMedia())
-        return;
-    if (scan_ == Scan::Reverse) {
-        play();
-        return;
-    }
-    // The core cannot play backwards cheaply: hold the picture and step back a little, four times a second.
-    endScan();
-    scan_ = Scan::Reverse;
-    awaitingPlay_ = false;
-    setFlag("pause", true);
-    paused_ = true;
-    reverseTimer_.start();
-    updateState();
-}
-
-void MediaEngine::scanReverseStep() {
-    if (scan_ != Scan::Reverse || phase_ != Phase::Loaded)
-        return;
-    if (position_ <= 0.05) {
-        play();
-        return;
-    }
-    seekBy(-1.25);
-}
-
-void MediaEngine::endScan() {
-    if (scan_ == Scan::Forward)
-        setDouble("speed", rate_);
-    reverseTimer_.stop();
-    scan_ = Scan::None;
-}
-
-void MediaEngine::seek(double seconds) {
-    if (phase_ != Phase::Loaded)
-        return;
-    seconds = std::max(0.0, duration_ > 0 ? std::min(seconds, duration_) : seconds);
-    command({"seek", QByteArray::number(seconds, 'f', 3), "absolute+exact"});
-    position_ = seconds;
+void MediaEngine::onPosition(double seconds, bool known) {
+    if (!known && hasMedia())
+        return; // unknown for a moment while seeking or loading: keep the last one
+    position_ = std::max(0.0, seconds);
     emit positionChanged(position_);
 }
 
-void MediaEngine::seekBy(double seconds) {
-    seek(position_ + seconds);
-}
-
-void MediaEngine::setVolume(int volume) {
-    volume = std::clamp(volume, 0, 100);
-    if (volume == volume_)
+void MediaEngine::onVolume(double volume) {
+    const int rounded = int(std::lround(volume));
+    if (rounded == volume_)
         return;
-    volume_ = volume;
-    setDouble("volume", volume);
+    volume_ = rounded;
     emit volumeChanged(volume_);
 }
 
-void MediaEngine::setMute(bool mute) {
-    if (mute == mute_)
+void MediaEngine::onVideoTrack(bool present) {
+    if (present == hasVideo_)
         return;
-    mute_ = mute;
-    setFlag("mute", mute);
-    emit muteChanged(mute_);
+    hasVideo_ = present;
+    emit hasVideoChanged(hasVideo_);
 }
 
-void MediaEngine::setRate(double rate) {
-    if (!(rate > 0))
-        return; // the core plays forwards only; the component's negative rates are not offered
-    rate_ = std::clamp(rate, 0.01, 100.0);
-    if (scan_ != Scan::Forward)
-        setDouble("speed", rate_);
-}
-
-void MediaEngine::setBalance(int balance) {
-    balance_ = std::clamp(balance, -100, 100);
-    setText("af", balanceFilter());
-}
-
-// Balance is a stereo filter only while it is off centre, so the usual case filters nothing.
-QString MediaEngine::balanceFilter() const {
-    if (balance_ == 0)
-        return QString();
-    return QStringLiteral("@balance:lavfi=[stereotools=balance_out=%1]")
-        .arg(QString::number(balance_ / 100.0, 'f', 2));
-}
-
-void MediaEngine::setPlayCount(int count) {
-    playCount_ = std::max(1, count);
-    setText("loop-file", playCount_ == 1 ? QStringLiteral("no") : QString::number(playCount_ - 1));
-}
-
-void MediaEngine::setStretchToFit(bool on) {
-    stretchToFit_ = on;
-    applyScaling();
-}
-
-void MediaEngine::setFillScreen(bool on) {
-    fillScreen_ = on;
-    applyScaling();
-}
-
-// stretchToFit false: the picture keeps its own size unless it is too big for the area.
-void MediaEngine::applyScaling() {
-    const bool scale = stretchToFit_ || fillScreen_;
-    setText("video-unscaled", scale ? QStringLiteral("no") : QStringLiteral("downscale-big"));
-}
-
-void MediaEngine::setState(int state) {
-    if (state == state_)
-        return;
-    state_ = state;
-    emit playStateChanged(state);
-}
-
-void MediaEngine::updateState() {
-    if (phase_ == Phase::Loading) {
-        setState(Transitioning);
-    } else if (phase_ == Phase::Loaded) {
-        if (awaitingPlay_)
-            setState(Ready);
-        else if (scan_ == Scan::Reverse)
-            setState(ScanReverse);
-        else if (paused_)
-            setState(Paused);
-        else if (!restarted_)
-            setState(Transitioning);
-        else if (pausedForCache_)
-            setState(Buffering);
-        else if (scan_ == Scan::Forward)
-            setState(ScanForward);
-        else
-            setState(Playing);
-    }
-}
-
-// All writes are asynchronous: the UI thread never waits for the core.
-void MediaEngine::setFlag(const char* name, bool value) {
-    if (!mpv_)
-        return;
-    int flag = value ? 1 : 0;
-    const bool isPause = qstrcmp(name, "pause") == 0;
-    if (lib_->set_property_async(mpv_, isPause ? uint64_t(PauseReply) : uint64_t(0), name, MPV_FORMAT_FLAG,
-                                 &flag) >= 0 &&
-        isPause)
-        ++pauseSetsInFlight_;
-}
-
-void MediaEngine::setDouble(const char* name, double value) {
-    if (mpv_)
-        lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
-}
-
-void MediaEngine::setText(const char* name, const QString& value) {
-    if (!mpv_)
-        return;
-    const QByteArray utf8 = value.toUtf8();
-    const char* text = utf8.constData();
-    lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &text);
-}
-
-void MediaEngine::command(std::initializer_list<QByteArray> words, uint64_t reply) {
-    if (!mpv_)
-        return;
-    std::vector<const char*> args;
-    for (const QByteArray& word : words)
-        args.push_back(word.constData());
-    args.push_back(nullptr);
-    lib_->command_async(mpv_, reply, args.data());
+QString MediaEngine::coreProperty(const char* name) {
+    return client_.start(settingOptions()) ? client_.property(name) : QString();
 }

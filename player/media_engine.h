@@ -1,62 +1,53 @@
 #pragma once
-// The playback engine: one libmpv core, its settings, and its state as Qt signals on the UI thread.
-// It knows nothing of widgets; VideoView draws its frames through handle() and the render API.
+// The playback engine behind the component: the road from a URL to a load, the transport (play, pause, stop,
+// scans, seek), the settings, and the render contract. It knows nothing of widgets. Its parts: MpvClient
+// (libmpv), PlayState (the state shown) and FailureText (why a file cannot be played).
+//
+// The road of every file, the first included: open() -> the core is made if need be -> the load waits until
+// a render context exists (renderTargetNeeded() asks for one) -> loadNow() sends it.
 
-#include <QByteArray>
-#include <QLoggingCategory>
+#include "player/failure_text.h"
+#include "player/mpv_client.h"
+#include "player/play_state.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
-#include <atomic>
 #include <cstdint>
-#include <initializer_list>
-
-struct mpv_handle;
-struct MpvLibrary;
-struct mpv_event;
-
-Q_DECLARE_LOGGING_CATEGORY(lcMpv)
 
 class MediaEngine : public QObject {
     Q_OBJECT
   public:
-    // The component's playState numbers. The order in which they come:
-    //   open(): Transitioning at once, then Playing when the first frame is out (Ready with autoStart off);
-    //   end of the file: MediaEnded, then at once Stopped;
-    //   a file that cannot be played: Transitioning, then Ready, with failureReason() and mediaFailed();
-    //   pause(): Paused at once; stop(): Stopped at once; a new open() while one plays: Transitioning,
-    //   Playing.
-    enum PlayState {
-        Undefined = 0,
-        Stopped = 1,
-        Paused = 2,
-        Playing = 3,
-        ScanForward = 4,
-        ScanReverse = 5,
-        Buffering = 6,
-        MediaEnded = 8,
-        Transitioning = 9,
-        Ready = 10,
+    using enum PlayState::Number; // the component's playState numbers: MediaEngine::Playing, ...
+
+    // One file for the core to play, with subtitle files to show with it.
+    struct Item {
+        QString path;
+        QStringList subtitles;
     };
 
     explicit MediaEngine(QObject* parent = nullptr);
     ~MediaEngine() override;
 
-    // The core, for the render context only (VideoView); null until the first file is opened, and after
-    // shutdown().
-    mpv_handle* handle() const { return mpv_; }
-    // The library's functions; set whenever handle() is.
-    const MpvLibrary* library() const { return lib_; }
-    // Ends the core at once (blocks briefly); the render context must be freed before.
+    // True once the core has been made for a first file, until shutdown().
+    bool hasCore() const { return client_.isRunning(); }
+    // Ends the core at once (blocks briefly); every render context must be freed before.
     void shutdown();
 
-    // No file is loaded while there is nowhere to draw it; a URL given earlier waits for this.
-    void setRenderTargetReady(bool ready);
-    bool renderTargetReady() const { return renderReady_; }
+    // The render contract. Made and freed with the drawing OpenGL context current, on the thread that holds
+    // it; the engine learns of it on its own thread. A load waits until one exists.
+    RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
+                                       RenderContext::FrameCallback frameCallback);
+    void freeRenderContext(RenderContext* context);
+    bool hasRenderTarget() const { return renderTargets_ > 0; }
 
-    // Opening and playback. open() never blocks: the core loads the file on its own thread.
+    // The one entry where a URL becomes a load. The second form plays the given files in order (a
+    // playlist's entries) where the URL names them; the URL is what the component reports. Never blocks.
     QString url() const { return url_; }
     void open(const QString& url);
+    void open(const QString& url, const QList<Item>& items);
     void play();
     void pause();
     void stop();
@@ -66,13 +57,20 @@ class MediaEngine : public QObject {
     void seek(double seconds);
     void seekBy(double seconds);
 
-    int playState() const { return state_; }
-    bool isPlaying() const { return state_ == Playing || state_ == ScanForward || state_ == ScanReverse; }
-    bool hasMedia() const { return phase_ == Phase::Loading || phase_ == Phase::Loaded; }
+    int playState() const { return state_.number(); }
+    const PlayState& state() const { return state_; }
+    // The controls that make sense now; seeking also needs a known length.
+    PlayState::Controls controls() const;
+    bool isPlaying() const {
+        return playState() == Playing || playState() == ScanForward || playState() == ScanReverse;
+    }
+    bool hasMedia() const { return state_.hasMedia(); }
     bool hasVideo() const { return hasVideo_; }
     double position() const { return position_; }
     double duration() const { return duration_; }
     QString failureReason() const { return failureReason_; }
+    // The tag's title, else the file name; empty with nothing loaded.
+    QString mediaTitle() const { return mediaTitle_; }
 
     // The core's own value of a property, read synchronously (briefly blocks): for tests and diagnostics.
     QString coreProperty(const char* name);
@@ -102,61 +100,62 @@ class MediaEngine : public QObject {
     void volumeChanged(int volume);
     void muteChanged(bool mute);
     void hasVideoChanged(bool hasVideo);
+    void mediaTitleChanged(const QString& title);
     // A file could not be opened or played; reason is also failureReason().
     void mediaFailed(const QString& reason);
+    // A load waits for somewhere to draw: whoever shows the video makes a render context.
+    void renderTargetNeeded();
 
   private:
-    enum class Phase { None, Loading, Loaded, Stopped, Ended, Failed };
+    // Reply ids of our own requests to the core.
+    static constexpr uint64_t kPauseReplyId = 100;
+    static constexpr uint64_t kLoadReplyBase = 1'000'000; // + serial of the load
 
-    static void onWakeup(void* self);
-    void drainEvents();
-    void handleEvent(const mpv_event& event);
-    void loadNow(double start = -1); // start >= 0: reopen there, keeping the reported state
-    void setState(int state);
-    void updateState();
+    void connectClient();
+    void connectProperties();
+    void openInternal(const QString& url, const QList<Item>& items, bool playNow);
+    void loadNow(double start = -1); // start >= 0: open again there, keeping the reported state
+    void renderTargetChanged(bool arrived);
+    void publish();
+    void failWith(const QString& reason);
+    void commitFailure();
+    void resetPosition();
+    void onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& text);
+    void onFileEnded(const FileEnd& end);
+    void onPosition(double seconds, bool known);
+    void onVolume(double volume);
+    void onVideoTrack(bool present);
+
+    // Transport helpers (media_transport.cpp).
+    void setPause(bool paused);
+    void startScan(PlayState::Scan direction);
     void endScan();
     void scanReverseStep();
-    void setFlag(const char* name, bool value);
-    void setDouble(const char* name, double value);
-    void setText(const char* name, const QString& value);
-    void command(std::initializer_list<QByteArray> words, uint64_t reply = 0);
-    void openInternal(const QString& url, bool playNow);
-    void noteLogMessage(const char* prefix, const char* level, const char* text);
-    void fail(int error);
-    void failWith(const QString& reason);
-    QString describeFailure(int error) const;
-    QString balanceFilter() const;
 
-    bool ensureCore();
-    const MpvLibrary* lib_ = nullptr;
-    bool coreTried_ = false;
-    QString coreError_;
-    mpv_handle* mpv_ = nullptr;
-    std::atomic<bool> wakeupPending_{false};
+    // Settings as the core's options (media_engine_settings.cpp).
+    MpvClient::Options settingOptions() const;
+    QString balanceFilter() const;
+    void applyScaling();
+
+    MpvClient client_;
+    PlayState state_;
+    FailureText failureText_;
+    int shownState_ = Undefined;
 
     QString url_;
-    bool renderReady_ = false;
-    bool loadWaiting_ = false;   // a URL awaits the render target
-    uint64_t loadSerial_ = 0;    // reply id of the newest loadfile
-    int64_t expectedEntry_ = -1; // playlist entry of the newest loadfile, once the core has answered
-    Phase phase_ = Phase::None;
-    bool restarted_ = false;    // first frame of the current file is out
-    bool awaitingPlay_ = false; // loaded with autoStart off, play() not called yet
-    bool paused_ = false;
-    bool pausedForCache_ = false;
+    QList<Item> items_;
+    int renderTargets_ = 0;
+    bool loadWaiting_ = false;          // a load waits for a render target
+    bool reloadOnRenderTarget_ = false; // the render target vanished while a video was open
+    uint64_t loadSerial_ = 0;           // reply id of the newest load, less kLoadReplyBase
+    bool failurePending_ = false;       // told once the core's log lines that explain it are in
+    OpenError pendingError_ = OpenError::None;
+    QString pendingErrorText_;
+    QString failureReason_;
+    QString mediaTitle_;
     bool hasVideo_ = false;
-    bool videoLost_ = false; // the render target vanished while a video was open
-    int state_ = Undefined;
     double position_ = 0;
     double duration_ = 0;
-    int pendingFailure_ = 0;       // an error end waits for the core's log lines that explain it
-    bool followNextEntry_ = false; // a playlist file redirected: its first entry becomes the expected one
-    int pauseSetsInFlight_ = 0; // our own pause writes not yet answered: the observed value lags behind them
-    QString failureReason_;
-    QString openError_;     // why the file could not be opened, from the core's log
-    QString demuxerDetail_; // what the demuxer disliked, from the core's log
-
-    enum class Scan { None, Forward, Reverse } scan_ = Scan::None;
     QTimer reverseTimer_;
 
     int volume_ = 50;
@@ -167,5 +166,4 @@ class MediaEngine : public QObject {
     bool autoStart_ = true;
     bool stretchToFit_ = false;
     bool fillScreen_ = false;
-    void applyScaling();
 };

@@ -1,18 +1,19 @@
 #include "player/media_player.h"
 
 #include "player/full_screen_window.h"
+#include "player/media_actions.h"
 #include "player/media_controls.h"
 #include "player/media_engine.h"
 #include "player/transport_bar.h"
 #include "player/video_view.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -74,8 +75,9 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     auto* contentLayout = new QVBoxLayout(content_);
     contentLayout->setContentsMargins(0, 0, 0, 0);
     contentLayout->setSpacing(0);
+    actions_ = new MediaActions(engine_.get(), content_);
     video_ = new VideoView(engine_.get(), content_);
-    bar_ = new TransportBar(engine_.get(), content_);
+    bar_ = new TransportBar(engine_.get(), actions_, content_);
     contentLayout->addWidget(video_, 1);
     contentLayout->addWidget(bar_);
     setFocusProxy(video_);
@@ -86,13 +88,12 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
 
     connect(video_, &VideoView::pointerEvent, this, &MediaPlayer::onPointer);
     connect(video_, &VideoView::contextMenuRequested, this, &MediaPlayer::showContextMenu);
-    connect(bar_, &TransportBar::fullScreenClicked, this, [this] { setFullScreen(!fullScreen_); });
+    connect(actions_->fullScreen, &QAction::triggered, this, &MediaPlayer::setFullScreen);
     connect(engine_.get(), &MediaEngine::playStateChanged, this, &MediaPlayer::onStateChanged);
     connect(engine_.get(), &MediaEngine::mediaFailed, this, &MediaPlayer::onFailed);
     fullScreenSwitch_.setSingleShot(true);
     fullScreenSwitch_.setInterval(0);
     connect(&fullScreenSwitch_, &QTimer::timeout, this, &MediaPlayer::applyFullScreen);
-    buildKeys();
     updateStatus();
 
     // At program end the process may outlive its windows' destructors: end the core while Qt still runs.
@@ -108,7 +109,7 @@ MediaPlayer::~MediaPlayer() {
 
 // The order matters: the render context goes with the view (GL context current), then the core.
 void MediaPlayer::shutdown() {
-    if (!engine_ || !engine_->handle())
+    if (!engine_ || !engine_->hasCore())
         return;
     if (menu_)
         menu_->close();
@@ -125,8 +126,6 @@ QString MediaPlayer::URL() const {
 void MediaPlayer::setURL(const QString& url) {
     video_->setCaption(captionFor(url));
     engine_->open(url);
-    if (!url.isEmpty())
-        video_->prepareSurface(); // OpenGL only once there is something to show (and a core to show it)
     updateStatus();
 }
 
@@ -184,6 +183,7 @@ void MediaPlayer::setStretchToFit(bool on) {
 
 void MediaPlayer::setEnabled(bool on) {
     enabled_ = on;
+    actions_->setEnabled(on);
     bar_->setEnabled(on);
 }
 
@@ -297,29 +297,6 @@ void MediaPlayer::onPointer(QMouseEvent* event) {
 
 // ---- keys and context menu --------------------------------------------------------------------------------
 
-void MediaPlayer::buildKeys() {
-    auto bind = [this](const QKeySequence& keys, auto action) {
-        auto* shortcut = new QShortcut(keys, content_);
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, action] {
-            if (enabled_)
-                action();
-        });
-        return shortcut;
-    };
-    MediaEngine* engine = engine_.get();
-    bind(QKeySequence(Qt::CTRL | Qt::Key_P), [engine] { engine->togglePlayPause(); });
-    bind(QKeySequence(Qt::CTRL | Qt::Key_S), [engine] { engine->stop(); });
-    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), [engine] { engine->fastReverse(); });
-    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), [engine] { engine->fastForward(); });
-    bind(QKeySequence(Qt::Key_F7), [engine] { engine->setMute(!engine->mute()); });
-    bind(QKeySequence(Qt::Key_F8), [this] { stepVolume(-10); });
-    bind(QKeySequence(Qt::Key_F9), [this] { stepVolume(10); });
-    bind(QKeySequence(Qt::Key_F11), [this] { setFullScreen(!fullScreen_); });
-    bind(QKeySequence(Qt::ALT | Qt::Key_Return), [this] { setFullScreen(!fullScreen_); });
-    bind(QKeySequence(Qt::ALT | Qt::Key_Enter), [this] { setFullScreen(!fullScreen_); });
-}
-
 // Space, Left, Right and Esc: only when no control inside wanted them (a button takes Space, a slider
 // arrows).
 bool MediaPlayer::handleKey(QKeyEvent* event) {
@@ -331,7 +308,7 @@ bool MediaPlayer::handleKey(QKeyEvent* event) {
         return false;
     switch (event->key()) {
     case Qt::Key_Space:
-        engine_->togglePlayPause();
+        actions_->playPause->trigger();
         return true;
     case Qt::Key_Left:
         engine_->seekBy(-5);
@@ -344,10 +321,6 @@ bool MediaPlayer::handleKey(QKeyEvent* event) {
     }
 }
 
-void MediaPlayer::stepVolume(int delta) {
-    engine_->setVolume(engine_->volume() + delta);
-}
-
 void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
     if (!enableContextMenu_ || !enabled_)
         return;
@@ -355,24 +328,7 @@ void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
         menu_->close();
     menu_ = new QMenu(video_);
     menu_->setAttribute(Qt::WA_DeleteOnClose);
-    MediaEngine* engine = engine_.get();
-    const bool running =
-        engine->playState() == MediaEngine::Playing || engine->playState() == MediaEngine::Buffering;
-    menu_->addAction(running ? QStringLiteral("Pause") : QStringLiteral("Play"), engine,
-                     [engine] { engine->togglePlayPause(); });
-    menu_->addAction(QStringLiteral("Stop"), engine, &MediaEngine::stop)->setEnabled(engine->hasMedia());
-    menu_->addSeparator();
-    QAction* full = menu_->addAction(QStringLiteral("Full Screen"));
-    full->setCheckable(true);
-    full->setChecked(fullScreen_);
-    connect(full, &QAction::triggered, this, [this](bool on) { setFullScreen(on); });
-    menu_->addSeparator();
-    QAction* mute = menu_->addAction(QStringLiteral("Mute"));
-    mute->setCheckable(true);
-    mute->setChecked(engine->mute());
-    connect(mute, &QAction::triggered, engine, [engine](bool on) { engine->setMute(on); });
-    menu_->addAction(QStringLiteral("Volume Up"), this, [this] { stepVolume(10); });
-    menu_->addAction(QStringLiteral("Volume Down"), this, [this] { stepVolume(-10); });
+    actions_->fillMenu(menu_);
     menu_->popup(globalPosition); // never a nested event loop
 }
 
@@ -382,7 +338,7 @@ void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
 // very video that moves, and several writes in one handler settle on the last.
 void MediaPlayer::setFullScreen(bool on) {
     fullScreen_ = on;
-    bar_->setFullScreenChecked(on);
+    actions_->fullScreen->setChecked(on);
     if (!fullScreenSwitch_.isActive())
         fullScreenSwitch_.start();
 }

@@ -9,7 +9,10 @@
 #include <QWidget>
 #include <memory>
 
+#include "player/stored_settings.h"
+
 class FullScreenWindow;
+class MediaActions;
 class MediaControls;
 class MediaEngine;
 
@@ -80,8 +83,8 @@ class MediaPlayer : public QWidget {
     void setUiMode(const QString& mode);
     bool stretchToFit() const;
     void setStretchToFit(bool on);
-    bool windowlessVideo() const { return windowlessVideo_; }
-    void setWindowlessVideo(bool on) { windowlessVideo_ = on; }
+    bool windowlessVideo() const { return stored_.windowlessVideo; }
+    void setWindowlessVideo(bool on) { stored_.windowlessVideo = on; }
     // The component's own setting: false disables its control bar, keys and menu; the video still plays.
     bool enabled() const { return enabled_; }
     void setEnabled(bool on);
@@ -89,22 +92,22 @@ class MediaPlayer : public QWidget {
     void setEnableContextMenu(bool on) { enableContextMenu_ = on; }
     bool enableErrorDialogs() const { return enableErrorDialogs_; }
     void setEnableErrorDialogs(bool on) { enableErrorDialogs_ = on; }
-    bool invokeURLs() const { return invokeURLs_; }
-    void setInvokeURLs(bool on) { invokeURLs_ = on; }
-    QString baseURL() const { return baseURL_; }
-    void setBaseURL(const QString& url) { baseURL_ = url; }
-    QString defaultFrame() const { return defaultFrame_; }
-    void setDefaultFrame(const QString& frame) { defaultFrame_ = frame; }
-    QString SAMIStyle() const { return samiStyle_; }
-    void setSAMIStyle(const QString& style) { samiStyle_ = style; }
-    QString SAMILang() const { return samiLang_; }
-    void setSAMILang(const QString& lang) { samiLang_ = lang; }
-    QString SAMIFilename() const { return samiFilename_; }
-    void setSAMIFilename(const QString& name) { samiFilename_ = name; }
-    QString captioningID() const { return captioningId_; }
-    void setCaptioningID(const QString& id) { captioningId_ = id; }
-    int currentMarker() const { return currentMarker_; }
-    void setCurrentMarker(int marker) { currentMarker_ = marker; }
+    bool invokeURLs() const { return stored_.invokeURLs; }
+    void setInvokeURLs(bool on) { stored_.invokeURLs = on; }
+    QString baseURL() const { return stored_.baseURL; }
+    void setBaseURL(const QString& url) { stored_.baseURL = url; }
+    QString defaultFrame() const { return stored_.defaultFrame; }
+    void setDefaultFrame(const QString& frame) { stored_.defaultFrame = frame; }
+    QString SAMIStyle() const { return stored_.samiStyle; }
+    void setSAMIStyle(const QString& style) { stored_.samiStyle = style; }
+    QString SAMILang() const { return stored_.samiLang; }
+    void setSAMILang(const QString& lang) { stored_.samiLang = lang; }
+    QString SAMIFilename() const { return stored_.samiFilename; }
+    void setSAMIFilename(const QString& name) { stored_.samiFilename = name; }
+    QString captioningID() const { return stored_.captioningID; }
+    void setCaptioningID(const QString& id) { stored_.captioningID = id; }
+    int currentMarker() const { return stored_.currentMarker; }
+    void setCurrentMarker(int marker) { stored_.currentMarker = marker; }
 
     // Parts, for tests and for the window that hosts the component.
     MediaEngine* engine() const { return engine_.get(); }
@@ -112,6 +115,8 @@ class MediaPlayer : public QWidget {
     TransportBar* transportBar() const { return bar_; }
     FullScreenWindow* fullScreenWindow() const { return fullScreenWindow_; }
     QMenu* contextMenu() const { return menu_; }
+    // Play/pause, stop, the scans, mute, volume and full screen: what the keys, the menu and the bar use.
+    MediaActions* actions() const { return actions_; }
 
   signals:
     void Click(short button, short shiftState, int x, int y);
@@ -123,7 +128,6 @@ class MediaPlayer : public QWidget {
     void MediaError(const QString& reason);
 
   private:
-    void buildKeys();
     void onPointer(QMouseEvent* event);
     void onStateChanged(int state);
     void onFailed(const QString& reason);
@@ -131,13 +135,13 @@ class MediaPlayer : public QWidget {
     void applyFullScreen();
     void applyUiMode();
     void showContextMenu(const QPoint& globalPosition);
-    void stepVolume(int delta);
     void shutdown();
     friend class MediaFrame;
     bool handleKey(QKeyEvent* event);
 
     std::unique_ptr<MediaEngine> engine_; // outlives the view: the view frees its render context first
     MediaControls* controls_ = nullptr;
+    MediaActions* actions_ = nullptr;
     QVBoxLayout* layout_ = nullptr;
     QWidget* content_ = nullptr; // video and bar; moves to the full-screen window and back
     VideoView* video_ = nullptr;
@@ -153,11 +157,8 @@ class MediaPlayer : public QWidget {
     bool afterDoubleClick_ = false;
 
     QString uiMode_ = QStringLiteral("full");
-    bool windowlessVideo_ = false;
     bool enabled_ = true;
     bool enableContextMenu_ = true;
     bool enableErrorDialogs_ = false;
-    bool invokeURLs_ = true;
-    QString baseURL_, defaultFrame_, samiStyle_, samiLang_, samiFilename_, captioningId_;
-    int currentMarker_ = 0;
+    StoredSettings stored_;
 };

@@ -61,6 +61,7 @@ class Loader {
             resolve(library, "mpv_render_context_update", t.render_context_update) &&
             resolve(library, "mpv_render_context_render", t.render_context_render) &&
             resolve(library, "mpv_render_context_get_info", t.render_context_get_info) &&
+            resolve(library, "mpv_render_context_report_swap", t.render_context_report_swap) &&
             resolve(library, "mpv_render_context_free", t.render_context_free);
     }
 

@@ -28,6 +28,7 @@ struct MpvLibrary {
     decltype(&mpv_render_context_update) render_context_update;
     decltype(&mpv_render_context_render) render_context_render;
     decltype(&mpv_render_context_get_info) render_context_get_info;
+    decltype(&mpv_render_context_report_swap) render_context_report_swap;
     decltype(&mpv_render_context_free) render_context_free;
 };
 

@@ -1,47 +1,18 @@
 #pragma once
 // The component's control bar (uiMode "full"): seek row, then buttons, status, time, mute, volume and
-// full screen. Every control is an ordinary focusable widget with an accessible name and a tooltip;
-// the icons are drawn here, in the program's dark grey with light-blue accents.
+// full screen. Every control is an ordinary focusable widget with an accessible name and a tooltip. The
+// buttons are the component's actions (MediaActions) in another form: they trigger them and show their
+// enabled state, label and check mark.
 
-#include <QAbstractButton>
+#include "player/transport_button.h"
+
 #include <QSlider>
 #include <QWidget>
 
+class MediaActions;
 class MediaEngine;
+class QAction;
 class QLabel;
-
-// A flat button that paints its own glyph.
-class TransportButton : public QAbstractButton {
-    Q_OBJECT
-  public:
-    enum class Glyph {
-        Play,
-        Pause,
-        Stop,
-        Previous,
-        Next,
-        FastReverse,
-        FastForward,
-        Speaker,
-        Muted,
-        FullScreen
-    };
-
-    TransportButton(Glyph glyph, const QString& name, const QString& toolTip, QWidget* parent = nullptr);
-    void setGlyph(Glyph glyph);
-    Glyph glyph() const { return glyph_; }
-    QSize sizeHint() const override;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-
-  private:
-    Glyph glyph_;
-    bool hovered_ = false;
-};
 
 // A slider that jumps to where it is clicked and then follows the drag.
 class SeekSlider : public QSlider {
@@ -76,11 +47,10 @@ class StatusText : public QWidget {
 class TransportBar : public QWidget {
     Q_OBJECT
   public:
-    explicit TransportBar(MediaEngine* engine, QWidget* parent = nullptr);
+    TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* parent = nullptr);
 
     void setStatusText(const QString& text);
     QString statusText() const;
-    void setFullScreenChecked(bool on);
     // uiMode "mini": the scan and track buttons are left out.
     void setCompact(bool compact);
 
@@ -96,31 +66,34 @@ class TransportBar : public QWidget {
     QSlider* volumeSlider() const { return volume_; }
     QLabel* timeLabel() const { return time_; }
 
-  signals:
-    void fullScreenClicked();
-
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    void showState(int state);
+    void makeButtons();
+    void makeSliders();
+    void layOut();
+    void connectEngine();
+    void bind(TransportButton* button, QAction* action);
+    void showState();
     void showPosition(double seconds);
     void showDuration(double seconds);
     void showTime();
 
     MediaEngine* engine_;
-    SeekSlider* seek_;
-    TransportButton* playPause_;
-    TransportButton* stop_;
-    TransportButton* previous_;
-    TransportButton* next_;
-    TransportButton* fastReverse_;
-    TransportButton* fastForward_;
-    StatusText* status_;
-    QLabel* time_;
-    TransportButton* mute_;
-    QSlider* volume_;
-    TransportButton* fullScreen_;
+    MediaActions* actions_;
+    SeekSlider* seek_ = nullptr;
+    TransportButton* playPause_ = nullptr;
+    TransportButton* stop_ = nullptr;
+    TransportButton* previous_ = nullptr;
+    TransportButton* next_ = nullptr;
+    TransportButton* fastReverse_ = nullptr;
+    TransportButton* fastForward_ = nullptr;
+    StatusText* status_ = nullptr;
+    QLabel* time_ = nullptr;
+    TransportButton* mute_ = nullptr;
+    QSlider* volume_ = nullptr;
+    TransportButton* fullScreen_ = nullptr;
     int shownQuarter_ = -1; // the seek bar moves in quarter seconds, the clock in seconds
     int shownSecond_ = -1;
 };

@@ -1,14 +1,14 @@
 #pragma once
-// The native OpenGL window inside the video area: libmpv's render context draws each frame straight into
-// it. It only shows; pointer and keys belong to the widget that hosts it.
+// The native OpenGL window inside the video area. It asks the engine for a render context once its OpenGL
+// context exists, and draws each frame the context offers straight into itself; it never calls libmpv. It
+// only shows; pointer and keys belong to the widget that hosts it.
 
 #include <QImage>
 #include <QOpenGLWindow>
 #include <QTimer>
 
 class MediaEngine;
-struct MpvLibrary;
-struct mpv_render_context;
+class RenderContext;
 
 class VideoSurface : public QOpenGLWindow {
     Q_OBJECT
@@ -16,9 +16,12 @@ class VideoSurface : public QOpenGLWindow {
     explicit VideoSurface(MediaEngine* engine);
     ~VideoSurface() override;
 
-    // Frees the render context (with the GL context current) before the engine goes away.
+    // Gives the render context back to the engine (with the GL context current) before the engine goes away.
     void releaseRenderContext();
-    bool hasRenderContext() const { return render_ != nullptr; }
+    bool hasRenderContext() const { return frames_ != nullptr; }
+    // Black instead of the engine's last frame: after a file that could not be played, or with none.
+    void setBlank(bool blank);
+    bool isBlank() const { return blank_; }
 
     // Draws the current frame afresh into an offscreen framebuffer and reads it back.
     QImage grabFrame();
@@ -31,13 +34,11 @@ class VideoSurface : public QOpenGLWindow {
     void paintGL() override;
 
   private:
-    static void onUpdate(void* self);
     void frameReady();
     void drawFrame();
-    const MpvLibrary& mpv() const;
-    void render(int framebuffer, const QSize& pixels, bool skip);
 
     MediaEngine* engine_;
-    mpv_render_context* render_ = nullptr;
+    RenderContext* frames_ = nullptr;
+    bool blank_ = false;
     QTimer drawTimer_; // until the next frame's display time
 };

@@ -1,5 +1,6 @@
 #include "player/video_view.h"
 
+#include "player/media_colours.h"
 #include "player/media_engine.h"
 #include "player/video_surface.h"
 
@@ -17,6 +18,8 @@ VideoView::VideoView(MediaEngine* engine, QWidget* parent) : QWidget(parent), en
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(engine_, &MediaEngine::hasVideoChanged, this, &VideoView::showSurfaceOrCaption);
     connect(engine_, &MediaEngine::playStateChanged, this, &VideoView::showSurfaceOrCaption);
+    // OpenGL only once there is something to show: the engine asks when its first load waits.
+    connect(engine_, &MediaEngine::renderTargetNeeded, this, &VideoView::prepareSurface);
 }
 
 VideoView::~VideoView() {
@@ -24,7 +27,7 @@ VideoView::~VideoView() {
 }
 
 void VideoView::prepareSurface() {
-    if (surface_ || !engine_->handle())
+    if (surface_)
         return;
     surface_ = new VideoSurface(engine_);
     container_ = QWidget::createWindowContainer(surface_, this);
@@ -54,10 +57,13 @@ bool VideoView::audioOnly() const {
 }
 
 // The surface shows unless a file without pictures plays, which gets the caption instead; it stays until it
-// has its render context, which it only gets on screen.
+// has its render context, which it only gets on screen. Nothing loaded, or a file that could not be played:
+// black, not the last picture of the file before.
 void VideoView::showSurfaceOrCaption() {
-    if (container_)
+    if (container_) {
         container_->setVisible(!(audioOnly() && hasRenderContext()));
+        surface_->setBlank(engine_->state().isFailed() || !engine_->state().wasOpened());
+    }
     update();
 }
 
@@ -90,14 +96,14 @@ void VideoView::paintEvent(QPaintEvent*) {
     }
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient background(area.topLeft(), area.bottomLeft());
-    background.setColorAt(0, QColor(0x30, 0x30, 0x30));
-    background.setColorAt(1, QColor(0x18, 0x18, 0x18));
+    background.setColorAt(0, media_colours::audioTop);
+    background.setColorAt(1, media_colours::audioBottom);
     painter.fillRect(area, background);
 
     const qreal unit = std::min(area.width(), area.height()) / 8.0;
     const QPointF centre(area.center().x(), area.center().y() - unit * 0.6);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x81, 0xAF, 0xE9));
+    painter.setBrush(media_colours::accent);
     painter.drawEllipse(QPointF(centre.x() - unit * 0.35, centre.y() + unit * 0.7), unit * 0.42, unit * 0.32);
     painter.drawRect(QRectF(centre.x() - unit * 0.02, centre.y() - unit * 0.9, unit * 0.14, unit * 1.6));
     QPainterPath flag;
@@ -111,7 +117,7 @@ void VideoView::paintEvent(QPaintEvent*) {
     QFont font = this->font();
     font.setPointSizeF(std::max(9.0, font.pointSizeF() * 1.1));
     painter.setFont(font);
-    painter.setPen(QColor(0xD8, 0xD8, 0xD8));
+    painter.setPen(media_colours::caption);
     const QRectF textArea(area.left() + 8, centre.y() + unit * 1.4, area.width() - 16, unit * 2);
     const QString text = painter.fontMetrics().elidedText(caption_, Qt::ElideMiddle, int(textArea.width()));
     painter.drawText(textArea, Qt::AlignHCenter | Qt::AlignTop, text);

@@ -1,9 +1,9 @@
 #pragma once
-// The video area: a plain widget until the first file is opened, then a native OpenGL child window into
-// which libmpv's render API draws the frames. The rest of the window stays an ordinary raster window, so
-// neither OpenGL nor the time and memory it costs are touched before there is something to show, and a
-// frame redraws the video area alone instead of the whole window.
-// Drawing only; pointer and key events go to whoever listens (MediaPlayer).
+// The video area: a plain widget until the engine first needs somewhere to draw, then a native OpenGL child
+// window (VideoSurface) into which the engine's render context draws the frames. The rest of the window stays
+// an ordinary raster window, so neither OpenGL nor the time and memory it costs are touched before there is
+// something to show, and a frame redraws the video area alone instead of the whole window. Drawing only;
+// pointer and key events go to whoever listens (MediaPlayer).
 
 #include <QImage>
 #include <QString>
@@ -19,8 +19,6 @@ class VideoView : public QWidget {
     explicit VideoView(MediaEngine* engine, QWidget* parent = nullptr);
     ~VideoView() override;
 
-    // Makes the OpenGL child window, if not yet made; its render context follows once it is on screen.
-    void prepareSurface();
     // Frees the render context (with the GL context current) before the engine goes away.
     void releaseRenderContext();
     bool hasRenderContext() const;
@@ -48,6 +46,8 @@ class VideoView : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // Makes the OpenGL child window, if not yet made; its render context follows once it is on screen.
+    void prepareSurface();
     void showSurfaceOrCaption();
     bool audioOnly() const;
 

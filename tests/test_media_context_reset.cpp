@@ -8,27 +8,13 @@
 #include "player/media_engine.h"
 #include "player/media_player.h"
 #include "player/video_view.h"
+#include "support/pixels.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 
 #include <QOpenGLContext>
 #include <QSignalSpy>
 #include <memory>
-
-namespace {
-double litShare(const QImage& image) {
-    const QRect middle(image.width() * 2 / 5, image.height() * 2 / 5, image.width() / 5, image.height() / 5);
-    const QImage rgb = image.copy(middle).convertToFormat(QImage::Format_RGB32);
-    qint64 lit = 0;
-    for (int y = 0; y < rgb.height(); ++y)
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb c = rgb.pixel(x, y);
-            if (std::max({qRed(c), qGreen(c), qBlue(c)}) > 48)
-                ++lit;
-        }
-    return rgb.isNull() ? 0 : double(lit) / (qint64(rgb.width()) * rgb.height());
-}
-} // namespace
 
 class MediaContextResetTest : public QObject {
     Q_OBJECT

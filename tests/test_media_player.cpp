@@ -12,6 +12,7 @@
 #include "player/media_player.h"
 #include "player/transport_bar.h"
 #include "player/video_view.h"
+#include "support/pixels.h"
 #include "support/play_states.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
@@ -29,23 +30,6 @@
 namespace {
 
 constexpr int kStartTimeout = 10000;
-
-// The share of pixels brighter than near black in the middle of a picture (where the video stands, at
-// its own size when smaller than the area).
-double litShare(const QImage& image, int threshold = 48) {
-    if (image.isNull())
-        return 0;
-    const QRect middle(image.width() * 2 / 5, image.height() * 2 / 5, image.width() / 5, image.height() / 5);
-    const QImage rgb = image.copy(middle).convertToFormat(QImage::Format_RGB32);
-    qint64 lit = 0;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            if (std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) > threshold)
-                ++lit;
-    }
-    return double(lit) / (qint64(rgb.width()) * rgb.height());
-}
 
 // Pointer events as "Down 1 0" lines, in order.
 struct PointerLog {
@@ -81,9 +65,12 @@ class MediaPlayerTest : public QObject {
     void pauseBeforeAnyFileIsAccepted();
     void secondUrlReplacesTheFirst();
     void endOfMediaGivesEndedThenStopped();
+    void playlistFilePlaysEachEntry_data();
     void playlistFilePlaysEachEntry();
+    void stopStopsAPlaylistEntry();
     void unplayableFileLeavesItReady_data();
     void unplayableFileLeavesItReady();
+    void failedFileLeavesTheVideoAreaEmpty();
     void audioOnlyPlaysWithoutSoundDevice();
     void autoStartOffWaitsForPlay();
     void settingsActOnTheEngine();
@@ -91,6 +78,8 @@ class MediaPlayerTest : public QObject {
     void pointerMoveWithoutButton();
     void controlBarClicksRaiseNoPointerEvents();
     void contextMenuOffersItsActions();
+    void playPauseSaysWhatItDoes_data();
+    void playPauseSaysWhatItDoes();
     void controlBarButtonsAct();
     void keysAct();
     void fullScreenOnOffAndEscape();
@@ -221,18 +210,18 @@ void MediaPlayerTest::urlBeforeTheVideoAreaExistsWaits() {
 // The core is made with the first file; what was set before it must be what it starts with.
 void MediaPlayerTest::settingsBeforeTheFirstFileReachTheCore() {
     MediaPlayer fresh;
-    QVERIFY(!fresh.engine()->handle()); // no core before a file
+    QVERIFY(!fresh.engine()->hasCore()); // no core before a file
     fresh.setVolume(30);
     fresh.setMute(true);
     fresh.setRate(1.5);
     fresh.setPlayCount(3);
     fresh.setBalance(-40);
     fresh.setStretchToFit(true);
-    QVERIFY(!fresh.engine()->handle());
+    QVERIFY(!fresh.engine()->hasCore());
     fresh.resize(553, 289);
     fresh.show();
     fresh.setURL(media_.video(1));
-    QVERIFY(fresh.engine()->handle());
+    QVERIFY(fresh.engine()->hasCore());
     QCOMPARE(fresh.engine()->coreProperty("volume").toDouble(), 30.0);
     QCOMPARE(fresh.engine()->coreProperty("mute"), QStringLiteral("yes"));
     QCOMPARE(fresh.engine()->coreProperty("speed").toDouble(), 1.5);
@@ -328,17 +317,46 @@ void MediaPlayerTest::endOfMediaGivesEndedThenStopped() {
     QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
 }
 
+void MediaPlayerTest::playlistFilePlaysEachEntry_data() {
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("two clips") << QStringList{media_.video(1), media_.wav(1)}
+                               << QList<int>{9, 3, 8, 1, 9, 3, 8, 1};
+    // What plays is what shows: no failure for the missing entry while the next one plays.
+    QTest::newRow("first entry missing")
+        << QStringList{media_.missingFile(), media_.video(1)} << QList<int>{9, 3, 8, 1};
+}
+
 void MediaPlayerTest::playlistFilePlaysEachEntry() {
-    const QString list = QDir(media_.folder()).filePath(QStringLiteral("two.m3u"));
+    QFETCH(QStringList, entries);
+    QFETCH(QList<int>, expected);
+    const QString list = QDir(media_.folder()).filePath(QStringLiteral("list.m3u"));
     QFile file(list);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write((media_.video(1) + QLatin1Char('\n') + media_.wav(1) + QLatin1Char('\n')).toUtf8());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write((entries.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     file.close();
     QSignalSpy changes(player_, &MediaPlayer::PlayStateChange);
+    QSignalSpy errors(player_, &MediaPlayer::MediaError);
     player_->setURL(list);
-    QTRY_COMPARE_WITH_TIMEOUT(states(changes).count(), 8, 2 * kStartTimeout);
-    QCOMPARE(states(changes), QList<int>({9, 3, 8, 1, 9, 3, 8, 1}));
+    QTRY_COMPARE_WITH_TIMEOUT(states(changes).count(), expected.count(), 2 * kStartTimeout);
+    QCOMPARE(states(changes), expected);
+    QCOMPARE(errors.count(), 0);
     QCOMPARE(player_->URL(), list);
+}
+
+// Stop stops whatever the core plays, a playlist's later entry too.
+void MediaPlayerTest::stopStopsAPlaylistEntry() {
+    const QString list = QDir(media_.folder()).filePath(QStringLiteral("stop.m3u"));
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(
+        (media_.missingFile() + QLatin1Char('\n') + media_.silentVideo(6) + QLatin1Char('\n')).toUtf8());
+    file.close();
+    playAndWait(list);
+    QVERIFY(player_->controls()->isAvailable(QStringLiteral("stop")));
+    player_->controls()->stop();
+    QCOMPARE(player_->playState(), 1);
+    QTRY_COMPARE(player_->engine()->coreProperty("idle-active"), QStringLiteral("yes"));
 }
 
 void MediaPlayerTest::unplayableFileLeavesItReady_data() {
@@ -376,6 +394,20 @@ void MediaPlayerTest::unplayableFileLeavesItReady() {
     player_->controls()->pause(); // still accepted
     QCOMPARE(player_->playState(), 10);
     playAndWait(media_.video(1)); // and it still plays the next file
+}
+
+// After a clip, a file that cannot be played leaves the video area black, on screen too, not the clip's
+// last picture.
+void MediaPlayerTest::failedFileLeavesTheVideoAreaEmpty() {
+    playAndWait(media_.silentVideo(6));
+    VideoView* video = player_->videoView();
+    QTRY_VERIFY(litShare(onScreen(video)) > 0.05);
+    player_->setURL(media_.textFile());
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 10, kStartTimeout);
+    QTRY_VERIFY(litShare(onScreen(video), 16) < 0.01);
+    QVERIFY(litShare(video->grabFramebuffer(), 16) < 0.01);
+    playAndWait(media_.silentVideo(6)); // and the next clip shows again
+    QTRY_VERIFY(litShare(onScreen(video)) > 0.05);
 }
 
 void MediaPlayerTest::audioOnlyPlaysWithoutSoundDevice() {
@@ -525,6 +557,35 @@ void MediaPlayerTest::contextMenuOffersItsActions() {
     QVERIFY(!player_->contextMenu());
 }
 
+// While a file opens, the menu and the bar name what a press does, and it does that: pause while it opens to
+// play, play while it opens with autoStart off.
+void MediaPlayerTest::playPauseSaysWhatItDoes_data() {
+    QTest::addColumn<bool>("autoStart");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("after");
+    QTest::newRow("opening to play") << true << "Pause" << 2;
+    QTest::newRow("autoStart off") << false << "Play" << 3;
+}
+
+void MediaPlayerTest::playPauseSaysWhatItDoes() {
+    QFETCH(bool, autoStart);
+    QFETCH(QString, label);
+    QFETCH(int, after);
+    player_->setAutoStart(autoStart);
+    player_->setURL(media_.silentVideo(6));
+    QCOMPARE(player_->playState(), 9);
+    QTest::mouseClick(player_->videoView(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    QTRY_VERIFY(player_->contextMenu() && player_->contextMenu()->isVisible());
+    QAction* first = player_->contextMenu()->actions().at(0);
+    QCOMPARE(first->text(), label);
+    QCOMPARE(player_->transportBar()->playPauseButton()->accessibleName(), label);
+    first->trigger();
+    player_->contextMenu()->close();
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), after, kStartTimeout);
+    QTest::qWait(300);
+    QCOMPARE(player_->playState(), after);
+}
+
 void MediaPlayerTest::controlBarButtonsAct() {
     playAndWait(media_.silentVideo(6));
     TransportBar* bar = player_->transportBar();
@@ -555,6 +616,14 @@ void MediaPlayerTest::controlBarButtonsAct() {
     QTest::keyClick(bar->volumeSlider(), Qt::Key_Left);
     QCOMPARE(player_->volume(), 45);
     QTRY_COMPARE(player_->engine()->coreProperty("volume").toDouble(), 45.0);
+
+    // The scans report their own states; the play button ends them.
+    QTest::mouseClick(bar->fastReverseButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 5);
+    QTest::mouseClick(bar->fastForwardButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 4);
+    QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
+    QCOMPARE(player_->playState(), 3);
 
     QVERIFY(!bar->previousButton()->isEnabled());
     QVERIFY(!bar->nextButton()->isEnabled());
@@ -606,6 +675,9 @@ void MediaPlayerTest::keysAct() {
     QTest::keyClick(video, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(player_->playState(), 4);
     QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 5.0);
+    QTest::keyClick(video, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(player_->playState(), 5);
+    QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 1.0);
     QTest::keyClick(video, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(player_->playState(), 1);
     QTRY_COMPARE(player_->engine()->coreProperty("speed").toDouble(), 1.0);
@@ -696,12 +768,8 @@ void MediaPlayerTest::videoIsNotBlackAfterFullScreen() {
         QTRY_COMPARE(video->window(), host_.get());
         QTest::qWait(300);
         QTRY_VERIFY(litShare(video->grabFramebuffer()) > 0.05);
-        // What the screen shows there, too.
-        const QRect area(video->mapTo(host_.get(), QPoint(0, 0)), video->size());
-        QTRY_VERIFY(litShare(QGuiApplication::primaryScreen()
-                                 ->grabWindow(host_->winId(), area.x(), area.y(), area.width(), area.height())
-                                 .toImage()) > 0.05);
-        player_->controls()->pause(); // the second round goes while paused
+        QTRY_VERIFY(litShare(onScreen(video)) > 0.05); // what the screen shows there, too
+        player_->controls()->pause();                  // the second round goes while paused
     }
     QCOMPARE(player_->playState(), 2);
 }

@@ -1,0 +1,20 @@
+#pragma once
+// What the libmpv client reports about a file, in plain types: the play state and the failure text read these
+// without knowing libmpv.
+
+#include <QString>
+#include <cstdint>
+
+// Why the core could not open or play a file.
+enum class OpenError { None, UnknownFormat, LoadingFailed, NothingToPlay, Other };
+
+// The end of one entry of the core's playlist.
+struct FileEnd {
+    enum class Reason { Eof, Stop, Quit, Error, Redirect };
+    Reason reason = Reason::Eof;
+    int64_t entry = -1;
+    OpenError error = OpenError::None;
+    QString errorText;      // the core's own words for error, when it is Other
+    int64_t insertedId = 0; // Redirect: the first entry the playlist file put in its place
+    int insertedCount = 0;  // Redirect: how many, with consecutive ids
+};

@@ -1,0 +1,344 @@
+#include "player/mpv_client.h"
+
+#include "player/mpv_library.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <clocale>
+#include <mpv/render_gl.h>
+
+Q_LOGGING_CATEGORY(lcMpv, "tolvane.mpv", QtWarningMsg)
+
+namespace {
+
+// Sound devices in order of preference, always ending in the silent one so playback runs without any.
+// ALSA is tried only where the kernel has a sound card: without one, alsa-lib prints to the terminal.
+// The sound server only where it is known to run: looking for one, libpulse creates its runtime folder
+// and a link to it in the home folder.
+QByteArray audioOutputs() {
+    QFile cards(QStringLiteral("/proc/asound/cards"));
+    bool haveCard = false;
+    if (cards.open(QIODevice::ReadOnly))
+        haveCard = !cards.readAll().contains("no soundcards");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const bool haveServer =
+        qEnvironmentVariableIsSet("PULSE_SERVER") ||
+        (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/pulse/native")));
+    QByteArray outputs = haveServer ? "pulse," : "";
+    if (haveCard)
+        outputs += "alsa,";
+    return outputs + "null";
+}
+
+// The options table: every option the core gets that does not follow a setting. The one place to add one.
+MpvClient::Options fixedOptions() {
+    return {
+        {"vo", "libmpv"},
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        // Nothing is fetched from the network, not even for the remote entries of a playlist file: every
+        // protocol but local ones is refused before a socket is opened.
+        {"stream-lavf-o", "protocol_whitelist=file"},
+        {"osc", "no"},
+        // The built-in statistics page and console each start a Lua interpreter on its own thread; the
+        // component has no key that could open them, so they only cost memory and start-up time.
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"terminal", "no"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"osd-level", "0"},
+        {"ao", audioOutputs()},
+        {"audio-client-name", "Tolvane URL Media Player"},
+        // Decoding stays in software, as the command-line player's default; probing GPU decoders would
+        // only print their absence on the terminal.
+        {"gpu-hwdec-interop", "no"},
+    };
+}
+
+bool hasValue(const mpv_event_property& p) {
+    return p.format != MPV_FORMAT_NONE && p.data;
+}
+bool flagOf(const mpv_event_property& p) {
+    return hasValue(p) && *static_cast<int*>(p.data) != 0;
+}
+double numberOf(const mpv_event_property& p) {
+    return hasValue(p) ? *static_cast<double*>(p.data) : 0.0;
+}
+QString textOf(const mpv_event_property& p) {
+    return hasValue(p) ? QString::fromUtf8(*static_cast<char**>(p.data)) : QString();
+}
+
+// The property table: what is observed, in which type, and which signal carries it. The reply id of an
+// observation is its row number + 1.
+struct Observed {
+    const char* name;
+    mpv_format format;
+    void (*dispatch)(MpvClient* client, const mpv_event_property& value);
+};
+const Observed kObserved[] = {
+    {"pause", MPV_FORMAT_FLAG,
+     [](MpvClient* c, const mpv_event_property& p) {
+         if (hasValue(p))
+             emit c->pauseChanged(flagOf(p));
+     }},
+    {"paused-for-cache", MPV_FORMAT_FLAG,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->cacheStallChanged(flagOf(p)); }},
+    {"time-pos", MPV_FORMAT_DOUBLE,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->positionChanged(numberOf(p), hasValue(p)); }},
+    {"duration", MPV_FORMAT_DOUBLE,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->durationChanged(numberOf(p)); }},
+    {"volume", MPV_FORMAT_DOUBLE,
+     [](MpvClient* c, const mpv_event_property& p) {
+         if (hasValue(p))
+             emit c->volumeChanged(numberOf(p));
+     }},
+    {"mute", MPV_FORMAT_FLAG,
+     [](MpvClient* c, const mpv_event_property& p) {
+         if (hasValue(p))
+             emit c->muteChanged(flagOf(p));
+     }},
+    // "no" once a file without video is loaded; "auto" or a track number otherwise.
+    {"vid", MPV_FORMAT_STRING,
+     [](MpvClient* c, const mpv_event_property& p) {
+         emit c->videoTrackChanged(!hasValue(p) || textOf(p) != QLatin1String("no"));
+     }},
+    // The tag's title, else the file name.
+    {"media-title", MPV_FORMAT_STRING,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->mediaTitleChanged(textOf(p)); }},
+};
+constexpr uint64_t kObservedCount = sizeof(kObserved) / sizeof(kObserved[0]);
+
+OpenError openErrorOf(int error) {
+    switch (error) {
+    case MPV_ERROR_UNKNOWN_FORMAT:
+        return OpenError::UnknownFormat;
+    case MPV_ERROR_LOADING_FAILED:
+        return OpenError::LoadingFailed;
+    case MPV_ERROR_NOTHING_TO_PLAY:
+        return OpenError::NothingToPlay;
+    default:
+        return OpenError::Other;
+    }
+}
+
+} // namespace
+
+MpvClient::MpvClient(QObject* parent) : QObject(parent) {}
+
+MpvClient::~MpvClient() {
+    shutdown();
+}
+
+// The core is made when it is first needed (a file to open), not with the window: the library it lives in
+// is still being loaded while the window comes up.
+bool MpvClient::start(const Options& settings) {
+    if (mpv_ || tried_)
+        return mpv_ != nullptr;
+    tried_ = true;
+    // QApplication sets the C locale from the environment; libmpv parses numbers with the C one.
+    std::setlocale(LC_NUMERIC, "C");
+    lib_ = mpvLibrary();
+    mpv_ = lib_ ? lib_->create() : nullptr;
+    if (!mpv_) {
+        error_ = lib_ ? QStringLiteral("libmpv could not be created") : mpvLoadError();
+        qCWarning(lcMpv, "libmpv could not be started: %s", qPrintable(error_));
+        return false;
+    }
+    for (const Options& table : {fixedOptions(), settings})
+        for (const auto& [name, value] : table)
+            if (lib_->set_option_string(mpv_, name, value.constData()) < 0)
+                qCWarning(lcMpv, "libmpv rejected option %s=%s", name, value.constData());
+    lib_->request_log_messages(mpv_, "warn");
+    for (uint64_t row = 0; row < kObservedCount; ++row)
+        lib_->observe_property(mpv_, row + 1, kObserved[row].name, kObserved[row].format);
+    lib_->set_wakeup_callback(mpv_, &MpvClient::onWakeup, this);
+    if (lib_->initialize(mpv_) < 0) {
+        error_ = QStringLiteral("libmpv could not be initialised");
+        qCWarning(lcMpv, "libmpv could not be initialised");
+        shutdown();
+        return false;
+    }
+    return true;
+}
+
+void MpvClient::shutdown() {
+    tried_ = true; // no core after this
+    if (!mpv_)
+        return;
+    // After this returns no callback runs any more, so nothing posts to a dying object.
+    lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
+    lib_->terminate_destroy(mpv_);
+    mpv_ = nullptr;
+}
+
+// Called on a libmpv thread: only posts one queued call to the UI thread.
+void MpvClient::onWakeup(void* self) {
+    auto* client = static_cast<MpvClient*>(self);
+    // The queued call owns what invokeMethod allocates; the analyser cannot follow it into the event queue.
+    if (!client->wakeupPending_.exchange(true))
+        QMetaObject::invokeMethod(client, &MpvClient::drainEvents, Qt::QueuedConnection); // NOLINT
+}
+
+void MpvClient::drainEvents() {
+    wakeupPending_ = false;
+    const QPointer<MpvClient> alive(this);
+    while (alive && mpv_) {
+        const mpv_event* event = lib_->wait_event(mpv_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event); // a slot may delete us: checked above
+    }
+    if (alive)
+        emit eventsDrained();
+}
+
+void MpvClient::handleEvent(const mpv_event& event) {
+    switch (event.event_id) {
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        const QString line = QString::fromUtf8(message->text).trimmed();
+        qCDebug(lcMpv, "[%s] %s: %s", message->prefix, message->level, qUtf8Printable(line));
+        emit logLine(message->prefix, message->level, line);
+        break;
+    }
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        emit propertySetAnswered(event.reply_userdata);
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        answerCommand(event);
+        break;
+    case MPV_EVENT_START_FILE:
+        emit fileStarted(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        emit fileLoaded();
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        emit firstFrame();
+        break;
+    case MPV_EVENT_END_FILE:
+        endFile(event);
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+        changeProperty(event);
+        break;
+    default:
+        break;
+    }
+}
+
+// A loadfile's answer names the playlist entry it made.
+void MpvClient::answerCommand(const mpv_event& event) {
+    if (event.reply_userdata == 0)
+        return;
+    int64_t entry = -1;
+    const auto* reply = static_cast<const mpv_event_command*>(event.data);
+    if (event.error >= 0 && reply->result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list* map = reply->result.u.list;
+        for (int i = 0; i < map->num; ++i)
+            if (qstrcmp(map->keys[i], "playlist_entry_id") == 0 && map->values[i].format == MPV_FORMAT_INT64)
+                entry = map->values[i].u.int64;
+    }
+    const bool ok = event.error >= 0;
+    emit commandAnswered(event.reply_userdata, entry, ok, ok ? OpenError::None : openErrorOf(event.error),
+                         ok ? QString() : QString::fromUtf8(lib_->error_string(event.error)));
+}
+
+void MpvClient::endFile(const mpv_event& event) {
+    const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+    FileEnd out;
+    out.entry = end->playlist_entry_id;
+    switch (end->reason) {
+    case MPV_END_FILE_REASON_EOF:
+        out.reason = FileEnd::Reason::Eof;
+        break;
+    case MPV_END_FILE_REASON_STOP:
+        out.reason = FileEnd::Reason::Stop;
+        break;
+    case MPV_END_FILE_REASON_QUIT:
+        out.reason = FileEnd::Reason::Quit;
+        break;
+    case MPV_END_FILE_REASON_REDIRECT:
+        out.reason = FileEnd::Reason::Redirect;
+        out.insertedId = end->playlist_insert_id;
+        out.insertedCount = end->playlist_insert_num_entries;
+        break;
+    default:
+        out.reason = FileEnd::Reason::Error;
+        const int error = end->error < 0 ? end->error : MPV_ERROR_GENERIC;
+        out.error = openErrorOf(error);
+        out.errorText = QString::fromUtf8(lib_->error_string(error));
+    }
+    emit fileEnded(out);
+}
+
+void MpvClient::changeProperty(const mpv_event& event) {
+    if (event.reply_userdata >= 1 && event.reply_userdata <= kObservedCount)
+        kObserved[event.reply_userdata - 1].dispatch(this,
+                                                     *static_cast<const mpv_event_property*>(event.data));
+}
+
+void MpvClient::command(std::initializer_list<QByteArray> words, uint64_t reply) {
+    if (!mpv_)
+        return;
+    std::vector<const char*> args;
+    for (const QByteArray& word : words)
+        args.push_back(word.constData());
+    args.push_back(nullptr);
+    lib_->command_async(mpv_, reply, args.data());
+}
+
+void MpvClient::setFlag(const char* name, bool value, uint64_t reply) {
+    int flag = value ? 1 : 0;
+    if (mpv_)
+        lib_->set_property_async(mpv_, reply, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvClient::setDouble(const char* name, double value) {
+    if (mpv_)
+        lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void MpvClient::setText(const char* name, const QString& value) {
+    if (!mpv_)
+        return;
+    const QByteArray utf8 = value.toUtf8();
+    const char* text = utf8.constData();
+    lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &text);
+}
+
+QString MpvClient::property(const char* name) {
+    if (!mpv_)
+        return QString();
+    char* value = lib_->get_property_string(mpv_, name);
+    QString text = QString::fromUtf8(value);
+    lib_->free(value);
+    return text;
+}
+
+RenderContext* MpvClient::createRenderContext(RenderContext::ProcAddress procAddress,
+                                              RenderContext::FrameCallback frameCallback) {
+    if (!mpv_)
+        return nullptr;
+    mpv_opengl_init_params glInit{procAddress, nullptr};
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
+        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context* context = nullptr;
+    if (lib_->render_context_create(&context, mpv_, params) < 0) {
+        qCWarning(lcMpv, "libmpv render context could not be created");
+        return nullptr;
+    }
+    return new RenderContext(*lib_, mpv_, context, std::move(frameCallback));
+}
+
+void MpvClient::freeRenderContext(RenderContext* context) {
+    delete context;
+}

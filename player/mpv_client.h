@@ -1,0 +1,87 @@
+#pragma once
+// The libmpv client: one core, made with the options table, its observed properties turned into typed Qt
+// signals through the property table, and the event pump that hands the core's events to the UI thread.
+// It keeps no play state of its own: MediaEngine reads these signals.
+
+#include "player/engine_events.h"
+#include "player/mpv_render_context.h"
+
+#include <QByteArray>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+struct mpv_event;
+
+Q_DECLARE_LOGGING_CATEGORY(lcMpv)
+
+class MpvClient : public QObject {
+    Q_OBJECT
+  public:
+    // Options that follow the component's settings, as name and value; the fixed ones are the client's own.
+    using Options = std::vector<std::pair<const char*, QByteArray>>;
+
+    explicit MpvClient(QObject* parent = nullptr);
+    ~MpvClient() override;
+
+    // Makes the core, once: false, with error(), if the library or the core cannot be had.
+    bool start(const Options& settings);
+    bool isRunning() const { return mpv_ != nullptr; }
+    QString error() const { return error_; }
+    // Ends the core at once (blocks briefly); every render context must be freed before.
+    void shutdown();
+
+    // All writes are asynchronous: the UI thread never waits for the core. reply, when not 0, comes back in
+    // commandAnswered() or propertySetAnswered().
+    void command(std::initializer_list<QByteArray> words, uint64_t reply = 0);
+    void setFlag(const char* name, bool value, uint64_t reply = 0);
+    void setDouble(const char* name, double value);
+    void setText(const char* name, const QString& value);
+    // The core's own value, read synchronously (briefly blocks): for tests and diagnostics.
+    QString property(const char* name);
+
+    // The render contract: null without a core or when the core refuses. Free with the same OpenGL context
+    // current, before shutdown().
+    RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
+                                       RenderContext::FrameCallback frameCallback);
+    void freeRenderContext(RenderContext* context);
+
+  signals:
+    void logLine(const char* prefix, const char* level, const QString& line);
+    void commandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& errorText);
+    void propertySetAnswered(uint64_t reply);
+    void fileStarted(int64_t entry);
+    void fileLoaded();
+    void firstFrame();
+    void fileEnded(const FileEnd& end);
+    void eventsDrained(); // every event waiting has been handed out (log lines come after other events)
+
+    // The property table's signals.
+    void pauseChanged(bool paused);
+    void cacheStallChanged(bool stalled);
+    void positionChanged(double seconds, bool known);
+    void durationChanged(double seconds);
+    void volumeChanged(double volume);
+    void muteChanged(bool mute);
+    void videoTrackChanged(bool present);
+    void mediaTitleChanged(const QString& title);
+
+  private:
+    static void onWakeup(void* self);
+    void drainEvents();
+    void handleEvent(const mpv_event& event);
+    void answerCommand(const mpv_event& event);
+    void endFile(const mpv_event& event);
+    void changeProperty(const mpv_event& event);
+
+    mpv_handle* mpv_ = nullptr;
+    const MpvLibrary* lib_ = nullptr;
+    bool tried_ = false;
+    QString error_;
+    std::atomic<bool> wakeupPending_{false};
+};
