@@ -6,6 +6,7 @@
 #include "app/window_registry.h"
 #include "info/about_window.h"
 #include "support/test_main.h"
+#include "support/visibility_log.h"
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
@@ -57,6 +58,7 @@ class AboutWindowTest : public QObject {
     void autoSizeLabelIsCutAtTheWindowEdge();
     void onlyTheButtonsTakeTheFocus();
     void moreDetailsIsTheDefaultButton();
+    void moreDetailsShowsThePlayerBeforeHidingItself();
     void clicksOnLabelsAndPictureDoNothing();
 };
 
@@ -279,6 +281,15 @@ void AboutWindowTest::clicksOnLabelsAndPictureDoNothing() {
         QVERIFY(!windows().Form2.isLoaded());
         QCOMPARE(QApplication::focusWidget(), window->Command1);
     }
+}
+
+// The other order leaves no window of ours for a moment, and a window manager may hand the focus elsewhere.
+void AboutWindowTest::moreDetailsShowsThePlayerBeforeHidingItself() {
+    VisibilityLog log;
+    log.watch(windows().frm.get()); // built, still hidden
+    log.watch(about());
+    QTest::mouseClick(about()->Command1, Qt::LeftButton);
+    QCOMPARE(log.events, QStringList({"frm shown", "Form1 hidden"}));
 }
 
 TOLVANE_TEST_MAIN(AboutWindowTest)
