@@ -23,7 +23,8 @@ PlayerProcess::~PlayerProcess() {
     }
 }
 
-bool PlayerProcess::start() {
+bool PlayerProcess::start(const QStringList& arguments) {
+    process_.setArguments(arguments);
     process_.start();
     return process_.waitForStarted(10000) &&
            waitForWindow(QStringLiteral("Tolvane URL Media Player"), 20000) != 0;
