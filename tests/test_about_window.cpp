@@ -7,6 +7,7 @@
 #include "info/about_window.h"
 #include "support/test_main.h"
 #include "support/visibility_log.h"
+#include "support/x11_properties.h"
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
@@ -87,7 +88,12 @@ void AboutWindowTest::standsWhereItsLayoutPutsIt() {
     QCOMPARE(window->minimumSize(), window->maximumSize());
     QCOMPARE(window->windowTitle(), QStringLiteral("Tolvane Cooperation"));
     const Qt::WindowFlags flags = window->windowFlags();
-    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool); // narrow title bar, no taskbar button
+    // No owner: a tool window would be transient for Qt's hidden leader, and stay above the player.
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Window);
+    QCOMPARE(x11::property(window->winId(), "WM_TRANSIENT_FOR"), QStringList());
+    // The narrow title bar, and no taskbar button.
+    QCOMPARE(x11::property(window->winId(), "_NET_WM_WINDOW_TYPE").value(0), "_NET_WM_WINDOW_TYPE_UTILITY");
+    QVERIFY(x11::property(window->winId(), "_NET_WM_STATE").contains("_NET_WM_STATE_SKIP_TASKBAR"));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!window->isModal());
