@@ -39,7 +39,7 @@ void setValues(xcb_connection_t* x, xcb_window_t window, xcb_atom_t name, xcb_at
     xcb_change_property(x, XCB_PROP_MODE_REPLACE, window, name, type, 32, uint32_t(list.size()), list.data());
 }
 
-void addAtoms(xcb_connection_t* x, xcb_window_t window, xcb_atom_t name, std::vector<uint32_t> add) {
+void addAtoms(xcb_connection_t* x, xcb_window_t window, xcb_atom_t name, const std::vector<uint32_t>& add) {
     std::vector<uint32_t> list = values(x, window, name);
     for (uint32_t item : add)
         if (std::find(list.begin(), list.end(), item) == list.end())
