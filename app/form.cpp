@@ -41,8 +41,7 @@ Qt::WindowFlags flagsFor(FrameKind frame) {
 Form::Form(const FormLayout& layout, QWidget* parent)
     : QMainWindow(parent, flagsFor(layout.frame)), layout_(layout), client_(new ClientArea(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // Qt leaves tool windows out of "last window closed"; every visible window of ours keeps the program
-    // running, and none that is hidden does.
+    // Every visible window of ours keeps the program running, and none that is hidden does.
     setAttribute(Qt::WA_QuitOnClose);
     setWindowTitle(QString::fromUtf8(layout.title));
     setWindowIcon(QIcon(QString::fromUtf8(layout.icon)));
