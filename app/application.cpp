@@ -14,13 +14,19 @@ QByteArray savedTempFolder;
 bool tempFolderSwapped = false;
 } // namespace
 
+bool setMallocThresholds() {
+    // glibc refuses values out of its range (the mmap threshold tops out at 32 MiB) with 0 and keeps its
+    // moving thresholds, so a wrong value would pass unnoticed.
+    return mallopt(M_MMAP_THRESHOLD, 256 * 1024) == 1 && mallopt(M_TRIM_THRESHOLD, 1024 * 1024) == 1;
+}
+
 void prepareProcess() {
     // Decoded frames are large, short-lived buffers allocated on many threads. With glibc's moving
     // thresholds they end up inside the thread arenas, whose free tops are never given back: resident
     // memory would keep the high-water mark of every file played. Fixed thresholds send them to mmap, so
     // what a file used goes back to the system when it closes.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
+    if (!setMallocThresholds())
+        qWarning("The malloc thresholds were refused; memory of played files may not go back to the system.");
     // No Qt::AA_ShareOpenGLContexts: it would make a GL context (with software rendering, load LLVM) before
     // the first window shows. The video keeps its own context in its own window, full screen or not.
     // The program keeps no files of its own, and that holds for the shader caches of Qt and Mesa too.

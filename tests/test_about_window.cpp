@@ -6,6 +6,8 @@
 #include "app/window_registry.h"
 #include "info/about_window.h"
 #include "support/test_main.h"
+#include "support/visibility_log.h"
+#include "support/x11_properties.h"
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
@@ -57,6 +59,7 @@ class AboutWindowTest : public QObject {
     void autoSizeLabelIsCutAtTheWindowEdge();
     void onlyTheButtonsTakeTheFocus();
     void moreDetailsIsTheDefaultButton();
+    void moreDetailsShowsThePlayerBeforeHidingItself();
     void clicksOnLabelsAndPictureDoNothing();
 };
 
@@ -85,7 +88,12 @@ void AboutWindowTest::standsWhereItsLayoutPutsIt() {
     QCOMPARE(window->minimumSize(), window->maximumSize());
     QCOMPARE(window->windowTitle(), QStringLiteral("Tolvane Cooperation"));
     const Qt::WindowFlags flags = window->windowFlags();
-    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool); // narrow title bar, no taskbar button
+    // No owner: a tool window would be transient for Qt's hidden leader, and stay above the player.
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Window);
+    QCOMPARE(x11::property(window->winId(), "WM_TRANSIENT_FOR"), QStringList());
+    // The narrow title bar, and no taskbar button.
+    QCOMPARE(x11::property(window->winId(), "_NET_WM_WINDOW_TYPE").value(0), "_NET_WM_WINDOW_TYPE_UTILITY");
+    QVERIFY(x11::property(window->winId(), "_NET_WM_STATE").contains("_NET_WM_STATE_SKIP_TASKBAR"));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!window->isModal());
@@ -279,6 +287,15 @@ void AboutWindowTest::clicksOnLabelsAndPictureDoNothing() {
         QVERIFY(!windows().Form2.isLoaded());
         QCOMPARE(QApplication::focusWidget(), window->Command1);
     }
+}
+
+// The other order leaves no window of ours for a moment, and a window manager may hand the focus elsewhere.
+void AboutWindowTest::moreDetailsShowsThePlayerBeforeHidingItself() {
+    VisibilityLog log;
+    log.watch(windows().frm.get()); // built, still hidden
+    log.watch(about());
+    QTest::mouseClick(about()->Command1, Qt::LeftButton);
+    QCOMPARE(log.events, QStringList({"frm shown", "Form1 hidden"}));
 }
 
 TOLVANE_TEST_MAIN(AboutWindowTest)

@@ -5,6 +5,7 @@
 #include "player/player_window.h"
 #include "support/real_pointer.h"
 #include "support/test_main.h"
+#include "support/visibility_log.h"
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -36,6 +37,7 @@ class HoverSwapTest : public QObject {
     void leavingOntoBareWindowAlwaysEndsOnPlain();
     void captionsAreNotBareWindow();
     void leftStripOfPlainPictureCountsAsBareWhilePlainHidden();
+    void eachHandlerTakesItsTwoStepsInOrder();
 };
 
 void HoverSwapTest::init() {
@@ -128,6 +130,30 @@ void HoverSwapTest::leftStripOfPlainPictureCountsAsBareWhilePlainHidden() {
     QCOMPARE(bare->count(), 1);
     QVERIFY(plainShown());
     QVERIFY(!litShown());
+}
+
+// Both pictures visible for a moment would repaint the overlap twice: the steps come in the handler's order.
+void HoverSwapTest::eachHandlerTakesItsTwoStepsInOrder() {
+    const struct {
+        void (frm::*handler)(PointerArgs);
+        bool litBefore; // so that both steps change something
+        QStringList steps;
+    } cases[] = {
+        {&frm::Form_MouseMove, true, {"Image2 hidden", "Image1 shown"}},
+        {&frm::Image1_MouseMove, false, {"Image1 hidden", "Image2 shown"}},
+        {&frm::Image2_MouseMove, true, {"Image1 shown", "Image2 hidden"}},
+    };
+    pointTo(bareWindow); // away from where cleanup puts the pointer, so that its move is seen
+    VisibilityLog log;
+    log.watch(window->Image1);
+    log.watch(window->Image2);
+    for (const auto& [handler, litBefore, steps] : cases) {
+        window->Image1->setVisible(!litBefore);
+        window->Image2->setVisible(litBefore);
+        log.events.clear();
+        (window->*handler)({});
+        QCOMPARE(log.events, steps);
+    }
 }
 
 TOLVANE_TEST_MAIN(HoverSwapTest)

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <limits>
 #include <malloc.h>
 
@@ -73,6 +74,7 @@ class LongSessionTest : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase();
+    void largeBlocksAreMappedOnTheirOwn();
     void thousandArrowSteps();
     void twoHundredAboutWindows();
     void twoHundredFullScreens();
@@ -92,6 +94,19 @@ void LongSessionTest::initTestCase() {
                             clips_.filePath(QStringLiteral("clip %1.mp4").arg(i, 2, 10, QLatin1Char('0')))));
     runHandler([&] { player()->Dir1->setPath(clips_.path()); });
     QCOMPARE(player()->File1->model()->rowCount(), 20);
+}
+
+// The set-up's fixed threshold: a block of 256 KiB or more that the heap's free space cannot hold gets a
+// mapping of its own, given back to the system when freed. A threshold in the wrong unit (256 MiB, which this
+// glibc accepts) would grow the heap instead.
+void LongSessionTest::largeBlocksAreMappedOnTheirOwn() {
+    QVERIFY(setMallocThresholds());
+    const struct mallinfo2 before = mallinfo2();
+    // More than all the heap's free space; volatile, or the compiler drops the malloc and free pair.
+    void* volatile block = std::malloc(std::max(before.fordblks + size_t{1024 * 1024}, size_t{300 * 1024}));
+    const size_t mapped = mallinfo2().hblks;
+    std::free(block);
+    QCOMPARE(mapped, before.hblks + 1);
 }
 
 void LongSessionTest::thousandArrowSteps() {

@@ -7,7 +7,9 @@
 #include "info/about_window.h"
 #include "info/farewell_window.h"
 #include "player/player_window.h"
+#include "support/real_pointer.h"
 #include "support/test_main.h"
+#include "support/x11_properties.h"
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
@@ -64,6 +66,7 @@ class NavigationTest : public QObject {
     void cleanup();
 
     void aboutMeTwiceKeepsOneInstance();
+    void clickedPlayerComesInFrontOfAbout();
     void moreDetailsActivatesTheVisiblePlayer();
     void moreDetailsRebuildsAClosedPlayer();
     void exitOnAboutBuildsTheFarewellWindowHidden();
@@ -107,6 +110,22 @@ void NavigationTest::aboutMeTwiceKeepsOneInstance() {
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
+// The About window has no owner: a click on the player brings the player in front of it, as with any other
+// pair of windows. Only a window manager stacks windows that way.
+void NavigationTest::clickedPlayerComesInFrontOfAbout() {
+    if (!x11::windowManagerRunning())
+        QSKIP("the window manager stacks the windows: runs under TEST_WM=metacity");
+    player()->mnabout->trigger();
+    QPointer<Form1> window = about();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTRY_VERIFY(x11::above(window->winId(), player()->winId()));
+    real_pointer::moveTo(player()->client()->mapToGlobal(QPoint(20, 150))); // bare window, left of About
+    real_pointer::click();
+    QTRY_COMPARE(QApplication::activeWindow(), player());
+    QTRY_VERIFY(x11::above(player()->winId(), window->winId()));
+    QVERIFY(window->isVisible());
+}
+
 void NavigationTest::moreDetailsActivatesTheVisiblePlayer() {
     QPointer<frm> before = player();
     // The farewell window overlaps the player; the player must end up in front of it.
@@ -121,6 +140,8 @@ void NavigationTest::moreDetailsActivatesTheVisiblePlayer() {
     click(window->Command1);
     QTRY_COMPARE(QApplication::activeWindow(), before.data());
     QTRY_COMPARE(QApplication::topLevelAt(overlap), before.data());
+    if (x11::windowManagerRunning()) // and so the window manager has them too
+        QTRY_VERIFY(x11::above(before->winId(), farewell()->winId()));
     QVERIFY(farewell()->isVisible());
     QCOMPARE(player(), before.data());
     QVERIFY(before->isVisible());

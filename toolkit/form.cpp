@@ -1,8 +1,10 @@
 #include "toolkit/form.h"
 #include "toolkit/colours.h"
 #include "toolkit/twips.h"
+#include "toolkit/x11_window_hints.h"
 #include <QIcon>
 #include <QMenuBar>
+#include <QShowEvent>
 
 ClientArea::ClientArea(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
@@ -17,32 +19,29 @@ void ClientArea::mouseMoveEvent(QMouseEvent* event) {
 }
 
 namespace {
-Qt::WindowFlags flagsFor(FrameKind frame, bool taskbar) {
+Qt::WindowFlags flagsFor(FrameKind frame) {
     Qt::WindowFlags flags;
     switch (frame) {
     case FrameKind::Sizable:
         flags = Qt::Window;
         break;
     case FrameKind::FixedToolWindow:
-        flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         break;
     case FrameKind::None:
         flags = Qt::Window | Qt::FramelessWindowHint;
         break;
     }
-    // A Qt::Tool window is what keeps a window off the taskbar on X11 and Windows.
-    if (!taskbar)
-        flags |= Qt::Tool;
+    // Never Qt::Tool: Qt would make the window transient for its hidden leader, and window managers keep such
+    // a window above the player. The narrow title bar and the taskbar rule are set on the window instead.
     return flags;
 }
 } // namespace
 
 Form::Form(const FormLayout& layout, QWidget* parent)
-    : QMainWindow(parent, flagsFor(layout.frame, layout.showInTaskbar)), layout_(layout),
-      client_(new ClientArea(this)) {
+    : QMainWindow(parent, flagsFor(layout.frame)), layout_(layout), client_(new ClientArea(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // Qt leaves tool windows out of "last window closed"; every visible window of ours keeps the program
-    // running, and none that is hidden does.
+    // Every visible window of ours keeps the program running, and none that is hidden does.
     setAttribute(Qt::WA_QuitOnClose);
     setWindowTitle(QString::fromUtf8(layout.title));
     setWindowIcon(QIcon(QString::fromUtf8(layout.icon)));
@@ -51,6 +50,17 @@ Form::Form(const FormLayout& layout, QWidget* parent)
     client_->setPalette(palette);
     setCentralWidget(client_);
     placeClientArea();
+    // Each window stands on its own: only the player may sit in the program's group, which is the one the
+    // window manager raises together.
+    if (layout.frame != FrameKind::Sizable)
+        makeIndependentWindow(this, layout.frame == FrameKind::FixedToolWindow);
+}
+
+void Form::showEvent(QShowEvent* event) {
+    // Before the window is mapped: the window manager reads the taskbar rule when it takes the window on.
+    if (!layout_.showInTaskbar && !event->spontaneous())
+        keepOffTaskbar(this);
+    QMainWindow::showEvent(event);
 }
 
 void Form::placeClientArea() {

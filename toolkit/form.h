@@ -40,6 +40,9 @@ class Form : public QMainWindow {
     // Places the window so that its client area stands where the layout says. Call once the menu bar exists.
     void placeClientArea();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     FormLayout layout_;
     ClientArea* client_;

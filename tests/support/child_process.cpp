@@ -23,7 +23,8 @@ PlayerProcess::~PlayerProcess() {
     }
 }
 
-bool PlayerProcess::start() {
+bool PlayerProcess::start(const QStringList& arguments) {
+    process_.setArguments(arguments);
     process_.start();
     return process_.waitForStarted(10000) &&
            waitForWindow(QStringLiteral("Tolvane URL Media Player"), 20000) != 0;
@@ -47,16 +48,21 @@ quint64 PlayerProcess::waitForWindow(const QString& title, int timeoutMs) const 
 }
 
 QRect PlayerProcess::geometry(quint64 window) const {
-    const QString shell =
-        xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), QString::number(window)});
+    // xwininfo's absolute place: xdotool adds the offset inside a window manager's frame a second time.
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    if (!info.waitForFinished(10000) || info.exitCode() != 0)
+        return {};
     QHash<QString, int> values;
-    for (const QString& line : shell.split(QLatin1Char('\n'))) {
-        const auto parts = line.split(QLatin1Char('='));
+    for (const QString& line :
+         QString::fromLocal8Bit(info.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const auto parts = line.split(QLatin1Char(':'));
         if (parts.size() == 2)
-            values.insert(parts[0], parts[1].toInt());
+            values.insert(parts[0].trimmed(), parts[1].trimmed().toInt());
     }
-    return {values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
-            values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT"))};
+    return {values.value(QStringLiteral("Absolute upper-left X")),
+            values.value(QStringLiteral("Absolute upper-left Y")), values.value(QStringLiteral("Width")),
+            values.value(QStringLiteral("Height"))};
 }
 
 void PlayerProcess::click(QPoint screenPoint, int count) const {

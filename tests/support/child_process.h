@@ -17,8 +17,9 @@ class PlayerProcess {
     PlayerProcess(const PlayerProcess&) = delete;
     PlayerProcess& operator=(const PlayerProcess&) = delete;
 
-    // Starts build/tolvane-player and waits for its player window; false if it does not show up.
-    bool start();
+    // Starts build/tolvane-player with `arguments` and waits for its player window; false if it does not show
+    // up.
+    bool start(const QStringList& arguments = {});
     // The X id of a mapped window titled exactly `title`, waiting up to `timeoutMs`; 0 if none appears.
     quint64 waitForWindow(const QString& title, int timeoutMs = 10000) const;
     // Where the window stands on the screen, in pixels.

@@ -43,6 +43,9 @@ expected=(
     usr/share/applications/org.tolvane.Player.desktop
     usr/share/metainfo/org.tolvane.Player.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/tolvane-player.svg
+    usr/share/doc/tolvane-player/copyright
+    usr/share/doc/tolvane-player/changelog.gz
+    usr/share/man/man1/tolvane-player.1.gz
 )
 for size in 16 32 48 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tolvane-player.png")
@@ -60,6 +63,15 @@ for size in 16 32 48 128 256; do
     [[ "$got" == "${size}x${size}" ]] || fail "icon ${size}x${size} is $got"
 done
 desktop-file-validate "$work/root/usr/share/applications/org.tolvane.Player.desktop"
+# The program takes no file on its command line, so the desktop entry offers to open none.
+! grep -q '^MimeType=' "$work/root/usr/share/applications/org.tolvane.Player.desktop" ||
+    fail "the desktop entry declares MIME types"
+zcat "$work/root/usr/share/doc/tolvane-player/changelog.gz" | head -1 | grep -q '^tolvane-player (1.00) ' ||
+    fail "the changelog's last entry is not version 1.00"
+# Debian's own checker: no errors and no warnings (notes and hints are printed, not counted).
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 ||
+    { cat "$work/lintian.log" >&2; fail "lintian reports errors or warnings"; }
+cat "$work/lintian.log"
 
 # The unpacked program, from a folder of its own, shows its player window.
 mkdir "$work/cwd"
