@@ -47,6 +47,23 @@ QByteArray audioOutputs() {
     return outputs + "null";
 }
 
+constexpr int kOpenTimeoutMs = 10000;
+
+// The per-file options of one plan item: where to start, and its sidecar subtitle, quoted by length so
+// that commas and colons in its name stay part of it.
+QByteArray itemOptions(const OpenItem& item, double start) {
+    QList<QByteArray> options;
+    if (start >= 0)
+        options << "start=" + QByteArray::number(start, 'f', 3);
+    if (!item.subtitle.isEmpty()) {
+        const QByteArray path = fsEncodeName(item.subtitle);
+        options << "sub-files-append=%" + QByteArray::number(path.size()) + '%' + path;
+    }
+    if (item.plainSubtitle)
+        options << "sub-ass-override=strip";
+    return options.join(',');
+}
+
 QString displayName(const QString& url) {
     const QUrl asUrl(url);
     if (asUrl.isValid() && asUrl.scheme().size() > 1 && !asUrl.isLocalFile())
@@ -60,6 +77,9 @@ QString displayName(const QString& url) {
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     reverseTimer_.setInterval(250);
     connect(&reverseTimer_, &QTimer::timeout, this, &MediaEngine::scanReverseStep);
+    openWatch_.setSingleShot(true);
+    openWatch_.setInterval(kOpenTimeoutMs);
+    connect(&openWatch_, &QTimer::timeout, this, &MediaEngine::abandonOpen);
 }
 
 // The core is made when it is first needed (a file to open), not with the window: the library it lives in
@@ -92,6 +112,16 @@ bool MediaEngine::ensureCore() {
         // Nothing is fetched from the network, not even for the remote entries of a playlist file: every
         // protocol but local ones is refused before a socket is opened.
         {"stream-lavf-o", "protocol_whitelist=file"},
+        // What a click may open is decided before the core sees a path (open_policy). These shut the core's
+        // own doors to anything else: its edit lists, CUE sheets, playlists and archives, ordered-chapter and
+        // linked siblings, and protocols a demuxer opens by itself (an SDP file's UDP ports).
+        {"access-references", "no"},
+        {"ordered-chapters", "no"},
+        {"load-unsafe-playlists", "no"},
+        {"demuxer-lavf-o", "protocol_whitelist=file"},
+        // The same-named subtitle comes with the plan, checked and within a size limit.
+        {"sub-auto", "no"},
+        {"audio-file-auto", "no"},
         {"osc", "no"},
         // The built-in statistics page and console each start a Lua interpreter on its own thread; the
         // component has no key that could open them, so they only cost memory and start-up time.
@@ -189,6 +219,7 @@ void MediaEngine::fail(int error) {
 
 void MediaEngine::failWith(const QString& reason) {
     endScan();
+    openWatch_.stop();
     phase_ = Phase::Failed;
     failureReason_ = reason;
     const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
@@ -225,6 +256,8 @@ void MediaEngine::handleEvent(const mpv_event& event) {
     case MPV_EVENT_START_FILE: {
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
         if (followNextEntry_) { // the next entry of a playlist file
+            ++currentItem_;
+            openWatch_.start();
             expectedEntry_ = start->playlist_entry_id;
             followNextEntry_ = false;
             phase_ = Phase::Loading;
@@ -239,6 +272,7 @@ void MediaEngine::handleEvent(const mpv_event& event) {
     }
     case MPV_EVENT_FILE_LOADED:
         if (phase_ == Phase::Loading) {
+            openWatch_.stop();
             phase_ = Phase::Loaded;
             updateState();
         }
@@ -271,6 +305,9 @@ void MediaEngine::handleEvent(const mpv_event& event) {
                 if (alive)
                     setState(Stopped);
             }
+        } else if (end->reason == MPV_END_FILE_REASON_ERROR && currentItem_ + 1 < plan_.items.size() &&
+                   (phase_ == Phase::Loading || phase_ == Phase::Loaded)) {
+            followNextEntry_ = true; // an entry of a playlist that cannot be played: the next one plays
         } else if (end->reason == MPV_END_FILE_REASON_ERROR &&
                    (phase_ == Phase::Loading || phase_ == Phase::Loaded)) {
             pendingFailure_ = end->error < 0 ? end->error : MPV_ERROR_GENERIC;
@@ -419,12 +456,24 @@ void MediaEngine::openInternal(const QString& url, bool playNow) {
     duration_ = 0;
     emit positionChanged(0);
     emit durationChanged(0);
+    openWatch_.stop();
     if (url.isEmpty()) { // an empty URL closes the media
         if (hasMedia())
             command({"stop"});
         loadWaiting_ = false;
         phase_ = Phase::None;
         setState(Undefined);
+        return;
+    }
+    // What this click may open; a refusal ends whatever played before, and the core never sees the file.
+    plan_ = planOpen(url);
+    currentItem_ = 0;
+    if (!plan_.refusal.isEmpty()) {
+        ++loadSerial_;
+        expectedEntry_ = -1;
+        loadWaiting_ = false;
+        command({"stop"});
+        failWith(QStringLiteral("Cannot play %1: %2").arg(displayName(url_), plan_.refusal));
         return;
     }
     if (!ensureCore()) {
@@ -459,13 +508,29 @@ void MediaEngine::loadNow(double start) {
     ++loadSerial_;
     expectedEntry_ = -1;
     followNextEntry_ = false;
-    // A file name's own bytes, also where they are not valid UTF-8.
-    const QByteArray target = fsEncodeName(url_);
+    // The plan's items from the one playing (a reopen keeps its place), by their own bytes.
     if (start < 0)
-        command({"loadfile", target, "replace"}, LoadReplyBase + loadSerial_);
-    else
-        command({"loadfile", target, "replace", "start=" + QByteArray::number(start, 'f', 3)},
-                LoadReplyBase + loadSerial_);
+        currentItem_ = 0;
+    for (qsizetype i = currentItem_; i < plan_.items.size(); ++i) {
+        const bool first = i == currentItem_;
+        command({"loadfile", fsEncodeName(plan_.items[i].path), first ? "replace" : "append",
+                 itemOptions(plan_.items[i], first ? start : -1)},
+                first ? LoadReplyBase + loadSerial_ : 0);
+    }
+    openWatch_.start();
+}
+
+// A read that never returns (a hung network share) keeps the core opening for ever: the pick is given up
+// with a reason, and the core is told to stop.
+void MediaEngine::abandonOpen() {
+    if (phase_ != Phase::Loading)
+        return;
+    ++loadSerial_;
+    expectedEntry_ = -1;
+    command({"stop"});
+    failWith(QStringLiteral("Cannot play %1: it did not open within %2 seconds")
+                 .arg(displayName(url_))
+                 .arg(kOpenTimeoutMs / 1000));
 }
 
 void MediaEngine::play() {
@@ -491,12 +556,13 @@ void MediaEngine::pause() {
 }
 
 void MediaEngine::stop() {
+    command({"stop"}); // whatever the core is doing ends, whatever the state shown says
     if (!hasMedia() && !loadWaiting_)
         return;
     endScan();
+    openWatch_.stop();
     pendingFailure_ = 0;
     loadWaiting_ = false;
-    command({"stop"});
     phase_ = Phase::Stopped;
     restarted_ = false;
     position_ = 0;
@@ -688,7 +754,7 @@ void MediaEngine::setText(const char* name, const QString& value) {
     lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &text);
 }
 
-void MediaEngine::command(std::initializer_list<QByteArray> words, uint64_t reply) {
+void MediaEngine::command(const QList<QByteArray>& words, uint64_t reply) {
     if (!mpv_)
         return;
     std::vector<const char*> args;

@@ -2,14 +2,16 @@
 // The playback engine: one libmpv core, its settings, and its state as Qt signals on the UI thread.
 // It knows nothing of widgets; VideoView draws its frames through handle() and the render API.
 
+#include "player/open_policy.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
-#include <initializer_list>
 
 struct mpv_handle;
 struct MpvLibrary;
@@ -73,6 +75,8 @@ class MediaEngine : public QObject {
     double position() const { return position_; }
     double duration() const { return duration_; }
     QString failureReason() const { return failureReason_; }
+    // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
+    QString notice() const { return hasMedia() ? plan_.note : QString(); }
 
     // The core's own value of a property, read synchronously (briefly blocks): for tests and diagnostics.
     QString coreProperty(const char* name);
@@ -119,7 +123,7 @@ class MediaEngine : public QObject {
     void setFlag(const char* name, bool value);
     void setDouble(const char* name, double value);
     void setText(const char* name, const QString& value);
-    void command(std::initializer_list<QByteArray> words, uint64_t reply = 0);
+    void command(const QList<QByteArray>& words, uint64_t reply = 0);
     void openInternal(const QString& url, bool playNow);
     void noteLogMessage(const char* prefix, const char* level, const char* text);
     void fail(int error);
@@ -153,8 +157,12 @@ class MediaEngine : public QObject {
     bool followNextEntry_ = false; // a playlist file redirected: its first entry becomes the expected one
     int pauseSetsInFlight_ = 0; // our own pause writes not yet answered: the observed value lags behind them
     QString failureReason_;
-    QString openError_;     // why the file could not be opened, from the core's log
-    QString demuxerDetail_; // what the demuxer disliked, from the core's log
+    QString openError_;         // why the file could not be opened, from the core's log
+    QString demuxerDetail_;     // what the demuxer disliked, from the core's log
+    OpenPlan plan_;             // what the picked file may open (open_policy)
+    qsizetype currentItem_ = 0; // the plan's item the core plays
+    QTimer openWatch_;          // a file that has not opened by now never will: see abandonOpen()
+    void abandonOpen();
 
     enum class Scan { None, Forward, Reverse } scan_ = Scan::None;
     QTimer reverseTimer_;
