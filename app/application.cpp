@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/accessibility.h"
 #include "app/fonts.h"
+#include "app/process_hygiene.h"
 #include "product_version.h"
 #include <QApplication>
 #include <QIcon>
@@ -41,6 +42,7 @@ void prepareProcess() {
             qputenv("TMPDIR", "/proc/self/fd");
         }
     }
+    keepProcessToItself(); // once the runtime folder is known: the session bus is found there
 }
 
 void setUpApplication() {
