@@ -290,7 +290,11 @@ void MediaEngine::handleEvent(const mpv_event& event) {
             break;
         if (videoLost_ && end->reason == MPV_END_FILE_REASON_ERROR)
             break; // the lost render context took the video away: the file opens again with a new one
-        if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
+        const bool opening = phase_ == Phase::Loading || phase_ == Phase::Loaded;
+        // An entry of a list that cannot be played lets the next one play.
+        const bool skip =
+            end->reason == MPV_END_FILE_REASON_ERROR && opening && currentItem_ + 1 < plan_.items.size();
+        if (end->reason == MPV_END_FILE_REASON_REDIRECT || skip) {
             followNextEntry_ = true;
         } else if (end->reason == MPV_END_FILE_REASON_EOF && (phase_ == Phase::Loaded)) {
             endScan();
@@ -305,11 +309,7 @@ void MediaEngine::handleEvent(const mpv_event& event) {
                 if (alive)
                     setState(Stopped);
             }
-        } else if (end->reason == MPV_END_FILE_REASON_ERROR && currentItem_ + 1 < plan_.items.size() &&
-                   (phase_ == Phase::Loading || phase_ == Phase::Loaded)) {
-            followNextEntry_ = true; // an entry of a playlist that cannot be played: the next one plays
-        } else if (end->reason == MPV_END_FILE_REASON_ERROR &&
-                   (phase_ == Phase::Loading || phase_ == Phase::Loaded)) {
+        } else if (end->reason == MPV_END_FILE_REASON_ERROR && opening) {
             pendingFailure_ = end->error < 0 ? end->error : MPV_ERROR_GENERIC;
         }
         break;

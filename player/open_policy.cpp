@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr qint64 kSniffBytes = 64 * 1024;
-constexpr qint64 kPlaylistLimit = 1024 * 1024;
+constexpr qint64 kSniffBytes = qint64(64) * 1024;
+constexpr qint64 kPlaylistLimit = qint64(1024) * 1024;
 constexpr int kMaxEntries = 1000;
 
 bool startsWith(const QByteArray& head, const char* magic, qsizetype at = 0) {
@@ -27,17 +27,9 @@ bool isSessionDescription(const QByteArray& head) {
 }
 
 bool isArchive(const QByteArray& head) {
-    static const char* const magics[] = {"PK\x03\x04",
-                                         "PK\x05\x06",
-                                         "PK\x07\x08",
-                                         "Rar!\x1a\x07",
-                                         "7z\xbc\xaf\x27\x1c",
-                                         "\x1f\x8b",
-                                         "\xfd"
-                                         "7zXZ",
-                                         "\x28\xb5\x2f\xfd",
-                                         "MSCF",
-                                         "xar!"};
+    static const char* const magics[] = {
+        "PK\x03\x04", "PK\x05\x06",  "PK\x07\x08",       "Rar!\x1a\x07", "7z\xbc\xaf\x27\x1c",
+        "\x1f\x8b",   "\xfd\x37zXZ", "\x28\xb5\x2f\xfd", "MSCF",         "xar!"};
     for (const char* magic : magics)
         if (startsWith(head, magic))
             return true;

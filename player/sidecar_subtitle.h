@@ -11,6 +11,6 @@ struct Sidecar {
     QString note; // why one that is there was left out
 };
 
-constexpr qint64 kSidecarLimit = 4 * 1024 * 1024;
+constexpr qint64 kSidecarLimit = qint64(4) * 1024 * 1024;
 
 Sidecar sidecarFor(const QString& mediaPath);

@@ -431,6 +431,8 @@ bool BadMediaTest::makeHostileFolder() {
             return false;
     const QString chapters = members.filePath(QStringLiteral("chapters.xml"));
     return QFile::copy(media_.video(4.0), elsewhere) &&
+           listtest::makeFile(dir, "broken.mp4", "Not a video.\n") &&
+           listtest::makeFile(dir, "broken first.m3u", "broken.mp4\n" + QFile::encodeName(elsewhere)) &&
            listtest::makeFile(dir, "skipped first.m3u",
                               "#EXTM3U\nnot here.mp4\n" + QFile::encodeName(elsewhere)) &&
            listtest::makeFile(dir, "subtitled.mp4", clip) &&
@@ -487,6 +489,8 @@ void BadMediaTest::hostileFileIsContained_data() {
                                           << "";
     QTest::newRow("playlist, first entry missing") << "skipped first.m3u" << QByteArray() << true << "Playing"
                                                    << "";
+    QTest::newRow("playlist, first entry broken") << "broken first.m3u" << QByteArray() << true << "Playing"
+                                                  << "";
     QTest::newRow("sidecar SRT over the limit") << "subtitled.mp4" << QByteArray() << true << "not shown"
                                                 << "subtitled.srt";
     QTest::newRow("heavy ASS sidecar") << "effects.mp4" << QByteArray() << true << "without its effects"
