@@ -9,7 +9,10 @@
 
 namespace {
 
+// The picked file gets a long look; each entry of a list a short one, so that a long list on a slow stick
+// does not hold the window. The engine's own options shut the same doors behind both.
 constexpr qint64 kSniffBytes = qint64(64) * 1024;
+constexpr qint64 kEntrySniffBytes = 4096;
 constexpr qint64 kPlaylistLimit = qint64(1024) * 1024;
 constexpr int kMaxEntries = 1000;
 
@@ -67,18 +70,19 @@ OpenItem itemFor(const QString& path, QString* note) {
     return {path, sidecar.path, sidecar.plain};
 }
 
-} // namespace
-
-QString refusalFor(const QString& path, bool* playlist) {
-    const LocalFile file = readLocalFile(fsEncodeName(path), kSniffBytes);
+// Why the engine may not open this one file (empty if it may); `playlist` tells whether it is one, which is
+// never handed to the engine itself.
+QString refusalFor(const QString& path, bool* playlist, qint64 sniffBytes) {
+    const LocalFile file = readLocalFile(fsEncodeName(path), sniffBytes);
     if (!file.error.isEmpty())
         return file.error;
     if (QString reason = referenceFormat(file.head); !reason.isEmpty())
         return reason;
-    if (playlist)
-        *playlist = looksLikePlaylist(path, file.head);
+    *playlist = looksLikePlaylist(path, file.head);
     return {};
 }
+
+} // namespace
 
 OpenPlan planOpen(const QString& url) {
     OpenPlan plan;
@@ -89,7 +93,7 @@ OpenPlan planOpen(const QString& url) {
     }
     const QString path = QFileInfo(toPath(url)).absoluteFilePath();
     bool playlist = false;
-    if (plan.refusal = refusalFor(path, &playlist); !plan.refusal.isEmpty())
+    if (plan.refusal = refusalFor(path, &playlist, kSniffBytes); !plan.refusal.isEmpty())
         return plan;
     if (!playlist) {
         plan.items << itemFor(path, &plan.note);
@@ -103,7 +107,7 @@ OpenPlan planOpen(const QString& url) {
     // Entries that are playlists themselves are left out: a list never leads to another list, or itself.
     for (const QString& entry : playlistEntries(path, list.head, kMaxEntries)) {
         bool nested = false;
-        if (refusalFor(entry, &nested).isEmpty() && !nested)
+        if (refusalFor(entry, &nested, kEntrySniffBytes).isEmpty() && !nested)
             plan.items << itemFor(entry, &plan.note);
     }
     if (plan.items.isEmpty())

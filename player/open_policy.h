@@ -22,7 +22,3 @@ struct OpenPlan {
 };
 
 OpenPlan planOpen(const QString& path);
-
-// Why the engine may not open this one file (empty if it may). `playlist` is set when the file is a
-// playlist, which is never handed to the engine itself.
-QString refusalFor(const QString& path, bool* playlist = nullptr);
