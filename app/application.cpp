@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/window_registry.h"
+#include "app/process_hygiene.h"
 #include "product_version.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/fonts.h"
@@ -48,6 +49,7 @@ void prepareProcess() {
             qputenv("TMPDIR", "/proc/self/fd");
         }
     }
+    keepProcessToItself(); // once the runtime folder is known: the session bus is found there
 }
 
 void setUpApplication() {

@@ -6,9 +6,17 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+// Long enough for a slow disk or a large file's index, short enough that a user still waits.
+constexpr int kOpenTimeoutMs = 10000;
+} // namespace
+
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     reverseTimer_.setInterval(250);
     connect(&reverseTimer_, &QTimer::timeout, this, &MediaEngine::scanReverseStep);
+    openWatch_.setSingleShot(true);
+    openWatch_.setInterval(kOpenTimeoutMs);
+    connect(&openWatch_, &QTimer::timeout, this, &MediaEngine::abandonOpen);
     connectClient();
 }
 
@@ -28,11 +36,15 @@ void MediaEngine::connectClient() {
             state_.ourPauseWriteAnswered();
     });
     connect(c, &MpvClient::fileStarted, this, [this](int64_t entry) {
-        if (state_.fileStarted(entry))
+        if (state_.fileStarted(entry)) {
             failureText_.clear();
+            if (!state_.isLoaded())
+                openWatch_.start(); // the next entry of a list gets the same time to open
+        }
         publish();
     });
     connect(c, &MpvClient::fileLoaded, this, [this] {
+        openWatch_.stop();
         state_.fileLoaded();
         publish();
     });
@@ -125,7 +137,20 @@ void MediaEngine::renderTargetChanged(bool arrived) {
 // ---- the road from a URL to a load -----------------------------------------------------------------------
 
 void MediaEngine::open(const QString& url) {
-    open(url, {Item{url, {}}});
+    if (url.isEmpty()) {
+        open(url, {});
+        return;
+    }
+    const OpenPlan plan = planOpen(url);
+    if (plan.refusal.isEmpty()) {
+        open(url, plan.items);
+        notice_ = plan.note;
+        return;
+    }
+    // A refusal ends whatever played before, and the core never sees the file.
+    url_ = url;
+    ++loadSerial_; // answers to an earlier load change nothing now
+    failWith(QStringLiteral("Cannot play %1: %2").arg(FailureText::displayName(url), plan.refusal));
 }
 
 void MediaEngine::open(const QString& url, const QList<Item>& items) {
@@ -134,9 +159,11 @@ void MediaEngine::open(const QString& url, const QList<Item>& items) {
 
 void MediaEngine::openInternal(const QString& url, const QList<Item>& items, bool playNow) {
     endScan();
+    openWatch_.stop();
     failurePending_ = false;
     url_ = url;
     items_ = items;
+    notice_.clear();
     failureReason_.clear();
     failureText_.clear();
     resetPosition();
@@ -176,10 +203,12 @@ void MediaEngine::loadNow(double start) {
         QByteArrayList options;
         if (i == 0 && start >= 0)
             options << "start=" + QByteArray::number(start, 'f', 3);
-        for (const QString& subtitle : items_[i].subtitles) {
-            const QByteArray name = fsEncodeName(subtitle);
+        if (!items_[i].subtitle.isEmpty()) {
+            const QByteArray name = fsEncodeName(items_[i].subtitle);
             options << "sub-files-append=%" + QByteArray::number(name.size()) + '%' + name;
         }
+        if (items_[i].plainSubtitle) // its styling would cost too much to draw
+            options << "sub-ass-override=strip";
         // A file name's own bytes, also where they are not valid UTF-8.
         const QByteArray path = fsEncodeName(items_[i].path), how = i == 0 ? "replace" : "append";
         if (options.isEmpty())
@@ -187,6 +216,18 @@ void MediaEngine::loadNow(double start) {
         else
             client_.command({"loadfile", path, how, options.join(',')}, reply);
     }
+    openWatch_.start();
+}
+
+// A read that never returns (a hung network share) would keep the core opening for ever: the pick is given
+// up with a reason, and the core is told to stop.
+void MediaEngine::abandonOpen() {
+    if (!hasMedia() || state_.isLoaded())
+        return;
+    ++loadSerial_;
+    failWith(QStringLiteral("Cannot play %1: it did not open within %2 seconds")
+                 .arg(FailureText::displayName(url_))
+                 .arg(kOpenTimeoutMs / 1000));
 }
 
 void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error,
@@ -239,6 +280,7 @@ void MediaEngine::commitFailure() {
 // Ends all work on the file: the core stops, so a half-opened file probes nothing more in the background.
 void MediaEngine::failWith(const QString& reason) {
     endScan();
+    openWatch_.stop();
     loadWaiting_ = false;
     client_.command({"stop"});
     state_.fail();

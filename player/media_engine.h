@@ -8,6 +8,7 @@
 
 #include "player/failure_text.h"
 #include "player/mpv_client.h"
+#include "player/open_policy.h"
 #include "player/play_state.h"
 
 #include <QList>
@@ -22,11 +23,8 @@ class MediaEngine : public QObject {
   public:
     using enum PlayState::Number; // the component's playState numbers: MediaEngine::Playing, ...
 
-    // One file for the core to play, with subtitle files to show with it.
-    struct Item {
-        QString path;
-        QStringList subtitles;
-    };
+    // One file for the core to play, with the subtitle file to show with it.
+    using Item = OpenItem;
 
     explicit MediaEngine(QObject* parent = nullptr);
     ~MediaEngine() override;
@@ -43,11 +41,14 @@ class MediaEngine : public QObject {
     void freeRenderContext(RenderContext* context);
     bool hasRenderTarget() const { return renderTargets_ > 0; }
 
-    // The one entry where a URL becomes a load. The second form plays the given files in order (a
-    // playlist's entries) where the URL names them; the URL is what the component reports. Never blocks.
+    // The one entry where a URL becomes a load: what the pick may open is decided first (planOpen), and a
+    // refusal fails at once, before the core sees the file. The second form plays the given files in order
+    // where the URL names them; the URL is what the component reports. Never blocks.
     QString url() const { return url_; }
     void open(const QString& url);
     void open(const QString& url, const QList<Item>& items);
+    // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
+    QString notice() const { return hasMedia() ? notice_ : QString(); }
     void play();
     void pause();
     void stop();
@@ -118,6 +119,7 @@ class MediaEngine : public QObject {
     void renderTargetChanged(bool arrived);
     void publish();
     void failWith(const QString& reason);
+    void abandonOpen();
     void commitFailure();
     void resetPosition();
     void onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& text);
@@ -153,6 +155,8 @@ class MediaEngine : public QObject {
     QString pendingErrorText_;
     QString failureReason_;
     QString mediaTitle_;
+    QString notice_;
+    QTimer openWatch_; // a pick that has not opened by then is given up
     bool hasVideo_ = false;
     double position_ = 0;
     double duration_ = 0;

@@ -251,6 +251,8 @@ void MediaPlayer::updateStatus() {
     default:
         statusText_.clear();
     }
+    if (const QString notice = engine_->notice(); !notice.isEmpty())
+        statusText_ += QStringLiteral(" (%1)").arg(notice);
     bar_->setStatusText(statusText_);
 }
 

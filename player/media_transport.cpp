@@ -27,6 +27,7 @@ void MediaEngine::pause() {
 // Whatever the core is doing, it stops: also a file the component has given up on, or a playlist entry.
 void MediaEngine::stop() {
     endScan();
+    openWatch_.stop();
     failurePending_ = false;
     loadWaiting_ = false;
     client_.command({"stop"});

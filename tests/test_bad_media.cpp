@@ -5,18 +5,23 @@
 #include "toolkit/error_report.h"
 #include "toolkit/fs_names.h"
 #include "list_test_helpers.h"
+#include "player/media_engine.h"
+#include "player/transport_bar.h"
 #include "support/play_states.h"
+#include "support/process_probe.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,6 +92,69 @@ QStringList remoteConnects(const QByteArray& log) {
     return remote;
 }
 
+// The names of the files in a folder that anyone opened while it lives.
+class OpenedFiles {
+  public:
+    explicit OpenedFiles(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_OPEN);
+    }
+    ~OpenedFiles() { ::close(fd_); }
+    QStringList names() {
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<inotify_event*>(at);
+                if (event->len > 0)
+                    names_ << QString::fromLocal8Bit(event->name);
+                at += sizeof(inotify_event) + event->len;
+            }
+        return names_;
+    }
+
+  private:
+    int fd_;
+    QStringList names_;
+};
+
+bool run(const QString& program, const QStringList& arguments, const QString& folder) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    return process.waitForFinished(120000) && process.exitCode() == 0;
+}
+
+// A subtitle of `cues` one-second cues, for the size limit.
+QByteArray manyCues(int cues) {
+    QByteArray srt;
+    for (int i = 0; i < cues; ++i)
+        srt += QByteArray::number(i + 1) + "\n00:00:0" + QByteArray::number(i % 9) + ",000 --> 00:00:0" +
+               QByteArray::number(i % 9 + 1) + ",000\nA line of subtitle text that takes some room.\n\n";
+    return srt;
+}
+
+// Sixty layers of text on screen at once, each with a wide blur, border and rotation.
+QByteArray heavyAss() {
+    QByteArray ass = "[Script Info]\nScriptType: v4.00+\nPlayResX: 1920\nPlayResY: 1080\n\n[V4+ Styles]\n"
+                     "Format: Name, Fontname, Fontsize, PrimaryColour, Outline, Shadow\n"
+                     "Style: Default,DejaVu Sans,180,&H00FFFFFF,30,20\n\n[Events]\n"
+                     "Format: Layer, Start, End, Style, Text\n";
+    for (int layer = 0; layer < 60; ++layer)
+        ass += "Dialogue: " + QByteArray::number(layer) +
+               ",0:00:00.00,0:01:00.00,Default,{\\blur40\\bord60"
+               "\\frz" +
+               QByteArray::number(layer * 6) + "\\fry30}HEAVY SUBTITLE LAYER\n";
+    return ass;
+}
+
+// An SDP description far enough down that a look at the first bytes does not see it.
+QByteArray paddedSdp() {
+    QByteArray sdp = "v=0\no=- 0 0 IN IP4 127.0.0.1\ns=padded\nt=0 0\n";
+    while (sdp.size() < 80 * 1024)
+        sdp += "a=tool:padding padding padding padding padding padding\n";
+    return sdp + "c=IN IP4 0.0.0.0\nm=video 5006 RTP/AVP 96\na=rtpmap:96 H264/90000\n";
+}
+
 } // namespace
 
 class BadMediaTest : public QObject {
@@ -103,8 +171,12 @@ class BadMediaTest : public QObject {
     void playlistChild();
     void unreadableFileAndFolder();
     void unreadableChild();
+    void hostileFileIsContained_data();
+    void hostileFileIsContained();
 
   private:
+    bool makeHostileFolder();
+    QTemporaryDir hostile_, aside_; // hostile files; a good clip and a pipe elsewhere
     // Shows `folder`, clicks `name` in the file list, waits until the component settles.
     void clickAndSettle(const QString& folder, const QString& name);
 
@@ -138,6 +210,7 @@ void BadMediaTest::initTestCase() {
                                "YUV4MPEG2 W100000 H100000 F25:1 Ip A1:1 C420jpeg\nFRAME\n" +
                                    QByteArray(4096, '\x10')));
     QVERIFY(listtest::makeFile(dir, "huge.bmp", hugeBmp()));
+    QVERIFY(makeHostileFolder());
 }
 
 void BadMediaTest::clickAndSettle(const QString& folder, const QString& name) {
@@ -344,6 +417,144 @@ void BadMediaTest::unreadableChild() {
     QCOMPARE(component->playState(), 10);
     QVERIFY(!component->statusText().isEmpty());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+// Files anyone can leave in a folder, made once: those that need real media or tools; the rest are bytes in
+// the table.
+bool BadMediaTest::makeHostileFolder() {
+    const QString dir = hostile_.path();
+    const QByteArray clip = readAll(media_.video(4.0));
+    const QString elsewhere = aside_.filePath(QStringLiteral("elsewhere.mp4"));
+    QTemporaryDir members;
+    for (int i = 0; i < 20000; ++i)
+        if (!listtest::makeFile(members.path(), "m" + QByteArray::number(i) + ".mp3", clip.left(64)))
+            return false;
+    const QString chapters = members.filePath(QStringLiteral("chapters.xml"));
+    return QFile::copy(media_.video(4.0), elsewhere) &&
+           listtest::makeFile(dir, "broken.mp4", "Not a video.\n") &&
+           listtest::makeFile(dir, "broken first.m3u", "broken.mp4\n" + QFile::encodeName(elsewhere)) &&
+           listtest::makeFile(dir, "skipped first.m3u",
+                              "#EXTM3U\nnot here.mp4\n" + QFile::encodeName(elsewhere)) &&
+           listtest::makeFile(dir, "subtitled.mp4", clip) &&
+           listtest::makeFile(dir, "subtitled.srt", manyCues(90000)) &&
+           listtest::makeFile(dir, "effects.mp4", clip) &&
+           listtest::makeFile(dir, "effects.ass", heavyAss()) &&
+           listtest::makeFile(dir, "pong.txt", "# mpv EDL v0\nping.edl\n") &&
+           ::mkfifo(QFile::encodeName(aside_.filePath("pipe")).constData(), 0644) == 0 &&
+           listtest::makeFile(dir, "pipe.m3u", QFile::encodeName(aside_.filePath(QStringLiteral("pipe")))) &&
+           QFile::link(QStringLiteral("/proc/kmsg"), hostile_.filePath(QStringLiteral("kmsg.mp4"))) &&
+           run(QStringLiteral("zip"), {"-q", "-0", "-r", dir + "/members.zip", "."}, members.path()) &&
+           // An edition of ordered chapters that plays a segment of another file of the folder.
+           run(QStringLiteral("mkvmerge"),
+               {"-q", "-o", "sibling.mkv", "--segment-uid", "0x00112233445566778899aabbccddeeff",
+                media_.video(4.0)},
+               dir) &&
+           listtest::makeFile(
+               members.path(), "chapters.xml",
+               "<?xml version=\"1.0\"?><Chapters><EditionEntry><EditionFlagOrdered>1"
+               "</EditionFlagOrdered><ChapterAtom><ChapterUID>1</ChapterUID><ChapterSegmentUID "
+               "format=\"hex\">00112233445566778899aabbccddeeff</ChapterSegmentUID>"
+               "<ChapterTimeStart>00:00:00.000</ChapterTimeStart><ChapterTimeEnd>00:00:02.000"
+               "</ChapterTimeEnd></ChapterAtom></EditionEntry></Chapters>") &&
+           run(QStringLiteral("mkvmerge"),
+               {"-q", "-o", "ordered.mkv", "--chapters", chapters, media_.video(4.0)}, dir);
+}
+
+void BadMediaTest::hostileFileIsContained_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");  // written before the click; empty: made by makeHostileFolder()
+    QTest::addColumn<bool>("plays");        // false: refused, state 10
+    QTest::addColumn<QString>("status");    // in the status text
+    QTest::addColumn<QString>("notOpened"); // a file of the folder nothing may open
+    const QByteArray sdp = "v=0\no=- 0 0 IN IP4 127.0.0.1\ns=x\nc=IN IP4 0.0.0.0\nt=0 0\n"
+                           "m=video 5004 RTP/AVP 96\na=rtpmap:96 H264/90000\n";
+    QTest::newRow("edit list naming itself")
+        << "self.mp4" << QByteArray("# mpv EDL v0\nself.mp4\n") << false << "edit list"
+        << "";
+    QTest::newRow("edit lists naming each other")
+        << "ping.edl" << QByteArray("# mpv EDL v0\npong.txt\n") << false << "edit list"
+        << "pong.txt";
+    QTest::newRow("SDP named .mp4") << "session.mp4" << sdp << false << "network"
+                                    << "";
+    QTest::newRow("SDP past the first bytes") << "padded.mp4" << paddedSdp() << false << "Cannot play"
+                                              << "";
+    QTest::newRow("playlist naming itself")
+        << "self.m3u" << QByteArray("#EXTM3U\nself.m3u\n") << false << "names no file"
+        << "";
+    QTest::newRow("concat list naming itself")
+        << "loop.txt" << QByteArray("ffconcat version 1.0\nfile loop.txt\nfile loop.txt\n") << false
+        << "concat list"
+        << "";
+    QTest::newRow("zip of 20000 members") << "members.zip" << QByteArray() << false << "archive"
+                                          << "";
+    QTest::newRow("playlist, first entry missing") << "skipped first.m3u" << QByteArray() << true << "Playing"
+                                                   << "";
+    QTest::newRow("playlist, first entry broken") << "broken first.m3u" << QByteArray() << true << "Playing"
+                                                  << "";
+    QTest::newRow("sidecar SRT over the limit") << "subtitled.mp4" << QByteArray() << true << "not shown"
+                                                << "subtitled.srt";
+    QTest::newRow("heavy ASS sidecar") << "effects.mp4" << QByteArray() << true << "without its effects"
+                                       << "";
+    QTest::newRow("ordered chapters") << "ordered.mkv" << QByteArray() << true << "Playing"
+                                      << "sibling.mkv";
+    QTest::newRow("playlist naming a pipe") << "pipe.m3u" << QByteArray() << false << "names no file"
+                                            << "";
+    if (::geteuid() == 0) // only root may read it, and a read waits for the next kernel message
+        QTest::newRow("link to /proc/kmsg") << "kmsg.mp4" << QByteArray() << false << "system file"
+                                            << "";
+}
+
+// Every hostile file: the program lives and answers, the state shown is what plays, nothing listens on
+// the network, no work goes on afterwards, and what it held comes back.
+void BadMediaTest::hostileFileIsContained() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, plays);
+    QFETCH(QString, status);
+    QFETCH(QString, notOpened);
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    auto clickStop = [&] { QTest::mouseClick(component->transportBar()->stopButton(), Qt::LeftButton); };
+    auto playGoodAndStop = [&] {
+        QSignalSpy changes(component, &MediaPlayer::PlayStateChange);
+        clickAndSettle(aside_.path(), QStringLiteral("elsewhere.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
+        clickStop();
+        QCOMPARE(component->playState(), 1);
+    };
+    playGoodAndStop();
+    const int descriptors = probe::openDescriptors(), threads = probe::threads();
+    if (!bytes.isEmpty())
+        QVERIFY(listtest::makeFile(hostile_.path(), name.toUtf8(), bytes));
+    OpenedFiles opened(hostile_.path());
+    clickAndSettle(hostile_.path(), name);
+    const QString shown = component->statusText();
+    QVERIFY2(shown.contains(status), qPrintable(shown));
+    if (plays)
+        QVERIFY2(component->playState() == 3, qPrintable(shown));
+    else
+        QVERIFY2(component->playState() == 10 && shown.startsWith(QStringLiteral("Cannot play")),
+                 qPrintable(shown));
+    // No runaway work: nothing goes on after a refusal, a small clip plays on a tenth of a core, and what a
+    // subtitle costs must not take a whole one or stall the UI thread.
+    const double before = probe::cpuSeconds();
+    QTest::qWait(2000);
+    const double busy = probe::cpuSeconds() - before;
+    qInfo("%s: %.2f CPU seconds in 2 s, longest UI-thread gap %lld ms", qPrintable(name), busy,
+          heartbeat_->longestGapMs());
+    QVERIFY2(busy < 1.0, qPrintable(QStringLiteral("%1 CPU seconds in 2 s").arg(busy)));
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
+    if (plays) {
+        clickStop(); // Stop stops, whatever played
+        QCOMPARE(component->playState(), 1);
+        QTRY_COMPARE(component->engine()->coreProperty("idle-active"), QStringLiteral("yes"));
+    }
+    QVERIFY2(probe::boundSockets().isEmpty(), qPrintable(probe::boundSockets().join(QLatin1Char('\n'))));
+    if (!notOpened.isEmpty())
+        QVERIFY2(!opened.names().contains(notOpened), qPrintable(opened.names().join(QLatin1Char(','))));
+    // The next pick plays, and what the hostile file took comes back.
+    playGoodAndStop();
+    QTRY_VERIFY_WITH_TIMEOUT(probe::openDescriptors() <= descriptors + 2 && probe::threads() <= threads + 2,
+                             5000);
 }
 
 TOLVANE_TEST_MAIN(BadMediaTest)
