@@ -1,5 +1,5 @@
 #include "player/playlist_file.h"
-#include "app/fs_names.h"
+#include "toolkit/fs_names.h"
 
 #include <QDir>
 #include <QFileInfo>

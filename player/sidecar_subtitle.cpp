@@ -1,5 +1,5 @@
 #include "player/sidecar_subtitle.h"
-#include "app/fs_names.h"
+#include "toolkit/fs_names.h"
 #include "player/local_file.h"
 
 #include <QDir>
