@@ -41,6 +41,16 @@ MpvClient::Options fixedOptions() {
         // Nothing is fetched from the network, not even for the remote entries of a playlist file: every
         // protocol but local ones is refused before a socket is opened.
         {"stream-lavf-o", "protocol_whitelist=file"},
+        // What a click may open is decided before the core sees a path (open_policy). These shut the core's
+        // own doors to anything else: its edit lists, CUE sheets, playlists and archives, ordered-chapter and
+        // linked siblings, and protocols a demuxer opens by itself (an SDP file's UDP ports).
+        {"access-references", "no"},
+        {"ordered-chapters", "no"},
+        {"load-unsafe-playlists", "no"},
+        {"demuxer-lavf-o", "protocol_whitelist=file"},
+        // The same-named subtitle comes with the plan, checked and within a size limit.
+        {"sub-auto", "no"},
+        {"audio-file-auto", "no"},
         {"osc", "no"},
         // The built-in statistics page and console each start a Lua interpreter on its own thread; the
         // component has no key that could open them, so they only cost memory and start-up time.
