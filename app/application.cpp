@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/accessibility.h"
 #include "app/fonts.h"
+#include "desktop/session_bus.h"
 #include "product_version.h"
 #include <QApplication>
 #include <QIcon>
@@ -41,6 +42,7 @@ void prepareProcess() {
             qputenv("TMPDIR", "/proc/self/fd");
         }
     }
+    preventSessionBusLaunch(); // after XDG_RUNTIME_DIR, where the session's bus may be
 }
 
 void setUpApplication() {

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/window_registry.h"
+#include "desktop/desktop_services.h"
 #include "player/mpv_library.h"
 #include <QApplication>
 
@@ -9,5 +10,6 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     setUpApplication();
     showWindow(windows().frm);
+    installDesktopServices();
     return QApplication::exec();
 }
