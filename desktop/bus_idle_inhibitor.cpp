@@ -12,6 +12,7 @@ const QString screenSaverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 constexpr uint portalInhibitIdle = 8;
+constexpr int callTimeoutMs = 5000; // a desktop that does not answer by then is taken as not offering it
 const QString reason = QStringLiteral("Playing a video");
 } // namespace
 
@@ -23,14 +24,19 @@ BusIdleInhibitor::BusIdleInhibitor(const QDBusConnection& bus, bool portalFirst,
 
 BusIdleInhibitor::~BusIdleInhibitor() {
     wanted_ = false;
+    // A hold still on its way would never be given back: wait for its answer, then give it back.
+    if (pendingCall_) {
+        pendingCall_->waitForFinished();
+        onReply(pendingCall_, pendingRoute_);
+    }
     release();
 }
 
 void BusIdleInhibitor::setHeld(bool held) {
     wanted_ = held;
-    if (held && granted_ == Route::None && !pending_)
+    if (held && granted_ == Route::None && !pendingCall_)
         request();
-    else if (!held && !pending_)
+    else if (!held && !pendingCall_)
         release();
 }
 
@@ -47,15 +53,15 @@ void BusIdleInhibitor::request() {
                                               QStringLiteral("Inhibit"));
         call << windowId_ << portalInhibitIdle << QVariantMap{{QStringLiteral("reason"), reason}};
     }
-    pending_ = true;
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+    pendingRoute_ = route;
+    pendingCall_ = new QDBusPendingCallWatcher(bus_.asyncCall(call, callTimeoutMs), this);
+    connect(pendingCall_, &QDBusPendingCallWatcher::finished, this,
             [this, route](QDBusPendingCallWatcher* done) { onReply(done, route); });
 }
 
 void BusIdleInhibitor::onReply(QDBusPendingCallWatcher* call, Route route) {
     call->deleteLater();
-    pending_ = false;
+    pendingCall_ = nullptr;
     const QDBusMessage reply = call->reply();
     if (reply.type() == QDBusMessage::ErrorMessage) {
         // Not offered here: try the other route once; when neither answers, the X extension is all there is.

@@ -40,7 +40,8 @@ class BusIdleInhibitor : public QObject {
     int next_ = 0; // index into routes_ of the route to try next; the one that worked is kept
     QString windowId_;
     bool wanted_ = false;
-    bool pending_ = false;
+    QDBusPendingCallWatcher* pendingCall_ = nullptr; // the request on its way, if any
+    Route pendingRoute_ = Route::None;
     Route granted_ = Route::None;
     uint cookie_ = 0;
     QDBusObjectPath handle_;

@@ -115,6 +115,18 @@ QVariantMap allProperties(QDBusConnection bus, const QString& service, const QSt
     return reply.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(reply.arguments().first());
 }
 
+// Watches the X saver for twice its time: how long into that it came on, or -1 if it stayed off.
+qint64 saverCameOnWithin() {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2000 * saverSeconds) {
+        if (screenSaverActive())
+            return clock.elapsed();
+        QTest::qWait(100);
+    }
+    return -1;
+}
+
 // The same clip with a title in its tags.
 QString titledCopy(const QString& source, const QString& target, const QString& title) {
     QProcess ffmpeg;
@@ -135,8 +147,9 @@ class DesktopServicesTest : public QObject {
     void screenSaverFollowsWhatIsWatched();
     void desktopInhibitFollowsPlayback_data();
     void desktopInhibitFollowsPlayback();
-    void mprisDescribesAndDrivesThePlayer_data();
-    void mprisDescribesAndDrivesThePlayer();
+    void mprisDescribesThePlayer_data();
+    void mprisDescribesThePlayer();
+    void mprisDrivesThePlayer();
     void playerctlDrivesTheProgram();
     void noSessionBusNoBusAndNoHelper();
 
@@ -215,17 +228,12 @@ void DesktopServicesTest::screenSaverFollowsWhatIsWatched() {
         QTRY_VERIFY_WITH_TIMEOUT(player()->playState() == MediaEngine::Stopped, 20000);
 
     if (held) {
-        // Twice the saver's time, looked at every 100 ms: it never comes on while the video plays.
-        while (clock.elapsed() < 2000 * saverSeconds) {
-            QVERIFY2(
-                !screenSaverActive(),
-                qPrintable(QStringLiteral("the saver came on %1 ms into playback").arg(clock.elapsed())));
-            QTest::qWait(100);
-        }
+        const qint64 on = saverCameOnWithin();
+        QVERIFY2(on < 0, qPrintable(QStringLiteral("the saver came on %1 ms into playback").arg(on)));
         QVERIFY(playing());
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(screenSaverActive(), 20000);
-        qInfo("saver on %.1f s after the %s", clock.elapsed() / 1000.0, qPrintable(then));
+        qInfo("saver on %.1f s after: %s", clock.elapsed() / 1000.0, qPrintable(QTest::currentDataTag()));
     }
 }
 
@@ -285,7 +293,8 @@ void DesktopServicesTest::desktopInhibitFollowsPlayback() {
     if (offered == "portal")
         QVERIFY2(side.calls.first().startsWith("Inhibit x11: flags 8 reason Playing a video"),
                  qPrintable(side.calls.first()));
-    QVERIFY2(side.calls.size() == 6 * holds, qPrintable(side.calls.join(", "))); // three holds, each given back
+    QVERIFY2(side.calls.size() == 6 * holds,
+             qPrintable(side.calls.join(", "))); // three holds, each given back
 }
 
 // ---- MPRIS 2
@@ -312,15 +321,34 @@ class MprisSignals : public QObject {
     void seeked(qlonglong position) { seeks << position; }
 };
 
-QDBusMessage mprisCall(const QString& service, const QString& method, const QVariantList& arguments = {}) {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, mprisPath, playerInterface, method);
-    call.setArguments(arguments);
-    return call;
-}
-
 } // namespace
 
-void DesktopServicesTest::mprisDescribesAndDrivesThePlayer_data() {
+// The session bus, the program's MPRIS object on it, and a client connection that hears its signals.
+struct MprisSession {
+    PrivateSessionBus bus;
+    QDBusConnection client{QStringLiteral("mpris-client")};
+    QString name;
+    MprisSignals heard;
+
+    ~MprisSession() { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
+    bool open(const DesktopServices* services) {
+        if (!bus.isValid() || !services->mpris())
+            return false;
+        name = services->mpris()->busName();
+        client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-client"));
+        return client.connect(name, mprisPath, "org.freedesktop.DBus.Properties", "PropertiesChanged", &heard,
+                              SLOT(propertiesChanged(QString, QVariantMap, QStringList))) &&
+               client.connect(name, mprisPath, playerInterface, "Seeked", &heard, SLOT(seeked(qlonglong)));
+    }
+    QDBusMessage call(const QString& method, const QVariantList& arguments = {},
+                      const QString& interface = playerInterface) {
+        QDBusMessage message = QDBusMessage::createMethodCall(name, mprisPath, interface, method);
+        message.setArguments(arguments);
+        return callAndWait(client, message);
+    }
+};
+
+void DesktopServicesTest::mprisDescribesThePlayer_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("title"); // empty: no file loaded
     QTest::newRow("video with a title tag")
@@ -329,24 +357,14 @@ void DesktopServicesTest::mprisDescribesAndDrivesThePlayer_data() {
     QTest::newRow("not a media file") << media_.textFile() << "";
 }
 
-void DesktopServicesTest::mprisDescribesAndDrivesThePlayer() {
+void DesktopServicesTest::mprisDescribesThePlayer() {
     QFETCH(QString, file);
     QFETCH(QString, title);
-    PrivateSessionBus bus;
-    QVERIFY(bus.isValid());
+    MprisSession mpris;
     services_ = installDesktopServices();
-    QVERIFY(services_->mpris());
-    const QString name = services_->mpris()->busName();
-    QCOMPARE(name, QStringLiteral("org.mpris.MediaPlayer2.tolvane_player"));
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-client"));
-    const auto closeClient =
-        qScopeGuard([] { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); });
-    MprisSignals heard;
-    QVERIFY(client.connect(name, mprisPath, "org.freedesktop.DBus.Properties", "PropertiesChanged", &heard,
-                           SLOT(propertiesChanged(QString, QVariantMap, QStringList))));
-    QVERIFY(client.connect(name, mprisPath, playerInterface, "Seeked", &heard, SLOT(seeked(qlonglong))));
-
-    const QVariantMap root = allProperties(client, name, "org.mpris.MediaPlayer2");
+    QVERIFY(mpris.open(services_));
+    QCOMPARE(mpris.name, QStringLiteral("org.mpris.MediaPlayer2.tolvane_player"));
+    const QVariantMap root = allProperties(mpris.client, mpris.name, "org.mpris.MediaPlayer2");
     QCOMPARE(root.value("Identity").toString(), QStringLiteral("Tolvane URL Media Player"));
     QCOMPARE(root.value("DesktopEntry").toString(), QStringLiteral("org.tolvane.Player"));
     QCOMPARE(root.value("CanQuit"), QVariant(false));
@@ -355,18 +373,17 @@ void DesktopServicesTest::mprisDescribesAndDrivesThePlayer() {
 
     player()->setURL(file);
     QVERIFY(session::waitSettled(player(), 20000));
-    QVariantMap state = allProperties(client, name, playerInterface);
+    const QVariantMap state = allProperties(mpris.client, mpris.name, playerInterface);
     QCOMPARE(state.value("CanControl"), QVariant(true));
     QCOMPARE(state.value("CanGoNext"), QVariant(false));
     QCOMPARE(state.value("CanPlay"), QVariant(!title.isEmpty()));
     QCOMPARE(state.value("CanSeek"), QVariant(!title.isEmpty()));
+    QCOMPARE(mpris.call("OpenUri", {QUrl::fromLocalFile(file).toString()}).errorName(),
+             QStringLiteral("org.freedesktop.DBus.Error.NotSupported"));
     const QVariantMap metadata = qdbus_cast<QVariantMap>(state.value("Metadata"));
-    const QDBusMessage openUri =
-        callAndWait(client, mprisCall(name, "OpenUri", {QUrl::fromLocalFile(file).toString()}));
-    QCOMPARE(openUri.errorName(), QStringLiteral("org.freedesktop.DBus.Error.NotSupported"));
     if (title.isEmpty()) {
         QVERIFY(metadata.isEmpty());
-        callAndWait(client, mprisCall(name, "Play"));
+        mpris.call("Play");
         QCOMPARE(player()->playState(), int(MediaEngine::Ready));
         return;
     }
@@ -374,45 +391,48 @@ void DesktopServicesTest::mprisDescribesAndDrivesThePlayer() {
     QCOMPARE(metadata.value("xesam:title").toString(), title);
     QCOMPARE(metadata.value("xesam:url").toString(), QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded));
     QVERIFY(qAbs(metadata.value("mpris:length").toLongLong() - 30'000'000) < 500'000);
-    const QString trackId = qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid")).path();
-    QVERIFY(trackId.startsWith('/'));
+    QVERIFY(qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid")).path().startsWith('/'));
+}
 
-    callAndWait(client, mprisCall(name, "Pause"));
+void DesktopServicesTest::mprisDrivesThePlayer() {
+    MprisSession mpris;
+    services_ = installDesktopServices();
+    QVERIFY(mpris.open(services_));
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    const QVariantMap metadata =
+        qdbus_cast<QVariantMap>(allProperties(mpris.client, mpris.name, playerInterface).value("Metadata"));
+    const QDBusObjectPath track = qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid"));
+
+    mpris.call("Pause");
     QCOMPARE(player()->playState(), int(MediaEngine::Paused));
-    QTRY_COMPARE(heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Paused"));
-    callAndWait(client, mprisCall(name, "PlayPause"));
+    QTRY_COMPARE(mpris.heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Paused"));
+    mpris.call("PlayPause");
     QTRY_VERIFY(playing());
-    QTRY_COMPARE(heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Playing"));
+    QTRY_COMPARE(mpris.heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Playing"));
 
-    callAndWait(client, mprisCall(name, "SetPosition",
-                                  {QVariant::fromValue(QDBusObjectPath(trackId)), qlonglong(20'000'000)}));
+    mpris.call("SetPosition", {QVariant::fromValue(track), qlonglong(20'000'000)});
     QTRY_VERIFY_WITH_TIMEOUT(player()->currentPosition() >= 19.5, 10000);
-    callAndWait(client, mprisCall(name, "Seek", {qlonglong(-10'000'000)}));
+    mpris.call("Seek", {qlonglong(-10'000'000)});
     QTRY_VERIFY_WITH_TIMEOUT(player()->currentPosition() < 15, 10000);
     QVERIFY(player()->currentPosition() >= 9.5);
-    QTRY_VERIFY(heard.seeks.size() >= 2);
+    QTRY_VERIFY(mpris.heard.seeks.size() >= 2);
     QTest::qWait(500); // no further Seeked from the position reports on the way
-    QStringList seeks;
-    for (qlonglong at : heard.seeks)
-        seeks << QString::number(at / 1e6);
-    QVERIFY2(heard.seeks.size() == 2, qPrintable(seeks.join(", ")));
-    QVERIFY(qAbs(heard.seeks.last() - 10'000'000) < 1'000'000);
+    QCOMPARE(mpris.heard.seeks.size(), 2);
+    QVERIFY(qAbs(mpris.heard.seeks.last() - 10'000'000) < 1'000'000);
 
-    QDBusMessage volume =
-        QDBusMessage::createMethodCall(name, mprisPath, "org.freedesktop.DBus.Properties", "Set");
-    volume << playerInterface << "Volume" << QVariant::fromValue(QDBusVariant(0.3));
-    callAndWait(client, volume);
+    mpris.call("Set", {playerInterface, "Volume", QVariant::fromValue(QDBusVariant(0.3))},
+               "org.freedesktop.DBus.Properties");
     QTRY_COMPARE(player()->volume(), 30);
-    QTRY_COMPARE(heard.lastChange("Volume").toDouble(), 0.3);
-
-    callAndWait(client, mprisCall(name, "Stop"));
-    QTRY_COMPARE(player()->playState(), int(MediaEngine::Stopped));
-    QTRY_COMPARE(heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Stopped"));
+    QTRY_COMPARE(mpris.heard.lastChange("Volume").toDouble(), 0.3);
     player()->setVolume(50);
 
+    mpris.call("Stop");
+    QTRY_COMPARE(player()->playState(), int(MediaEngine::Stopped));
+    QTRY_COMPARE(mpris.heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Stopped"));
+
     session::player()->showMinimized();
-    QDBusMessage raise = QDBusMessage::createMethodCall(name, mprisPath, "org.mpris.MediaPlayer2", "Raise");
-    callAndWait(client, raise);
+    mpris.call("Raise", {}, "org.mpris.MediaPlayer2");
     QTRY_VERIFY(!session::player()->isMinimized() && session::player()->isActiveWindow());
 }
 
@@ -449,15 +469,8 @@ void DesktopServicesTest::playerctlDrivesTheProgram() {
     QVERIFY(runTool("playerctl", {"--list-all"}).value_or("").split('\n').contains("tolvane_player"));
     QCOMPARE(playerctl({"metadata", "xesam:title"}), QStringLiteral("Northern Lights"));
 
-    // While it plays, the screen stays on: twice the saver's time.
-    resetScreenSaver();
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 2000 * saverSeconds) {
-        QVERIFY2(!screenSaverActive(),
-                 qPrintable(QStringLiteral("saver on after %1 ms").arg(clock.elapsed())));
-        QTest::qWait(100);
-    }
+    resetScreenSaver(); // while it plays, the screen stays on
+    QCOMPARE(saverCameOnWithin(), -1);
 
     QCOMPARE(playerctl({"pause"}), QString());
     QTRY_COMPARE(playerctl({"status"}), QStringLiteral("Paused"));
