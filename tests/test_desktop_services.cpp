@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int saverSeconds = 3;
+constexpr qint64 saverSeconds = 3;
 const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
@@ -80,7 +80,7 @@ class FakePortal : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
   public:
-    FakePortal(DesktopSide* side, QDBusConnection bus) : side_(side), bus_(bus) {}
+    FakePortal(DesktopSide* side, const QDBusConnection& bus) : side_(side), bus_(bus) {}
   public slots:
     QDBusObjectPath Inhibit(const QString& window, uint flags, const QVariantMap& options) {
         const QString path =
@@ -100,14 +100,14 @@ class FakePortal : public QObject {
 };
 
 // A call from this process to the program in this process: answered while the event loop turns.
-QDBusMessage callAndWait(QDBusConnection bus, const QDBusMessage& call) {
+QDBusMessage callAndWait(const QDBusConnection& bus, const QDBusMessage& call) {
     QDBusPendingCall pending = bus.asyncCall(call);
     if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 10000))
         qWarning("no answer to %s", qPrintable(call.member()));
     return pending.reply();
 }
 
-QVariantMap allProperties(QDBusConnection bus, const QString& service, const QString& interface) {
+QVariantMap allProperties(const QDBusConnection& bus, const QString& service, const QString& interface) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         service, mprisPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
     call << interface;
@@ -168,7 +168,7 @@ void DesktopServicesTest::initTestCase() {
     shortVideo_ = media_.video(2.0);
     audio_ = media_.mp3(30.0);
     qunsetenv("DBUS_SESSION_BUS_ADDRESS"); // each test brings its own bus, or none
-    setScreenSaverTimes(saverSeconds, saverSeconds);
+    setScreenSaverTimes(int(saverSeconds), int(saverSeconds));
     showWindow(windows().frm);
     QVERIFY(QTest::qWaitForWindowExposed(session::player()));
 }
@@ -293,7 +293,7 @@ void DesktopServicesTest::desktopInhibitFollowsPlayback() {
     if (offered == "portal")
         QVERIFY2(side.calls.first().startsWith("Inhibit x11: flags 8 reason Playing a video"),
                  qPrintable(side.calls.first()));
-    QVERIFY2(side.calls.size() == 6 * holds,
+    QVERIFY2(side.calls.size() == qsizetype(6) * holds,
              qPrintable(side.calls.join(", "))); // three holds, each given back
 }
 
