@@ -2,6 +2,7 @@
 
 #include "player/media_player.h"
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 #include <QWindow>
 
 PlayerLink::PlayerLink(std::function<MediaPlayer*()> find, QObject* parent)
@@ -14,7 +15,7 @@ PlayerLink::PlayerLink(std::function<MediaPlayer*()> find, QObject* parent)
 }
 
 MediaPlayer* PlayerLink::player() {
-    if (!player_)
+    if (!player_ && !leaving_)
         follow(find_());
     return player_;
 }
@@ -23,7 +24,12 @@ void PlayerLink::follow(MediaPlayer* player) {
     if (!player)
         return;
     player_ = player;
-    // By the time this fires player_ reads null, so no follower reaches the half-destroyed player.
-    connect(player, &QObject::destroyed, this, [this] { emit playerChanged(nullptr); });
+    // QWidget announces its end from its own destructor, with the parts of the player already gone: from
+    // here on no follower may reach it, and none may look up a window that is itself being destroyed.
+    connect(player, &QObject::destroyed, this, [this] {
+        player_ = nullptr;
+        const QScopedValueRollback<bool> leaving(leaving_, true);
+        emit playerChanged(nullptr);
+    });
     emit playerChanged(player);
 }

@@ -27,4 +27,5 @@ class PlayerLink : public QObject {
 
     std::function<MediaPlayer*()> find_;
     QPointer<MediaPlayer> player_;
+    bool leaving_ = false; // the player followed is being destroyed
 };

@@ -22,13 +22,9 @@ VideoActivity::VideoActivity(QObject* parent) : QObject(parent) {
     });
 }
 
+// The player followed before has gone (or is going) with its window: the connections and the filter went
+// with them, and neither may be touched any more.
 void VideoActivity::setPlayer(MediaPlayer* player) {
-    if (player_)
-        player_->disconnect(this);
-    if (player_ && player_->engine())
-        player_->engine()->disconnect(this);
-    if (window_)
-        window_->removeEventFilter(this);
     player_ = player;
     window_ = player ? player->window() : nullptr;
     if (player) {

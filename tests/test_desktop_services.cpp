@@ -145,6 +145,7 @@ class DesktopServicesTest : public QObject {
     void cleanup();
     void screenSaverFollowsWhatIsWatched_data();
     void screenSaverFollowsWhatIsWatched();
+    void followsAPlayerWindowBuiltAfresh();
     void desktopInhibitFollowsPlayback_data();
     void desktopInhibitFollowsPlayback();
     void mprisDescribesThePlayer_data();
@@ -235,6 +236,24 @@ void DesktopServicesTest::screenSaverFollowsWhatIsWatched() {
         QTRY_VERIFY_WITH_TIMEOUT(screenSaverActive(), 20000);
         qInfo("saver on %.1f s after: %s", clock.elapsed() / 1000.0, qPrintable(QTest::currentDataTag()));
     }
+}
+
+// The player window closed (another window still open) and built again: the services follow the new one.
+void DesktopServicesTest::followsAPlayerWindowBuiltAfresh() {
+    services_ = installDesktopServices();
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(services_->screenSaver()->isHeld(), 20000);
+    QPointer<QWidget> old = session::player();
+    old->close();
+    QTRY_VERIFY(old.isNull());
+    QVERIFY(!services_->screenSaver()->isHeld()); // the window went while playing: the screen is free
+    showWindow(windows().frm);
+    QVERIFY(QTest::qWaitForWindowExposed(session::player()));
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    QTRY_VERIFY(services_->screenSaver()->isHeld());
+    resetScreenSaver();
+    QCOMPARE(saverCameOnWithin(), -1);
 }
 
 // ---- the desktop's inhibit over the session bus
