@@ -77,7 +77,6 @@ void BusIdleInhibitor::onReply(QDBusPendingCallWatcher* call, Route route) {
         cookie_ = reply.arguments().value(0).toUInt();
     else
         handle_ = reply.arguments().value(0).value<QDBusObjectPath>();
-    emit routeChanged(granted_);
     if (!wanted_)
         release();
 }
@@ -97,5 +96,4 @@ void BusIdleInhibitor::release() {
     }
     bus_.send(call);
     granted_ = Route::None;
-    emit routeChanged(granted_);
 }

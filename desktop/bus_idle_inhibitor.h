@@ -23,12 +23,6 @@ class BusIdleInhibitor : public QObject {
     void setHeld(bool held);
     // The portal's parent-window text ("x11:1c00007"), empty when there is none to give.
     void setWindowId(const QString& windowId) { windowId_ = windowId; }
-    // The route that granted the current hold; None while nothing is held.
-    Route grantedRoute() const { return granted_; }
-
-  signals:
-    // The desktop answered a request or a release went out; for diagnostics and tests.
-    void routeChanged(BusIdleInhibitor::Route route);
 
   private:
     void request();

@@ -20,7 +20,6 @@ class ScreenSaverInhibitor : public QObject {
 
     void setPlayer(MediaPlayer* player);
     bool isHeld() const { return held_; }
-    BusIdleInhibitor* busInhibitor() const { return bus_; }
 
   private:
     void setHeld(bool held);
