@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace {
 const char config[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -28,6 +30,8 @@ PrivateSessionBus::PrivateSessionBus() : dir_(QDir::temp().filePath(QStringLiter
         return;
     out.write(QString::fromLatin1(config).arg(dir_.path()).toUtf8());
     out.close();
+    // The daemon ends with this process, also when a test crashes before the destructor runs.
+    daemon_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     daemon_.start(QStringLiteral("dbus-daemon"),
                   {QStringLiteral("--config-file=") + file, QStringLiteral("--nofork"),
                    QStringLiteral("--print-address=1")});
