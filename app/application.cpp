@@ -1,6 +1,7 @@
 #include "app/application.h"
-#include "app/window_registry.h"
 #include "app/process_hygiene.h"
+#include "app/window_registry.h"
+#include "desktop/session_bus.h"
 #include "product_version.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/fonts.h"
@@ -49,7 +50,8 @@ void prepareProcess() {
             qputenv("TMPDIR", "/proc/self/fd");
         }
     }
-    keepProcessToItself(); // once the runtime folder is known: the session bus is found there
+    keepProcessToItself();     // once the runtime folder is known: the session bus is found there
+    preventSessionBusLaunch(); // after XDG_RUNTIME_DIR, where the session's bus may be
 }
 
 void setUpApplication() {

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/window_registry.h"
+#include "desktop/desktop_services.h"
 #include "player/mpv_preload.h"
 #include <QApplication>
 
@@ -14,5 +15,6 @@ int main(int argc, char* argv[]) {
     QApplication app(toolkitArgc, toolkitArgv);
     setUpApplication();
     showWindow(windows().frm);
+    installDesktopServices();
     return QApplication::exec();
 }

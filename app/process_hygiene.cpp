@@ -40,22 +40,8 @@ void readOnlyFontCaches() {
     qputenv("FONTCONFIG_FILE", "/proc/self/fd/" + QByteArray::number(fd)); // stays open: read at each init
 }
 
-// Without an address, the D-Bus library "autolaunches" a session bus by running dbus-launch from PATH. The
-// session's bus is used where it is; otherwise an address no transport knows makes a connection fail.
-void noBusAutolaunch() {
-    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
-        return;
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray bus = runtime + "/bus";
-    if (!runtime.isEmpty() && QFileInfo(QString::fromLocal8Bit(bus)).exists())
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + bus);
-    else
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-}
-
 } // namespace
 
 void keepProcessToItself() {
     readOnlyFontCaches();
-    noBusAutolaunch();
 }

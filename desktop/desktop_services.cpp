@@ -1,0 +1,50 @@
+#include "desktop/desktop_services.h"
+
+#include "desktop/mpris_service.h"
+#include "desktop/player_link.h"
+#include "desktop/screen_saver_inhibitor.h"
+#include "desktop/session_bus.h"
+#include "player/media_player.h"
+#include "player/player_window.h"
+#include "toolkit/window_slots.h"
+#include <QApplication>
+
+namespace {
+
+MediaPlayer* loadedPlayer() {
+    // Never builds the window: a closed player window is not brought back by the desktop looking at it.
+    auto* window = windows().frm.isLoaded() ? qobject_cast<frm*>(windows().frm.get()) : nullptr;
+    return window ? window->WindowsMediaPlayer1 : nullptr;
+}
+
+void raisePlayer() {
+    QWidget* window = windows().frm.get();
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    showWindow(windows().frm);
+}
+
+} // namespace
+
+DesktopServices::DesktopServices(QObject* parent)
+    : QObject(parent), link_(new PlayerLink(loadedPlayer, this)) {
+    const std::optional<QDBusConnection> bus = connectSessionBus();
+    screenSaver_ = new ScreenSaverInhibitor(bus, this);
+    screenSaver_->setPlayer(link_->player());
+    connect(link_, &PlayerLink::playerChanged, screenSaver_, &ScreenSaverInhibitor::setPlayer);
+    if (bus)
+        mpris_ = new MprisService(*bus, link_, raisePlayer, this);
+}
+
+DesktopServices::~DesktopServices() {
+    // The children go first: they release what they hold over the bus before it is closed.
+    delete mpris_;
+    delete screenSaver_;
+    disconnectSessionBus();
+}
+
+DesktopServices* installDesktopServices() {
+    auto* services = new DesktopServices(qApp);
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, services, [services] { delete services; });
+    return services;
+}

@@ -1,0 +1,552 @@
+// The program on a desktop: the screen saver stays off while a video is watched and comes back as soon as
+// it is not (the X server's own saver at 3 s, and a desktop's org.freedesktop.ScreenSaver or portal on a
+// private session bus); MPRIS 2 on that bus, read and driven by playerctl, a real MPRIS client.
+#include "app/window_registry.h"
+#include "desktop/desktop_services.h"
+#include "desktop/mpris_service.h"
+#include "desktop/screen_saver_inhibitor.h"
+#include "player/media_controls.h"
+#include "player/media_engine.h"
+#include "player/media_player.h"
+#include "player/player_window.h"
+#include "support/child_process.h"
+#include "support/private_bus.h"
+#include "support/session.h"
+#include "support/test_main.h"
+#include "support/test_media.h"
+#include "support/x_screen_saver.h"
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QtTest>
+
+namespace {
+
+constexpr qint64 saverSeconds = 3;
+const QString mprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// What a desktop's screen-saver service and its portal are asked, in the order asked.
+class DesktopSide : public QObject {
+    Q_OBJECT
+  public:
+    QStringList calls;
+    QSet<QString> held;
+    uint nextCookie = 0;
+};
+
+class FakeScreenSaver : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+  public:
+    explicit FakeScreenSaver(DesktopSide* side) : side_(side) {}
+  public slots:
+    uint Inhibit(const QString& application, const QString&) {
+        const uint cookie = ++side_->nextCookie;
+        side_->calls << QStringLiteral("Inhibit %1 -> %2").arg(application).arg(cookie);
+        side_->held.insert(QString::number(cookie));
+        return cookie;
+    }
+    void UnInhibit(uint cookie) {
+        side_->calls << QStringLiteral("UnInhibit %1").arg(cookie);
+        side_->held.remove(QString::number(cookie));
+    }
+
+  private:
+    DesktopSide* side_;
+};
+
+class FakePortalRequest : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+  public:
+    FakePortalRequest(DesktopSide* side, const QString& path) : side_(side), path_(path) {}
+  public slots:
+    void Close() {
+        side_->calls << QStringLiteral("Close %1").arg(path_);
+        side_->held.remove(path_);
+    }
+
+  private:
+    DesktopSide* side_;
+    QString path_;
+};
+
+class FakePortal : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
+  public:
+    FakePortal(DesktopSide* side, const QDBusConnection& bus) : side_(side), bus_(bus) {}
+  public slots:
+    QDBusObjectPath Inhibit(const QString& window, uint flags, const QVariantMap& options) {
+        const QString path =
+            QStringLiteral("/org/freedesktop/portal/desktop/request/1_1/t%1").arg(++side_->nextCookie);
+        bus_.registerObject(path, new FakePortalRequest(side_, path), QDBusConnection::ExportAllSlots);
+        side_->calls << QStringLiteral("Inhibit %1 flags %2 reason %3 -> %4")
+                            .arg(window.left(4))
+                            .arg(flags)
+                            .arg(options.value(QStringLiteral("reason")).toString(), path);
+        side_->held.insert(path);
+        return QDBusObjectPath(path);
+    }
+
+  private:
+    DesktopSide* side_;
+    QDBusConnection bus_;
+};
+
+// A call from this process to the program in this process: answered while the event loop turns.
+QDBusMessage callAndWait(const QDBusConnection& bus, const QDBusMessage& call) {
+    QDBusPendingCall pending = bus.asyncCall(call);
+    if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 10000))
+        qWarning("no answer to %s", qPrintable(call.member()));
+    return pending.reply();
+}
+
+QVariantMap allProperties(const QDBusConnection& bus, const QString& service, const QString& interface) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        service, mprisPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+    call << interface;
+    const QDBusMessage reply = callAndWait(bus, call);
+    return reply.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(reply.arguments().first());
+}
+
+// Watches the X saver for twice its time: how long into that it came on, or -1 if it stayed off.
+qint64 saverCameOnWithin() {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2000 * saverSeconds) {
+        if (screenSaverActive())
+            return clock.elapsed();
+        QTest::qWait(100);
+    }
+    return -1;
+}
+
+// The same clip with a title in its tags.
+QString titledCopy(const QString& source, const QString& target, const QString& title) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-nostdin", "-loglevel", "error", "-y", "-i", source, "-c",
+                                            "copy", "-metadata", QStringLiteral("title=") + title, target});
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0 ? target : QString();
+}
+
+} // namespace
+
+class DesktopServicesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void screenSaverFollowsWhatIsWatched_data();
+    void screenSaverFollowsWhatIsWatched();
+    void followsAPlayerWindowBuiltAfresh();
+    void desktopInhibitFollowsPlayback_data();
+    void desktopInhibitFollowsPlayback();
+    void mprisDescribesThePlayer_data();
+    void mprisDescribesThePlayer();
+    void mprisDrivesThePlayer();
+    void playerctlDrivesTheProgram();
+    void noSessionBusNoBusAndNoHelper();
+
+  private:
+    MediaPlayer* player() { return session::player()->WindowsMediaPlayer1; }
+    bool playing() { return player()->playState() == MediaEngine::Playing; }
+
+    TestMedia media_;
+    QString longVideo_, shortVideo_, audio_;
+    DesktopServices* services_ = nullptr;
+};
+
+void DesktopServicesTest::initTestCase() {
+    QVERIFY(media_.isValid());
+    longVideo_ = media_.video(30.0);
+    shortVideo_ = media_.video(2.0);
+    audio_ = media_.mp3(30.0);
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS"); // each test brings its own bus, or none
+    setScreenSaverTimes(int(saverSeconds), int(saverSeconds));
+    showWindow(windows().frm);
+    QVERIFY(QTest::qWaitForWindowExposed(session::player()));
+}
+
+void DesktopServicesTest::init() {
+    resetScreenSaver();
+}
+
+void DesktopServicesTest::cleanup() {
+    delete services_;
+    services_ = nullptr;
+    if (session::player()->isMinimized())
+        session::player()->showNormal();
+    player()->setURL(QString());
+    QTRY_VERIFY(!player()->engine()->hasMedia());
+}
+
+// ---- the X server's screen saver
+// ------------------------------------------------------------------------------
+
+void DesktopServicesTest::screenSaverFollowsWhatIsWatched_data() {
+    QTest::addColumn<QString>("clip");
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<bool>("held");
+    QTest::newRow("video playing") << "video"
+                                   << "nothing" << true;
+    QTest::newRow("video paused") << "video"
+                                  << "pause" << false;
+    QTest::newRow("video stopped") << "video"
+                                   << "stop" << false;
+    QTest::newRow("video ended") << "short video"
+                                 << "end" << false;
+    QTest::newRow("window minimised") << "video"
+                                      << "minimise" << false;
+    QTest::newRow("audio only") << "audio"
+                                << "nothing" << false;
+}
+
+void DesktopServicesTest::screenSaverFollowsWhatIsWatched() {
+    QFETCH(QString, clip);
+    QFETCH(QString, then);
+    QFETCH(bool, held);
+    services_ = installDesktopServices(); // no session bus: the X extension alone
+    QVERIFY(!services_->mpris());
+    player()->setURL(clip == "audio" ? audio_ : clip == "short video" ? shortVideo_ : longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    resetScreenSaver(); // the saver's count starts with the playback
+    QElapsedTimer clock;
+    clock.start();
+    if (then == "pause")
+        player()->controls()->pause();
+    else if (then == "stop")
+        player()->controls()->stop();
+    else if (then == "minimise")
+        session::player()->showMinimized();
+    else if (then == "end")
+        QTRY_VERIFY_WITH_TIMEOUT(player()->playState() == MediaEngine::Stopped, 20000);
+
+    if (held) {
+        const qint64 on = saverCameOnWithin();
+        QVERIFY2(on < 0, qPrintable(QStringLiteral("the saver came on %1 ms into playback").arg(on)));
+        QVERIFY(playing());
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(screenSaverActive(), 20000);
+        qInfo("saver on %.1f s after: %s", clock.elapsed() / 1000.0, qPrintable(QTest::currentDataTag()));
+    }
+}
+
+// The player window closed (another window still open) and built again: the services follow the new one.
+void DesktopServicesTest::followsAPlayerWindowBuiltAfresh() {
+    services_ = installDesktopServices();
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(services_->screenSaver()->isHeld(), 20000);
+    QPointer<QWidget> old = session::player();
+    old->close();
+    QTRY_VERIFY(old.isNull());
+    QVERIFY(!services_->screenSaver()->isHeld()); // the window went while playing: the screen is free
+    showWindow(windows().frm);
+    QVERIFY(QTest::qWaitForWindowExposed(session::player()));
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    QTRY_VERIFY(services_->screenSaver()->isHeld());
+    resetScreenSaver();
+    QCOMPARE(saverCameOnWithin(), -1);
+}
+
+// ---- the desktop's inhibit over the session bus
+// --------------------------------------------------------------
+
+void DesktopServicesTest::desktopInhibitFollowsPlayback_data() {
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("org.freedesktop.ScreenSaver") << "screensaver";
+    QTest::newRow("portal only") << "portal";
+    QTest::newRow("neither") << "none";
+}
+
+void DesktopServicesTest::desktopInhibitFollowsPlayback() {
+    QFETCH(QString, offered);
+    PrivateSessionBus bus;
+    QVERIFY(bus.isValid());
+    QDBusConnection desktop = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fake-desktop"));
+    const auto closeDesktop =
+        qScopeGuard([] { QDBusConnection::disconnectFromBus(QStringLiteral("fake-desktop")); });
+    DesktopSide side;
+    FakeScreenSaver saver(&side);
+    FakePortal portal(&side, desktop);
+    if (offered == "screensaver") {
+        QVERIFY(
+            desktop.registerObject("/org/freedesktop/ScreenSaver", &saver, QDBusConnection::ExportAllSlots));
+        QVERIFY(desktop.registerService("org.freedesktop.ScreenSaver"));
+    } else if (offered == "portal") {
+        QVERIFY(desktop.registerObject("/org/freedesktop/portal/desktop", &portal,
+                                       QDBusConnection::ExportAllSlots));
+        QVERIFY(desktop.registerService("org.freedesktop.portal.Desktop"));
+    }
+    const int holds = offered == "none" ? 0 : 1;
+    services_ = installDesktopServices();
+
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    QTRY_VERIFY(services_->screenSaver()->isHeld());
+    QTRY_COMPARE(side.held.size(), holds);
+    player()->controls()->pause();
+    QTRY_COMPARE(side.held.size(), 0);
+    QVERIFY(!services_->screenSaver()->isHeld());
+    player()->controls()->play();
+    QTRY_COMPARE(side.held.size(), holds);
+    player()->setURL(audio_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing() && !player()->engine()->hasVideo(), 20000);
+    QTRY_COMPARE(side.held.size(), 0);
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    QTRY_COMPARE(side.held.size(), holds);
+    delete services_; // as at program end
+    services_ = nullptr;
+    QTRY_COMPARE(side.held.size(), 0);
+
+    if (offered == "screensaver")
+        QCOMPARE(side.calls.first(), QStringLiteral("Inhibit Tolvane URL Media Player -> 1"));
+    if (offered == "portal")
+        QVERIFY2(side.calls.first().startsWith("Inhibit x11: flags 8 reason Playing a video"),
+                 qPrintable(side.calls.first()));
+    QVERIFY2(side.calls.size() == qsizetype(6) * holds,
+             qPrintable(side.calls.join(", "))); // three holds, each given back
+}
+
+// ---- MPRIS 2
+// ----------------------------------------------------------------------------------------------------
+
+namespace {
+
+// The change signals of the player's MPRIS object, as a client receives them.
+class MprisSignals : public QObject {
+    Q_OBJECT
+  public:
+    QList<QVariantMap> changes;
+    QList<qlonglong> seeks;
+    QVariant lastChange(const QString& property) const {
+        for (auto it = changes.crbegin(); it != changes.crend(); ++it)
+            if (it->contains(property))
+                return it->value(property);
+        return {};
+    }
+  public slots:
+    void propertiesChanged(const QString&, const QVariantMap& changed, const QStringList&) {
+        changes << changed;
+    }
+    void seeked(qlonglong position) { seeks << position; }
+};
+
+} // namespace
+
+// The session bus, the program's MPRIS object on it, and a client connection that hears its signals.
+struct MprisSession {
+    PrivateSessionBus bus;
+    QDBusConnection client{QStringLiteral("mpris-client")};
+    QString name;
+    MprisSignals heard;
+
+    ~MprisSession() { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
+    bool open(const DesktopServices* services) {
+        if (!bus.isValid() || !services->mpris())
+            return false;
+        name = services->mpris()->busName();
+        client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-client"));
+        return client.connect(name, mprisPath, "org.freedesktop.DBus.Properties", "PropertiesChanged", &heard,
+                              SLOT(propertiesChanged(QString, QVariantMap, QStringList))) &&
+               client.connect(name, mprisPath, playerInterface, "Seeked", &heard, SLOT(seeked(qlonglong)));
+    }
+    QDBusMessage call(const QString& method, const QVariantList& arguments = {},
+                      const QString& interface = playerInterface) {
+        QDBusMessage message = QDBusMessage::createMethodCall(name, mprisPath, interface, method);
+        message.setArguments(arguments);
+        return callAndWait(client, message);
+    }
+};
+
+void DesktopServicesTest::mprisDescribesThePlayer_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("title"); // empty: no file loaded
+    QTest::newRow("video with a title tag")
+        << titledCopy(longVideo_, media_.folder() + "/titled.mp4", "Northern Lights") << "Northern Lights";
+    QTest::newRow("audio without tags") << audio_ << "tone 30.00 s.mp3";
+    QTest::newRow("not a media file") << media_.textFile() << "";
+}
+
+void DesktopServicesTest::mprisDescribesThePlayer() {
+    QFETCH(QString, file);
+    QFETCH(QString, title);
+    MprisSession mpris;
+    services_ = installDesktopServices();
+    QVERIFY(mpris.open(services_));
+    QCOMPARE(mpris.name, QStringLiteral("org.mpris.MediaPlayer2.tolvane_player"));
+    const QVariantMap root = allProperties(mpris.client, mpris.name, "org.mpris.MediaPlayer2");
+    QCOMPARE(root.value("Identity").toString(), QStringLiteral("Tolvane URL Media Player"));
+    QCOMPARE(root.value("DesktopEntry").toString(), QStringLiteral("org.tolvane.Player"));
+    QCOMPARE(root.value("CanQuit"), QVariant(false));
+    QCOMPARE(root.value("CanRaise"), QVariant(true));
+    QCOMPARE(root.value("HasTrackList"), QVariant(false));
+
+    player()->setURL(file);
+    QVERIFY(session::waitSettled(player(), 20000));
+    const QVariantMap state = allProperties(mpris.client, mpris.name, playerInterface);
+    QCOMPARE(state.value("CanControl"), QVariant(true));
+    QCOMPARE(state.value("CanGoNext"), QVariant(false));
+    QCOMPARE(state.value("CanPlay"), QVariant(!title.isEmpty()));
+    QCOMPARE(state.value("CanSeek"), QVariant(!title.isEmpty()));
+    QCOMPARE(mpris.call("OpenUri", {QUrl::fromLocalFile(file).toString()}).errorName(),
+             QStringLiteral("org.freedesktop.DBus.Error.NotSupported"));
+    const QVariantMap metadata = qdbus_cast<QVariantMap>(state.value("Metadata"));
+    if (title.isEmpty()) {
+        QVERIFY(metadata.isEmpty());
+        mpris.call("Play");
+        QCOMPARE(player()->playState(), int(MediaEngine::Ready));
+        return;
+    }
+    QCOMPARE(state.value("PlaybackStatus").toString(), QStringLiteral("Playing"));
+    QCOMPARE(metadata.value("xesam:title").toString(), title);
+    QCOMPARE(metadata.value("xesam:url").toString(), QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded));
+    QVERIFY(qAbs(metadata.value("mpris:length").toLongLong() - 30'000'000) < 500'000);
+    QVERIFY(qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid")).path().startsWith('/'));
+}
+
+void DesktopServicesTest::mprisDrivesThePlayer() {
+    MprisSession mpris;
+    services_ = installDesktopServices();
+    QVERIFY(mpris.open(services_));
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    const QVariantMap metadata =
+        qdbus_cast<QVariantMap>(allProperties(mpris.client, mpris.name, playerInterface).value("Metadata"));
+    const QDBusObjectPath track = qdbus_cast<QDBusObjectPath>(metadata.value("mpris:trackid"));
+
+    mpris.call("Pause");
+    QCOMPARE(player()->playState(), int(MediaEngine::Paused));
+    QTRY_COMPARE(mpris.heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Paused"));
+    mpris.call("PlayPause");
+    QTRY_VERIFY(playing());
+    QTRY_COMPARE(mpris.heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Playing"));
+
+    mpris.call("SetPosition", {QVariant::fromValue(track), qlonglong(20'000'000)});
+    QTRY_VERIFY_WITH_TIMEOUT(player()->currentPosition() >= 19.5, 10000);
+    mpris.call("Seek", {qlonglong(-10'000'000)});
+    QTRY_VERIFY_WITH_TIMEOUT(player()->currentPosition() < 15, 10000);
+    QVERIFY(player()->currentPosition() >= 9.5);
+    QTRY_VERIFY(mpris.heard.seeks.size() >= 2);
+    QTest::qWait(500); // no further Seeked from the position reports on the way
+    QCOMPARE(mpris.heard.seeks.size(), 2);
+    QVERIFY(qAbs(mpris.heard.seeks.last() - 10'000'000) < 1'000'000);
+
+    mpris.call("Set", {playerInterface, "Volume", QVariant::fromValue(QDBusVariant(0.3))},
+               "org.freedesktop.DBus.Properties");
+    QTRY_COMPARE(player()->volume(), 30);
+    QTRY_COMPARE(mpris.heard.lastChange("Volume").toDouble(), 0.3);
+    player()->setVolume(50);
+
+    mpris.call("Stop");
+    QTRY_COMPARE(player()->playState(), int(MediaEngine::Stopped));
+    QTRY_COMPARE(mpris.heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Stopped"));
+
+    session::player()->showMinimized();
+    mpris.call("Raise", {}, "org.mpris.MediaPlayer2");
+    QTRY_VERIFY(!session::player()->isMinimized() && session::player()->isActiveWindow());
+}
+
+// The built program, on a private bus, as playerctl sees and drives it.
+void DesktopServicesTest::playerctlDrivesTheProgram() {
+    PrivateSessionBus bus;
+    QVERIFY(bus.isValid());
+    QTemporaryDir folder;
+    QVERIFY(!titledCopy(longVideo_, folder.filePath("clip.mp4"), "Northern Lights").isEmpty());
+    // Where the clip's row stands in the player window, measured on a twin in this process.
+    const QString saved = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder.path()));
+    QPoint row;
+    {
+        frm twin;
+        twin.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&twin));
+        const int index = session::rowOf(twin.File1, "clip.mp4");
+        QVERIFY(index >= 0);
+        const QRect rect = twin.File1->visualRect(twin.File1->model()->index(index, 0));
+        row = twin.File1->viewport()->mapTo(&twin, rect.center());
+    }
+    hideWindow(windows().frm); // only the program's window has the title now
+    auto program = std::make_unique<PlayerProcess>();
+    QVERIFY2(program->start(), qPrintable(program->errorOutput()));
+    QDir::setCurrent(saved);
+    const quint64 window = program->waitForWindow("Tolvane URL Media Player");
+    program->click(program->geometry(window).topLeft() + row);
+
+    const auto playerctl = [](const QStringList& arguments) {
+        return runTool("playerctl", QStringList{"--player=tolvane_player"} + arguments).value_or("(failed)");
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(playerctl({"status"}), QStringLiteral("Playing"), 20000);
+    QVERIFY(runTool("playerctl", {"--list-all"}).value_or("").split('\n').contains("tolvane_player"));
+    QCOMPARE(playerctl({"metadata", "xesam:title"}), QStringLiteral("Northern Lights"));
+
+    resetScreenSaver(); // while it plays, the screen stays on
+    QCOMPARE(saverCameOnWithin(), -1);
+
+    QCOMPARE(playerctl({"pause"}), QString());
+    QTRY_COMPARE(playerctl({"status"}), QStringLiteral("Paused"));
+    const double pausedAt = playerctl({"position"}).toDouble();
+    QTest::qWait(1000);
+    QCOMPARE(playerctl({"position"}).toDouble(), pausedAt); // the picture stands still
+    QTRY_VERIFY_WITH_TIMEOUT(screenSaverActive(), 20000);
+
+    QCOMPARE(playerctl({"play"}), QString());
+    QTRY_COMPARE(playerctl({"status"}), QStringLiteral("Playing"));
+    QTRY_VERIFY(playerctl({"position"}).toDouble() > pausedAt + 0.5);
+    QCOMPARE(playerctl({"position", "20"}), QString());
+    QTRY_VERIFY(playerctl({"position"}).toDouble() >= 19.5);
+    QCOMPARE(playerctl({"position", "10-"}), QString());
+    QTRY_VERIFY(playerctl({"position"}).toDouble() < 15);
+
+    // A second copy takes a name of its own.
+    PlayerProcess second;
+    QVERIFY(second.start());
+    QTRY_VERIFY(runTool("playerctl", {"--list-all"}).value_or("").contains("tolvane_player.instance"));
+
+    // The program gone: its hold on the screen goes with it.
+    resetScreenSaver();
+    program.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(screenSaverActive(), 20000);
+    showWindow(windows().frm);
+}
+
+// No session bus: the program connects to none and starts no helper to get one.
+void DesktopServicesTest::noSessionBusNoBusAndNoHelper() {
+    QTemporaryDir folder;
+    const QString log = folder.filePath("trace");
+    hideWindow(windows().frm);
+    QProcess traced;
+    traced.start("strace", {"-f", "-qq", "-e", "trace=execve,connect", "-o", log, TOLVANE_PLAYER_EXE});
+    QVERIFY(traced.waitForStarted());
+    QString window;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !(window = xdotool({"search", "--onlyvisible", "--name", "^Tolvane URL Media Player$"})).isEmpty(),
+        30000);
+    QTest::qWait(1000); // the desktop services are in place once the window shows
+    const QString pid = xdotool({"getwindowpid", window.split('\n').first()});
+    QVERIFY(!pid.isEmpty());
+    QCOMPARE(runTool("kill", {pid}).value_or("(failed)"), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(traced.state() == QProcess::NotRunning, 20000);
+    showWindow(windows().frm);
+    QFile trace(log);
+    QVERIFY(trace.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = trace.readAll().split('\n');
+    int started = 0;
+    for (const QByteArray& line : lines) {
+        started += line.contains("execve(");
+        QVERIFY2(!(line.contains("connect(") && (line.contains("dbus") || line.contains("/bus\""))),
+                 line.constData());
+    }
+    QCOMPARE(started, 1); // the program itself, and nothing it started
+}
+
+TOLVANE_TEST_MAIN(DesktopServicesTest)
+#include "test_desktop_services.moc"
