@@ -17,6 +17,7 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     openWatch_.setSingleShot(true);
     openWatch_.setInterval(kOpenTimeoutMs);
     connect(&openWatch_, &QTimer::timeout, this, &MediaEngine::abandonOpen);
+    connect(this, &MediaEngine::renderTargetReported, this, &MediaEngine::renderTargetChanged);
     connectClient();
 }
 
@@ -101,8 +102,8 @@ void MediaEngine::shutdown() {
 RenderContext* MediaEngine::createRenderContext(RenderContext::ProcAddress procAddress,
                                                 RenderContext::FrameCallback frameCallback) {
     RenderContext* context = client_.createRenderContext(procAddress, std::move(frameCallback));
-    if (context) // a direct call on the engine's own thread, a queued one from a render thread
-        QMetaObject::invokeMethod(this, [this] { renderTargetChanged(true); });
+    if (context)
+        emit renderTargetReported(true);
     return context;
 }
 
@@ -110,7 +111,7 @@ void MediaEngine::freeRenderContext(RenderContext* context) {
     if (!context)
         return;
     client_.freeRenderContext(context);
-    QMetaObject::invokeMethod(this, [this] { renderTargetChanged(false); });
+    emit renderTargetReported(false);
 }
 
 void MediaEngine::renderTargetChanged(bool arrived) {

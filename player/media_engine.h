@@ -106,6 +106,9 @@ class MediaEngine : public QObject {
     void mediaFailed(const QString& reason);
     // A load waits for somewhere to draw: whoever shows the video makes a render context.
     void renderTargetNeeded();
+    // A render context was made (true) or freed (false), on whichever thread draws; the engine hears of it
+    // on its own (a direct call there, a queued one from a render thread).
+    void renderTargetReported(bool arrived);
 
   private:
     // Reply ids of our own requests to the core.

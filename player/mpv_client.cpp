@@ -138,7 +138,9 @@ OpenError openErrorOf(int error) {
 
 } // namespace
 
-MpvClient::MpvClient(QObject* parent) : QObject(parent) {}
+MpvClient::MpvClient(QObject* parent) : QObject(parent) {
+    connect(this, &MpvClient::wakeup, this, &MpvClient::drainEvents, Qt::QueuedConnection);
+}
 
 MpvClient::~MpvClient() {
     shutdown();
@@ -189,9 +191,8 @@ void MpvClient::shutdown() {
 // Called on a libmpv thread: only posts one queued call to the UI thread.
 void MpvClient::onWakeup(void* self) {
     auto* client = static_cast<MpvClient*>(self);
-    // The queued call owns what invokeMethod allocates; the analyser cannot follow it into the event queue.
     if (!client->wakeupPending_.exchange(true))
-        QMetaObject::invokeMethod(client, &MpvClient::drainEvents, Qt::QueuedConnection); // NOLINT
+        emit client->wakeup();
 }
 
 void MpvClient::drainEvents() {

@@ -52,6 +52,8 @@ class MpvClient : public QObject {
     void freeRenderContext(RenderContext* context);
 
   signals:
+    // Raised on a libmpv thread; delivered, queued, to drainEvents() on ours.
+    void wakeup();
     void logLine(const char* prefix, const char* level, const QString& line);
     void commandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& errorText);
     void propertySetAnswered(uint64_t reply);

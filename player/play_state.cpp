@@ -123,6 +123,7 @@ PlayState::Verdict PlayState::fileEnded(const FileEnd& end) {
         // A playlist file: its entries take its place, in order.
         const auto at = std::find(entries_.begin(), entries_.end(), end.entry);
         std::vector<int64_t> inserted;
+        inserted.reserve(std::max(0, end.insertedCount));
         for (int i = 0; i < end.insertedCount; ++i)
             inserted.push_back(end.insertedId + i);
         const bool nothingFollows = inserted.empty() && at + 1 == entries_.end();
