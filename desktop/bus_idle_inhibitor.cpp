@@ -25,9 +25,10 @@ BusIdleInhibitor::BusIdleInhibitor(const QDBusConnection& bus, bool portalFirst,
 BusIdleInhibitor::~BusIdleInhibitor() {
     wanted_ = false;
     // A hold still on its way would never be given back: wait for its answer, then give it back.
-    if (pendingCall_) {
-        pendingCall_->waitForFinished();
-        onReply(pendingCall_, pendingRoute_);
+    if (QDBusPendingCallWatcher* call = pendingCall_) {
+        call->waitForFinished(); // may deliver its finished signal, and with it onReply(), itself
+        if (pendingCall_ == call)
+            onReply(call, pendingRoute_);
     }
     release();
 }
