@@ -1,7 +1,5 @@
 #include "player/failure_text.h"
-
-#include <QFileInfo>
-#include <QUrl>
+#include "player/media_url.h"
 
 void FailureText::clear() {
     openError_.clear();
@@ -47,9 +45,5 @@ QString FailureText::describe(const QString& url, OpenError error, const QString
 }
 
 QString FailureText::displayName(const QString& url) {
-    const QUrl asUrl(url);
-    if (asUrl.isValid() && asUrl.scheme().size() > 1 && !asUrl.isLocalFile())
-        return url;
-    const QString name = QFileInfo(asUrl.isLocalFile() ? asUrl.toLocalFile() : url).fileName();
-    return name.isEmpty() ? url : name;
+    return isNetworkAddress(url) ? url : fileNameOf(url);
 }

@@ -4,17 +4,16 @@
 #include "player/media_actions.h"
 #include "player/media_controls.h"
 #include "player/media_engine.h"
+#include "player/media_url.h"
 #include "player/transport_bar.h"
 #include "player/video_view.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QUrl>
 #include <QVBoxLayout>
 
 // The video and the control bar together; keys that no control inside used end up here.
@@ -54,13 +53,6 @@ short shiftCode(Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::AltModifier)
         code |= 4;
     return code;
-}
-
-QString captionFor(const QString& url) {
-    const QUrl asUrl(url);
-    const QString path = asUrl.isLocalFile() ? asUrl.toLocalFile() : url;
-    const QString name = QFileInfo(path).fileName();
-    return name.isEmpty() ? url : name;
 }
 
 } // namespace
@@ -124,7 +116,7 @@ QString MediaPlayer::URL() const {
 }
 
 void MediaPlayer::setURL(const QString& url) {
-    video_->setCaption(captionFor(url));
+    video_->setCaption(fileNameOf(url));
     engine_->open(url);
     updateStatus();
 }

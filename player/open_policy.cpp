@@ -1,11 +1,11 @@
 #include "player/open_policy.h"
-#include "toolkit/fs_names.h"
 #include "player/local_file.h"
+#include "player/media_url.h"
 #include "player/playlist_file.h"
 #include "player/sidecar_subtitle.h"
+#include "toolkit/fs_names.h"
 
 #include <QFileInfo>
-#include <QUrl>
 
 namespace {
 
@@ -53,16 +53,6 @@ QString referenceFormat(const QByteArray& head) {
     return {};
 }
 
-QString toPath(const QString& url) {
-    const QUrl asUrl(url);
-    return asUrl.isLocalFile() ? asUrl.toLocalFile() : url;
-}
-
-bool isRemote(const QString& url) {
-    const QUrl asUrl(url);
-    return asUrl.isValid() && asUrl.scheme().size() > 1 && !asUrl.isLocalFile();
-}
-
 OpenItem itemFor(const QString& path, QString* note) {
     const Sidecar sidecar = sidecarFor(path);
     if (note->isEmpty())
@@ -87,11 +77,11 @@ QString refusalFor(const QString& path, bool* playlist, qint64 sniffBytes) {
 OpenPlan planOpen(const QString& url) {
     OpenPlan plan;
     // Names such as "http:clip.mp4" are files; only a real address with a scheme is a network one.
-    if (isRemote(url) && !QFileInfo::exists(url)) {
+    if (isNetworkAddress(url) && !QFileInfo::exists(url)) {
         plan.refusal = QStringLiteral("only files on this computer are played");
         return plan;
     }
-    const QString path = QFileInfo(toPath(url)).absoluteFilePath();
+    const QString path = QFileInfo(localPathOf(url)).absoluteFilePath();
     bool playlist = false;
     if (plan.refusal = refusalFor(path, &playlist, kSniffBytes); !plan.refusal.isEmpty())
         return plan;
