@@ -7,6 +7,7 @@
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "bench/screen_colour.h"
+#include "player/media_engine.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
 #include "player/video_view.h"
@@ -14,8 +15,39 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 
 namespace {
+
+// Where the first file's time goes: each step's first occurrence, in ms after the URL was set
+// ("t_surface_asked", "t_render_context", "t_loaded", "t_first_swap"; the picture itself is "first_ms").
+class Timeline {
+  public:
+    explicit Timeline(MediaPlayer* player) {
+        MediaEngine* engine = player->engine();
+        mark(engine, &MediaEngine::renderTargetNeeded, "t_surface_asked");
+        mark(engine, &MediaEngine::renderTargetReported, "t_render_context");
+        mark(engine, &MediaEngine::durationChanged, "t_loaded", [engine] { return engine->duration() > 0; });
+        mark(player->videoView(), &VideoView::frameSwapped, "t_first_swap");
+    }
+    void start() { startedAt_ = bench::nowMs(); }
+    void report() const {
+        for (const auto& [name, at] : times_)
+            bench::report(name.c_str(), at);
+    }
+
+  private:
+    template <typename Sender, typename Signal>
+    void mark(Sender* sender, Signal signal, const char* name, std::function<bool()> when = {}) {
+        QObject::connect(sender, signal, sender, [this, name, when] {
+            if (!times_.count(name) && (!when || when()))
+                times_[name] = bench::nowMs() - startedAt_;
+        });
+    }
+    double startedAt_ = 0;
+    std::map<std::string, double> times_;
+};
 
 double ours(const QString& clip, int idleMs) {
     frm* window = bench::showPlayerWindow();
@@ -23,7 +55,13 @@ double ours(const QString& clip, int idleMs) {
     bench::report("video_w", player->videoView()->width());
     bench::report("video_h", player->videoView()->height());
     bench::waitUntil([] { return false; }, idleMs);
-    return bench::timeToColour(player->videoView(), bench::Colour::Red, [&] { player->setURL(clip); });
+    Timeline timeline(player);
+    const double shown = bench::timeToColour(player->videoView(), bench::Colour::Red, [&] {
+        timeline.start();
+        player->setURL(clip);
+    });
+    timeline.report();
+    return shown;
 }
 
 double bare(const QString& clip, int idleMs, QSize size) {

@@ -2,7 +2,7 @@
 // The render contract between the engine and whoever draws its video: one libmpv render context bound to one
 // OpenGL context. The engine makes and frees it (MediaEngine::createRenderContext / freeRenderContext); the
 // drawer only asks for frames. Nothing here needs the UI thread: every call is made with the owning OpenGL
-// context current, on whichever thread holds it, so the video can be drawn from a render thread of its own.
+// context current, on whichever thread holds it: the video is drawn from a render thread (VideoRenderer).
 
 #include <QSize>
 #include <atomic>

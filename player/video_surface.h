@@ -1,24 +1,27 @@
 #pragma once
-// The native OpenGL window inside the video area. It asks the engine for a render context once its OpenGL
-// context exists, and draws each frame the context offers straight into itself; it never calls libmpv. It
-// only shows; pointer and keys belong to the widget that hosts it.
+// The native window inside the video area. Frames are drawn into it by a VideoRenderer on a thread of its
+// own; this side, on the UI thread, only tells the renderer where and whether to draw. It only shows;
+// pointer and keys belong to the widget that hosts it.
 
 #include <QImage>
-#include <QOpenGLWindow>
-#include <QTimer>
+#include <QThread>
+#include <QWindow>
+#include <memory>
 
 class MediaEngine;
-class RenderContext;
+class QOffscreenSurface;
+class VideoRenderer;
 
-class VideoSurface : public QOpenGLWindow {
+class VideoSurface : public QWindow {
     Q_OBJECT
   public:
     explicit VideoSurface(MediaEngine* engine);
     ~VideoSurface() override;
 
-    // Gives the render context back to the engine (with the GL context current) before the engine goes away.
+    // Gives the render context back to the engine and stops the render thread, for good: before the engine
+    // goes away.
     void releaseRenderContext();
-    bool hasRenderContext() const { return frames_ != nullptr; }
+    bool hasRenderContext() const { return hasRenderContext_; }
     // Black instead of the engine's last frame: after a file that could not be played, or with none.
     void setBlank(bool blank);
     bool isBlank() const { return blank_; }
@@ -28,17 +31,25 @@ class VideoSurface : public QOpenGLWindow {
 
   signals:
     void renderContextChanged();
+    void frameSwapped(); // a frame has reached the screen
+    // To the render thread.
+    void targetChanged(QSize pixels, bool exposed, bool hasSurface);
+    void blankChanged(bool blank);
+    void grabRequested(QImage* into);            // waits for the answer
+    void surfaceGoing(QOffscreenSurface* spare); // waits until the renderer has let go of the window
+    void stopRequested();                        // waits
 
   protected:
-    void initializeGL() override;
-    void paintGL() override;
+    void exposeEvent(QExposeEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
-    void frameReady();
-    void drawFrame();
+    void sendTarget();
 
-    MediaEngine* engine_;
-    RenderContext* frames_ = nullptr;
+    QThread thread_;
+    std::unique_ptr<VideoRenderer> renderer_; // lives on thread_ while it runs
+    std::unique_ptr<QOffscreenSurface> spare_;
+    bool hasRenderContext_ = false;
     bool blank_ = false;
-    QTimer drawTimer_; // until the next frame's display time
 };

@@ -6,7 +6,6 @@
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>
-#include <QOpenGLContext>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -35,7 +34,7 @@ void VideoView::prepareSurface() {
     container_->setFocusPolicy(Qt::NoFocus);
     container_->setGeometry(rect());
     connect(surface_, &VideoSurface::renderContextChanged, this, &VideoView::showSurfaceOrCaption);
-    connect(surface_, &QOpenGLWindow::frameSwapped, this, &VideoView::frameSwapped);
+    connect(surface_, &VideoSurface::frameSwapped, this, &VideoView::frameSwapped);
     showSurfaceOrCaption();
 }
 
@@ -46,10 +45,6 @@ void VideoView::releaseRenderContext() {
 
 bool VideoView::hasRenderContext() const {
     return surface_ && surface_->hasRenderContext();
-}
-
-QOpenGLContext* VideoView::context() const {
-    return surface_ ? surface_->context() : nullptr;
 }
 
 bool VideoView::audioOnly() const {

@@ -1,16 +1,15 @@
 #pragma once
 // The video area: a plain widget until the engine first needs somewhere to draw, then a native OpenGL child
-// window (VideoSurface) into which the engine's render context draws the frames. The rest of the window stays
-// an ordinary raster window, so neither OpenGL nor the time and memory it costs are touched before there is
-// something to show, and a frame redraws the video area alone instead of the whole window. Drawing only;
-// pointer and key events go to whoever listens (MediaPlayer).
+// window (VideoSurface) into which the engine's frames are drawn from a thread of their own. The rest of the
+// window stays an ordinary raster window, so neither OpenGL nor the time and memory it costs are touched
+// before there is something to show, and a frame redraws the video area alone instead of the whole window.
+// Drawing only; pointer and key events go to whoever listens (MediaPlayer).
 
 #include <QImage>
 #include <QString>
 #include <QWidget>
 
 class MediaEngine;
-class QOpenGLContext;
 class VideoSurface;
 
 class VideoView : public QWidget {
@@ -22,7 +21,8 @@ class VideoView : public QWidget {
     // Frees the render context (with the GL context current) before the engine goes away.
     void releaseRenderContext();
     bool hasRenderContext() const;
-    QOpenGLContext* context() const;
+    // Whether the OpenGL window exists yet: not before the engine first needs somewhere to draw.
+    bool hasOpenGL() const { return surface_ != nullptr; }
 
     // Audio-only files show this caption on a dark background instead of a black box.
     void setCaption(const QString& caption);

@@ -173,7 +173,7 @@ void MediaPlayerTest::initialSettings() {
     // No OpenGL before there is something to show: the window stays a plain raster window.
     QTest::qWait(100);
     QVERIFY(!p->videoView()->hasRenderContext());
-    QVERIFY(!p->videoView()->context());
+    QVERIFY(!p->videoView()->hasOpenGL());
     QCOMPARE(p->window()->windowHandle()->surfaceType(), QSurface::RasterSurface);
 }
 

@@ -1,0 +1,145 @@
+#include "player/video_renderer.h"
+
+#include "player/media_engine.h"
+
+#include <QLoggingCategory>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
+#include <QWindow>
+
+Q_LOGGING_CATEGORY(lcVideo, "tolvane.video", QtWarningMsg)
+
+namespace {
+void* procAddress(void*, const char* name) {
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+}
+} // namespace
+
+VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window) : engine_(engine), window_(window) {
+    drawTimer_.setSingleShot(true);
+    drawTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&drawTimer_, &QTimer::timeout, this, &VideoRenderer::drawFrame);
+    // Emitted on a libmpv thread; runs here, on the render thread.
+    connect(this, &VideoRenderer::frameMayWait, this, &VideoRenderer::frameReady, Qt::QueuedConnection);
+}
+
+VideoRenderer::~VideoRenderer() = default;
+
+void VideoRenderer::setTarget(QSize pixels, bool exposed, bool hasSurface) {
+    pixels_ = pixels;
+    exposed_ = exposed && hasSurface && !pixels.isEmpty();
+    hasSurface_ = hasSurface;
+    // The first time the window shows, the render context follows; after that, the same frame is drawn
+    // again at the new size, or paused video would stay stretched or black.
+    if (exposed_ && ensureRenderContext())
+        drawFrame();
+}
+
+void VideoRenderer::setBlank(bool blank) {
+    blank_ = blank;
+    if (exposed_ && frames_)
+        drawFrame();
+}
+
+void VideoRenderer::useSpareSurface(QOffscreenSurface* spare) {
+    spare_ = spare;
+    hasSurface_ = false;
+    exposed_ = false;
+    if (gl_)
+        gl_->doneCurrent();
+}
+
+bool VideoRenderer::ensureRenderContext() {
+    if (frames_)
+        return true;
+    if (failed_)
+        return false;
+    if (!gl_) {
+        gl_ = std::make_unique<QOpenGLContext>();
+        gl_->setFormat(window_->requestedFormat());
+        if (!gl_->create()) {
+            qCWarning(lcVideo, "no OpenGL context for the video");
+            failed_ = true;
+            gl_.reset();
+            return false;
+        }
+    }
+    if (!makeCurrent())
+        return false;
+    frames_ = engine_->createRenderContext(&procAddress, [this] { emit frameMayWait(); });
+    if (frames_)
+        emit renderContextChanged(true);
+    else
+        failed_ = true;
+    return frames_ != nullptr;
+}
+
+bool VideoRenderer::makeCurrent() {
+    if (hasSurface_)
+        return gl_->makeCurrent(window_);
+    return spare_ && gl_->makeCurrent(spare_);
+}
+
+void VideoRenderer::frameReady() {
+    if (!frames_ || !frames_->frameWaiting())
+        return;
+    // The core hands a frame over a little ahead of its display time; a timer waits for that moment, so
+    // that resizes and read-backs are not held up behind the wait inside the render call.
+    const int64_t waitUs = frames_->microsecondsToFrame();
+    if (waitUs > 1000)
+        drawTimer_.start(int(waitUs / 1000));
+    else
+        drawFrame();
+}
+
+void VideoRenderer::drawFrame() {
+    drawTimer_.stop();
+    if (!frames_ || !makeCurrent())
+        return;
+    if (exposed_) {
+        paint(int(gl_->defaultFramebufferObject()), pixels_);
+        gl_->swapBuffers(window_);
+        frames_->reportSwap();
+        emit frameSwapped();
+    } else {
+        // Not on screen: let the core take the frame without drawing it, so its frame timing does not stall.
+        frames_->render(int(gl_->defaultFramebufferObject()), QSize(1, 1), true);
+    }
+}
+
+void VideoRenderer::paint(int framebuffer, QSize pixels) {
+    if (frames_ && !blank_) {
+        frames_->render(framebuffer, pixels, false);
+        return;
+    }
+    QOpenGLFunctions* gl = gl_->functions();
+    gl->glBindFramebuffer(GL_FRAMEBUFFER, GLuint(framebuffer));
+    gl->glViewport(0, 0, pixels.width(), pixels.height());
+    gl->glClearColor(0, 0, 0, 1);
+    gl->glClear(GL_COLOR_BUFFER_BIT);
+}
+
+QImage VideoRenderer::grab() {
+    if (!frames_ || pixels_.isEmpty() || !makeCurrent())
+        return {};
+    QOpenGLFramebufferObject target(pixels_);
+    paint(int(target.handle()), target.size());
+    return target.toImage();
+}
+
+void VideoRenderer::release() {
+    drawTimer_.stop();
+    if (frames_) {
+        if (!makeCurrent())
+            qCWarning(lcVideo, "freeing the video's render context without a surface to draw on");
+        engine_->freeRenderContext(frames_); // waits until the core has let go of its video output
+        frames_ = nullptr;
+        emit renderContextChanged(false);
+    }
+    if (gl_)
+        gl_->doneCurrent();
+    gl_.reset();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Draws the engine's frames into the video area's native window from a thread of its own, with an OpenGL
+// context of its own, as the engine's own video outputs do: a costly frame (a large picture scaled in
+// software, a heavy subtitle) holds up this thread, never the window's event loop. It lives on that thread;
+// VideoSurface talks to it by queued calls, and waits for it only to read a frame back or to hand the window
+// over. It never calls libmpv itself: frames come through the engine's render contract.
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QTimer>
+#include <memory>
+
+class MediaEngine;
+class QOffscreenSurface;
+class QOpenGLContext;
+class QWindow;
+class RenderContext;
+
+class VideoRenderer : public QObject {
+    Q_OBJECT
+  public:
+    VideoRenderer(MediaEngine* engine, QWindow* window);
+    ~VideoRenderer() override;
+
+    // All of these run on the render thread.
+    // Where to draw: the window's size in pixels, whether it is on screen, whether it has a platform surface.
+    void setTarget(QSize pixels, bool exposed, bool hasSurface);
+    void setBlank(bool blank);
+    // Draws the current frame afresh into an offscreen framebuffer and reads it back.
+    QImage grab();
+    // The window's platform surface is about to go: until the next setTarget() the context is made current on
+    // this stand-in (made on the UI thread, as it must be), and nothing is drawn.
+    void useSpareSurface(QOffscreenSurface* spare);
+    // Gives the render context back to the engine and frees the OpenGL context.
+    void release();
+
+  signals:
+    void frameSwapped();
+    void frameMayWait(); // from a libmpv thread
+    void renderContextChanged(bool present);
+
+  private:
+    bool ensureRenderContext();
+    bool makeCurrent();
+    void frameReady();
+    void drawFrame();
+    void paint(int framebuffer, QSize pixels);
+
+    MediaEngine* engine_;
+    QWindow* window_;
+    QOffscreenSurface* spare_ = nullptr;
+    std::unique_ptr<QOpenGLContext> gl_;
+    RenderContext* frames_ = nullptr;
+    QTimer drawTimer_{this}; // until the next frame's display time; a child, so it moves threads with this
+    QSize pixels_;
+    bool exposed_ = false;
+    bool hasSurface_ = false;
+    bool blank_ = false;
+    bool failed_ = false; // no OpenGL here: do not try again on every frame
+};
