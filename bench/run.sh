@@ -73,6 +73,7 @@ startup() {
 
 pictures() {
   rec first_ours "$b/bench_first_file" ours "$shared/red.mp4" 1000
+  rec first_cold "$b/bench_first_file" ours-cold "$shared/red.mp4" 1000
   rec first_bare "$b/bench_first_file" bare "$shared/red.mp4" 1000 "$(figure first_ours video_w)" "$(figure first_ours video_h)"
   rec click "$b/bench_click_to_picture" "$shared/red.mp4" "$shared/green.mp4" 6
   rec seek "$b/bench_seek" "$shared/1080p30.mp4" 3
