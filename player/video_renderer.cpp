@@ -7,6 +7,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
+#include <QOpenGLShaderProgram>
 #include <QWindow>
 
 Q_LOGGING_CATEGORY(lcVideo, "tolvane.video", QtWarningMsg)
@@ -70,11 +71,40 @@ bool VideoRenderer::ensureRenderContext() {
     if (!makeCurrent())
         return false;
     frames_ = engine_->createRenderContext(&procAddress, [this] { emit frameMayWait(); });
-    if (frames_)
-        emit renderContextChanged(true);
-    else
+    if (!frames_) {
         failed_ = true;
-    return frames_ != nullptr;
+        return false;
+    }
+    emit renderContextChanged(true);
+    warmUp(); // while the engine, told already, opens the file
+    return true;
+}
+
+// A driver builds its shader compiler on the first draw that runs a shader, and a software one takes longer
+// over that than over everything else in opening a file. One draw of a trivial shader pays for it here,
+// beside the core's opening of the file, instead of on the way to the first frame.
+void VideoRenderer::warmUp() {
+    QOpenGLShaderProgram program;
+    program.addShaderFromSourceCode(
+        QOpenGLShader::Vertex,
+        "attribute vec2 corner; void main() { gl_Position = vec4(corner, 0.0, 1.0); }");
+    program.addShaderFromSourceCode(QOpenGLShader::Fragment, "void main() { gl_FragColor = vec4(0.0); }");
+    program.bindAttributeLocation("corner", 0);
+    if (!program.link())
+        return;
+    QOpenGLFramebufferObject target(16, 16);
+    target.bind();
+    program.bind();
+    static const GLfloat triangle[] = {-1, -1, 3, -1, -1, 3};
+    program.enableAttributeArray(0);
+    program.setAttributeArray(0, GL_FLOAT, triangle, 2);
+    QOpenGLFunctions* gl = gl_->functions();
+    gl->glViewport(0, 0, 16, 16);
+    gl->glDrawArrays(GL_TRIANGLES, 0, 3);
+    gl->glFinish();
+    program.disableAttributeArray(0);
+    program.release();
+    target.release();
 }
 
 bool VideoRenderer::makeCurrent() {

@@ -43,6 +43,7 @@ class VideoRenderer : public QObject {
   private:
     bool ensureRenderContext();
     bool makeCurrent();
+    void warmUp();
     void frameReady();
     void drawFrame();
     void paint(int framebuffer, QSize pixels);
