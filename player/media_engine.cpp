@@ -137,6 +137,15 @@ void MediaEngine::renderTargetChanged(bool arrived) {
 
 // ---- the road from a URL to a load -----------------------------------------------------------------------
 
+void MediaEngine::startCore() {
+    client_.start(settingOptions());
+}
+
+void MediaEngine::prepare() {
+    if (client_.start(settingOptions()) && !hasRenderTarget())
+        emit renderTargetNeeded();
+}
+
 void MediaEngine::open(const QString& url) {
     if (url.isEmpty()) {
         open(url, {});

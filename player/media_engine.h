@@ -46,6 +46,11 @@ class MediaEngine : public QObject {
     // where the URL names them; the URL is what the component reports. Never blocks.
     QString url() const { return url_; }
     void open(const QString& url);
+    // Before the first file. startCore() makes the core: once the window sits on screen with nothing to do,
+    // as it costs little memory. prepare() also asks for somewhere to draw, which brings in OpenGL (tens of
+    // megabytes with software rendering): once a file is about to be picked. The first file then only loads.
+    void startCore();
+    void prepare();
     void open(const QString& url, const QList<Item>& items);
     // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
     QString notice() const { return hasMedia() ? notice_ : QString(); }

@@ -115,6 +115,10 @@ QString MediaPlayer::URL() const {
     return engine_->url();
 }
 
+void MediaPlayer::prepare() {
+    engine_->prepare();
+}
+
 void MediaPlayer::setURL(const QString& url) {
     video_->setCaption(fileNameOf(url));
     engine_->open(url);

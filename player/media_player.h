@@ -57,6 +57,9 @@ class MediaPlayer : public QWidget {
     // throws: a file that cannot be played leaves playState at 10 and the reason in statusText().
     QString URL() const;
     void setURL(const QString& url);
+    // A file is about to be picked (the pointer or the focus came to the list of files): the engine and the
+    // video area get ready, so that the file only has to be loaded.
+    void prepare();
 
     MediaControls* controls() const { return controls_; }
     int playState() const;

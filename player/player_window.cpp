@@ -1,4 +1,6 @@
 #include "player/player_window.h"
+#include "player/media_player.h"
+#include "player/player_layout.h"
 #include "toolkit/drive_list.h"
 #include "toolkit/error_report.h"
 #include "toolkit/file_list.h"
@@ -6,8 +8,6 @@
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "toolkit/window_slots.h"
-#include "player/media_player.h"
-#include "player/player_layout.h"
 #include <QMenuBar>
 
 frm::frm(QWidget* parent) : Form(player_layout::window, parent) {
@@ -46,6 +46,7 @@ void frm::buildMenus() {
 }
 
 void frm::connectHandlers() {
+    File1->installEventFilter(this); // the first file's way in: see eventFilter()
     connect(client(), &ClientArea::bareMouseMove, this, guarded(this, &frm::Form_MouseMove));
     connect(Image1, &Picture::mouseMoved, this, guarded(this, &frm::Image1_MouseMove));
     connect(Image2, &Picture::mouseMoved, this, guarded(this, &frm::Image2_MouseMove));
@@ -62,6 +63,14 @@ void frm::connectHandlers() {
             guarded(this, &frm::WindowsMediaPlayer1_DoubleClick));
     connect(WindowsMediaPlayer1, &MediaPlayer::MouseUp, this,
             guarded(this, &frm::WindowsMediaPlayer1_MouseUp));
+}
+
+// A pick is near when the pointer or the focus comes to the list of files: the player gets ready then,
+// rather than on the click, so the first file shows as soon as later ones do.
+bool frm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == File1 && (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn))
+        WindowsMediaPlayer1->prepare();
+    return Form::eventFilter(watched, event);
 }
 
 // Each swap makes its two changes in order and looks at nothing first.

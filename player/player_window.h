@@ -52,6 +52,9 @@ class frm : public Form {
     void WindowsMediaPlayer1_DoubleClick(short button, short shift, int x, int y);
     void WindowsMediaPlayer1_MouseUp(short button, short shift, int x, int y);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void buildMenus();
     void connectHandlers();

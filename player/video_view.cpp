@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 
 VideoView::VideoView(MediaEngine* engine, QWidget* parent) : QWidget(parent), engine_(engine) {
     setMouseTracking(true); // MouseMove is raised without a button held too
@@ -83,6 +84,11 @@ void VideoView::resizeEvent(QResizeEvent*) {
 
 // Black when nothing plays; for sound without pictures, a dark field, a note and the file's name.
 void VideoView::paintEvent(QPaintEvent*) {
+    if (!prepared_) {
+        // On screen at last: the engine gets ready for the first file once this paint is out.
+        prepared_ = true;
+        QTimer::singleShot(0, engine_, &MediaEngine::startCore);
+    }
     QPainter painter(this);
     const QRectF area = rect();
     if (!audioOnly()) {

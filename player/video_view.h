@@ -55,4 +55,5 @@ class VideoView : public QWidget {
     VideoSurface* surface_ = nullptr;
     QWidget* container_ = nullptr;
     QString caption_;
+    bool prepared_ = false;
 };

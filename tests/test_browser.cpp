@@ -1,17 +1,18 @@
 // The browser on the real player window: the drive, folder and file lists over real folders, and real
 // playback of the files they hand to the media player.
 #include "app/application.h"
-#include "toolkit/drive_list.h"
-#include "toolkit/file_list.h"
-#include "toolkit/folder_list.h"
 #include "app/window_registry.h"
 #include "list_test_helpers.h"
 #include "player/media_engine.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
+#include "player/video_view.h"
 #include "support/play_states.h"
 #include "support/real_pointer.h"
 #include "support/test_media.h"
+#include "toolkit/drive_list.h"
+#include "toolkit/file_list.h"
+#include "toolkit/folder_list.h"
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -94,6 +95,8 @@ class BrowserTest : public QObject {
     void driveChangeMovesBothListsToThatDrivesFolder();
     void singleClickSelectsOpeningMoves();
     void clickHandsTheFullPathAndPlays();
+    void playerGetsReadyAsAFileIsAboutToBePicked_data();
+    void playerGetsReadyAsAFileIsAboutToBePicked();
     void rootFolderGivesDoubleSlash();
     void arrowKeysAssignEachFileInTurn();
     void sameFileAgainIsAssignedAfresh();
@@ -295,6 +298,34 @@ void BrowserTest::clickHandsTheFullPathAndPlays() {
 }
 
 // "/" already ends in the separator; the one added anyway gives "//name", which still names "/name".
+// On screen and idle, the player makes its engine's core but no OpenGL; the pointer or the focus coming to
+// the file list readies the video area too, with nothing loaded, and the first pick then plays.
+void BrowserTest::playerGetsReadyAsAFileIsAboutToBePicked_data() {
+    QTest::addColumn<bool>("byPointer");
+    QTest::newRow("pointer enters the file list") << true;
+    QTest::newRow("focus comes to the file list") << false;
+}
+
+void BrowserTest::playerGetsReadyAsAFileIsAboutToBePicked() {
+    QFETCH(bool, byPointer);
+    real_pointer::moveTo({0, 0});
+    frm* w = openPlayerIn(base_ + "/Music");
+    MediaPlayer* p = w->WindowsMediaPlayer1;
+    QTRY_VERIFY(p->engine()->hasCore());
+    QTest::qWait(200);
+    QVERIFY(!p->videoView()->hasOpenGL());
+    if (byPointer)
+        real_pointer::moveTo(w->File1->mapToGlobal(w->File1->rect().center()));
+    else
+        w->File1->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY_WITH_TIMEOUT(p->videoView()->hasRenderContext(), kStartTimeout);
+    QCOMPARE(p->engine()->coreProperty("path"), QString());
+    QCOMPARE(p->playState(), 0);
+    real_pointer::moveTo(onScreen(w->File1, "a.mp4"));
+    real_pointer::click();
+    QTRY_COMPARE_WITH_TIMEOUT(p->playState(), 3, kStartTimeout);
+}
+
 void BrowserTest::rootFolderGivesDoubleSlash() {
     const QString name = QStringLiteral("tolvane-browser-%1.mp4").arg(QCoreApplication::applicationPid());
     if (!QFileInfo(QStringLiteral("/")).isWritable() || ::access("/", W_OK) != 0)

@@ -59,6 +59,7 @@ class MediaPlayerTest : public QObject {
     void initialSettings();
     void playsVideoToPlayingState();
     void urlBeforeTheVideoAreaExistsWaits();
+    void settingsBeforeTheFirstFileReachTheCore_data();
     void settingsBeforeTheFirstFileReachTheCore();
     void playbackPrintsNothing();
     void pauseGivesPausedAndHolds();
@@ -207,17 +208,31 @@ void MediaPlayerTest::urlBeforeTheVideoAreaExistsWaits() {
     QTRY_VERIFY(litShare(hidden.videoView()->grabFramebuffer()) > 0.05);
 }
 
-// The core is made with the first file; what was set before it must be what it starts with.
+// The core is made with the first file, or before it once the player sits idle on screen; either way, what
+// was set before the first file must be what it plays with.
+void MediaPlayerTest::settingsBeforeTheFirstFileReachTheCore_data() {
+    QTest::addColumn<bool>("shownFirst");
+    QTest::newRow("core made with the first file") << false;
+    QTest::newRow("core made while idle on screen") << true;
+}
+
 void MediaPlayerTest::settingsBeforeTheFirstFileReachTheCore() {
+    QFETCH(bool, shownFirst);
     MediaPlayer fresh;
-    QVERIFY(!fresh.engine()->hasCore()); // no core before a file
+    QVERIFY(!fresh.engine()->hasCore()); // no core before a file, or before it shows
+    if (shownFirst) {
+        fresh.resize(553, 289);
+        fresh.show();
+        QTRY_VERIFY(fresh.engine()->hasCore());
+        QVERIFY(!fresh.videoView()->hasOpenGL()); // no OpenGL until a file comes near
+    }
     fresh.setVolume(30);
     fresh.setMute(true);
     fresh.setRate(1.5);
     fresh.setPlayCount(3);
     fresh.setBalance(-40);
     fresh.setStretchToFit(true);
-    QVERIFY(!fresh.engine()->hasCore());
+    QCOMPARE(fresh.engine()->hasCore(), shownFirst);
     fresh.resize(553, 289);
     fresh.show();
     fresh.setURL(media_.video(1));
