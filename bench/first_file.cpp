@@ -44,7 +44,7 @@ class Timeline {
 
   private:
     template <typename Sender, typename Signal>
-    void mark(Sender* sender, Signal signal, const char* name, std::function<bool()> when = {}) {
+    void mark(Sender* sender, Signal signal, const char* name, const std::function<bool()>& when = {}) {
         QObject::connect(sender, signal, sender, [this, name, when] {
             if (!times_.count(name) && (!when || when()))
                 times_[name] = bench::nowMs() - startedAt_;

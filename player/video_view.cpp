@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimer>
 
 VideoView::VideoView(MediaEngine* engine, QWidget* parent) : QWidget(parent), engine_(engine) {
     setMouseTracking(true); // MouseMove is raised without a button held too
@@ -20,6 +19,8 @@ VideoView::VideoView(MediaEngine* engine, QWidget* parent) : QWidget(parent), en
     connect(engine_, &MediaEngine::playStateChanged, this, &VideoView::showSurfaceOrCaption);
     // OpenGL only once there is something to show: the engine asks when its first load waits.
     connect(engine_, &MediaEngine::renderTargetNeeded, this, &VideoView::prepareSurface);
+    // On screen at last: the engine gets ready for the first file once the first paint is out.
+    connect(this, &VideoView::firstPainted, engine_, &MediaEngine::startCore, Qt::QueuedConnection);
 }
 
 VideoView::~VideoView() {
@@ -85,9 +86,8 @@ void VideoView::resizeEvent(QResizeEvent*) {
 // Black when nothing plays; for sound without pictures, a dark field, a note and the file's name.
 void VideoView::paintEvent(QPaintEvent*) {
     if (!prepared_) {
-        // On screen at last: the engine gets ready for the first file once this paint is out.
         prepared_ = true;
-        QTimer::singleShot(0, engine_, &MediaEngine::startCore);
+        emit firstPainted();
     }
     QPainter painter(this);
     const QRectF area = rect();

@@ -35,6 +35,7 @@ class VideoView : public QWidget {
     void pointerEvent(QMouseEvent* event);
     void contextMenuRequested(const QPoint& globalPosition);
     void frameSwapped(); // a frame has reached the screen
+    void firstPainted();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
