@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/once_on_screen.h"
 #include "app/window_registry.h"
 #include "desktop/desktop_services.h"
 #include "player/mpv_preload.h"
@@ -6,7 +7,6 @@
 
 int main(int argc, char* argv[]) {
     prepareProcess();
-    preloadMpv(); // on its own thread, while the toolkit starts and the window is built
     // The program reads no command line, and the toolkit gets none either: "-reverse" would mirror every
     // window and "-stylesheet FILE" would read a file. Qt sees the program's name alone.
     char fallbackName[] = "tolvane-player";
@@ -15,6 +15,12 @@ int main(int argc, char* argv[]) {
     QApplication app(toolkitArgc, toolkitArgv);
     setUpApplication();
     showWindow(windows().frm);
-    installDesktopServices();
+    // libmpv brings some two hundred libraries; while they load, the dynamic loader's lock holds up every
+    // plugin the toolkit loads for the window. So the engine's library loads (on its own thread) once the
+    // window is on screen, as do the desktop services, which the first picture does not need either.
+    onceOnScreen(windows().frm.get(), [] {
+        installDesktopServices();
+        preloadMpv();
+    });
     return QApplication::exec();
 }

@@ -1,7 +1,8 @@
 #pragma once
-// libmpv, opened with dlopen() on a thread of its own as the program starts, instead of by the dynamic
-// loader before main(): it brings some two hundred libraries, and loading them held the window back. The
-// window comes up meanwhile, and the engine finds the library ready by the time a file is opened.
+// libmpv, opened with dlopen() on a thread of its own once the window is on screen, instead of by the
+// dynamic loader before main(): it brings some two hundred libraries, and loading them held the window back
+// (dlopen() holds the loader's lock throughout, and the toolkit loads its plugins with dlopen() too). The
+// engine finds the library ready by the time a file is opened, or waits for it to finish.
 
 #include "player/mpv_preload.h"
 #include <QString>

@@ -1,9 +1,11 @@
 // The window slots: single instances built on first reference, hide that builds without showing, the close
-// box that empties a slot, and the program's end when the last visible window closes.
-#include "toolkit/picture.h"
+// box that empties a slot, and the program's end when the last visible window closes. Also the work that
+// start-up leaves until the player window is on screen.
+#include "app/once_on_screen.h"
 #include "app/window_registry.h"
 #include "player/player_window.h"
 #include "support/test_main.h"
+#include "toolkit/picture.h"
 #include <QtTest>
 
 class WindowRegistryTest : public QObject {
@@ -14,6 +16,7 @@ class WindowRegistryTest : public QObject {
     void hideBuildsAnEmptySlotWithoutShowingIt();
     void showActivatesAndKeepsTheCallerGoing();
     void closeBoxEmptiesTheSlotAndTheNextReferenceStartsAfresh();
+    void workLeftForLaterRunsOnceTheWindowHasDrawnItself();
     void closingTheLastVisibleWindowEndsEvenWithHiddenOnesLoaded();
 };
 
@@ -74,6 +77,39 @@ void WindowRegistryTest::closeBoxEmptiesTheSlotAndTheNextReferenceStartsAfresh()
     QVERIFY(QTest::qWaitForWindowExposed(fresh));
     QCOMPARE(fresh->client()->size(), QSize(592, 504));
     delete fresh;
+}
+
+namespace {
+struct PaintCounter : QWidget {
+    int paints = 0;
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+} // namespace
+
+void WindowRegistryTest::workLeftForLaterRunsOnceTheWindowHasDrawnItself() {
+    PaintCounter window;
+    window.resize(200, 100);
+    window.show();
+    QList<int> runs; // the window's paint count at each run
+    onceOnScreen(&window, [&] { runs.append(window.paints); });
+    QVERIFY(runs.isEmpty()); // never at once
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE(runs.size(), 1);
+    QVERIFY(runs.first() > 0);
+    window.hide();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+    QCOMPARE(runs.size(), 1); // once only
+
+    // A window that goes before it is on screen takes the work with it.
+    auto* gone = new QWidget;
+    gone->show();
+    bool ran = false;
+    onceOnScreen(gone, [&] { ran = true; });
+    delete gone;
+    QTest::qWait(100);
+    QVERIFY(!ran);
 }
 
 void WindowRegistryTest::closingTheLastVisibleWindowEndsEvenWithHiddenOnesLoaded() {
