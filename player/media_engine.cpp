@@ -1,5 +1,6 @@
 #include "player/media_engine.h"
 
+#include "player/mpv_preload.h"
 #include "toolkit/fs_names.h"
 
 #include <QPointer>
@@ -17,6 +18,9 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     openWatch_.setSingleShot(true);
     openWatch_.setInterval(kOpenTimeoutMs);
     connect(&openWatch_, &QTimer::timeout, this, &MediaEngine::abandonOpen);
+    coreWait_.setSingleShot(true);
+    coreWait_.setInterval(50);
+    connect(&coreWait_, &QTimer::timeout, this, &MediaEngine::startCore);
     connect(this, &MediaEngine::renderTargetReported, this, &MediaEngine::renderTargetChanged);
     connectClient();
 }
@@ -137,8 +141,13 @@ void MediaEngine::renderTargetChanged(bool arrived) {
 
 // ---- the road from a URL to a load -----------------------------------------------------------------------
 
+// Waiting here for the library to finish loading would hold up the window: until it has, look again later.
 void MediaEngine::startCore() {
-    client_.start(settingOptions());
+    preloadMpv();
+    if (mpvPreloaded())
+        client_.start(settingOptions());
+    else
+        coreWait_.start();
 }
 
 void MediaEngine::prepare() {

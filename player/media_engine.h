@@ -169,6 +169,7 @@ class MediaEngine : public QObject {
     double position_ = 0;
     double duration_ = 0;
     QTimer reverseTimer_;
+    QTimer coreWait_; // startCore() looks again while the library is still loading
 
     int volume_ = 50;
     bool mute_ = false;

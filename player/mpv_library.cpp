@@ -1,5 +1,6 @@
 #include "player/mpv_library.h"
 
+#include <atomic>
 #include <dlfcn.h>
 #include <mutex>
 #include <thread>
@@ -14,7 +15,12 @@ class Loader {
     ~Loader() { wait(); } // a program that ends at once still lets the load finish cleanly
 
     void start() {
-        std::call_once(started_, [this] { thread_ = std::thread([this] { load(); }); });
+        std::call_once(started_, [this] {
+            thread_ = std::thread([this] {
+                load();
+                finished_ = true;
+            });
+        });
     }
 
     void wait() {
@@ -24,6 +30,7 @@ class Loader {
     }
 
     const MpvLibrary* library() const { return loaded_ ? &table_ : nullptr; }
+    bool finished() const { return finished_; }
     const QString& error() const { return error_; }
 
   private:
@@ -65,6 +72,7 @@ class Loader {
             resolve(library, "mpv_render_context_free", t.render_context_free);
     }
 
+    std::atomic<bool> finished_{false}; // set last on the loader thread
     std::once_flag started_;
     std::mutex joining_;
     std::thread thread_;
@@ -82,6 +90,10 @@ Loader& loader() {
 
 void preloadMpv() {
     loader().start();
+}
+
+bool mpvPreloaded() {
+    return loader().finished();
 }
 
 const MpvLibrary* mpvLibrary() {

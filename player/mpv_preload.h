@@ -4,3 +4,5 @@
 
 // Starts loading the library in the background; later calls do nothing.
 void preloadMpv();
+// Whether a load has finished, loaded or not; never waits.
+bool mpvPreloaded();
