@@ -23,13 +23,16 @@ template <class Handler> void runHandler(Handler&& handler) {
 
 // Wraps a member handler for connect(): guarded(this, &frm::File1_Click) runs it through runHandler(). A
 // handler that takes no arguments ignores those the signal carries.
+template <class Object, class Method, class... Args>
+void callHandler(Object* object, Method method, Args&&... args) {
+    if constexpr (std::is_invocable_v<Method, Object*, Args...>)
+        std::invoke(method, object, std::forward<Args>(args)...);
+    else
+        std::invoke(method, object);
+}
+
 template <class Object, class Method> auto guarded(Object* object, Method method) {
     return [object, method](auto&&... args) {
-        runHandler([&] {
-            if constexpr (std::is_invocable_v<Method, Object*, decltype(args)...>)
-                std::invoke(method, object, std::forward<decltype(args)>(args)...);
-            else
-                std::invoke(method, object);
-        });
+        runHandler([&] { callHandler(object, method, std::forward<decltype(args)>(args)...); });
     };
 }
