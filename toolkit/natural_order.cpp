@@ -60,6 +60,47 @@ void appendUnit(std::string& bytes, char16_t unit) {
 
 using Entry = NaturalSorter::Entry;
 
+// Key bytes at..at+7, big-endian, zeros past the end: a smaller prefix always means an earlier key.
+quint64 keyPrefix(const unsigned char* key, size_t length, size_t at) {
+    if (length >= at + 8)
+        return qFromBigEndian<quint64>(key + at);
+    quint64 prefix = 0;
+    for (size_t k = at; k < at + 8; ++k)
+        prefix = (prefix << 8) | (k < length ? key[k] : 0u);
+    return prefix;
+}
+
+// Appends the key of a name given as file-name bytes.
+void appendKey(std::string& key, const char* name, size_t length) {
+    const bool ascii =
+        std::all_of(name, name + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const auto put = [&key](char16_t unit) { appendUnit(key, unit); };
+    if (ascii && length <= 255) {
+        // The usual case, and the one a folder of a million files hinges on: the key (at most three bytes a
+        // character) is built on the stack and appended once.
+        char bytes[1024];
+        size_t size = 0;
+        buildKey(
+            reinterpret_cast<const unsigned char*>(name), length, [](char16_t c) { return c; },
+            [&](char16_t unit) {
+                if (unit < 0x80) {
+                    bytes[size++] = char(unit);
+                } else { // only a digit run's length goes past ASCII here
+                    bytes[size++] = char(0xC0 | (unit >> 6));
+                    bytes[size++] = char(0x80 | (unit & 0x3F));
+                }
+            });
+        key.append(bytes, size);
+    } else if (ascii) {
+        buildKey(
+            reinterpret_cast<const unsigned char*>(name), length, [](char16_t c) { return c; }, put);
+    } else { // the key comes from the decoded name, case-folded
+        const QString decoded = fsDecodeName(QByteArray::fromRawData(name, qsizetype(length)));
+        buildKey(reinterpret_cast<const char16_t*>(decoded.constData()), size_t(decoded.size()), caseFold,
+                 put);
+    }
+}
+
 // Orders entries by key, then by name bytes. Radix passes over eight key bytes at a time keep a folder's
 // sort growing with its size, not faster (a comparison sort of a million names costs a fifth more per
 // name than one of 100 000); entries that share those eight bytes go on to the next eight, and small
@@ -89,16 +130,8 @@ struct EntrySort {
         return std::strcmp(names + a.name, names + b.name) < 0;
     }
 
-    // Key bytes at..at+7, big-endian, zeros past the end: a smaller prefix always means an earlier key.
     quint64 prefixAt(const Entry& entry, size_t at) const {
-        const size_t length = keyLength(entry);
-        const unsigned char* key = keyBytes(entry);
-        if (length >= at + 8)
-            return qFromBigEndian<quint64>(key + at);
-        quint64 prefix = 0;
-        for (size_t k = at; k < at + 8; ++k)
-            prefix = (prefix << 8) | (k < length ? key[k] : 0u);
-        return prefix;
+        return keyPrefix(keyBytes(entry), keyLength(entry), at);
     }
 
     // Sorts first..last, whose keys agree on their first depth bytes.
@@ -161,6 +194,30 @@ struct EntrySort {
     }
 };
 
+// Names whose prefixes tie get their keys built again, into scratch, and are sorted on from key byte depth.
+void sortTies(std::vector<Entry>& entries, EntrySort sort, std::string& scratch, size_t depth) {
+    Entry* const last = entries.data() + entries.size();
+    for (Entry* run = entries.data(); run != last;) {
+        Entry* end = run + 1;
+        while (end != last && end->prefix == run->prefix)
+            ++end;
+        if (end - run > 1) {
+            scratch.clear();
+            for (Entry* entry = run; entry != end; ++entry) {
+                const char* name = sort.names + entry->name;
+                entry->key = quint32(scratch.size());
+                scratch.append(sizeof(quint32), '\0'); // the key's length, filled in below
+                appendKey(scratch, name, std::strlen(name));
+                const quint32 length = quint32(scratch.size() - entry->key - sizeof(quint32));
+                std::memcpy(scratch.data() + entry->key, &length, sizeof length);
+            }
+            sort.keys = scratch.data();
+            sort.sort(run, end, depth);
+        }
+        run = end;
+    }
+}
+
 } // namespace
 
 QString naturalSortKey(const QString& name) {
@@ -179,7 +236,6 @@ bool naturallyBefore(const QString& a, const QString& b) {
 void NaturalSorter::reserve(size_t count, size_t bytes) {
     entries_.reserve(count);
     names_.reserve(bytes + count);
-    keys_.reserve(bytes + bytes / 4 + 4 * count);
 }
 
 QString SortedNames::at(qsizetype i) const {
@@ -196,47 +252,41 @@ QStringList SortedNames::toList() const {
 }
 
 void NaturalSorter::add(const char* name, size_t length) {
-    const Entry entry{0, quint32(keys_.size()), quint32(names_.size())};
     names_.append(name, length);
     names_.push_back('\0');
-    keys_.append(sizeof(quint32), '\0'); // the key's length, filled in below
-    const auto put = [this](char16_t unit) { appendUnit(keys_, unit); };
-    const bool ascii =
-        std::all_of(name, name + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii && length <= 255) {
-        // The usual case, and the one a folder of a million files hinges on: the key (at most three bytes a
-        // character) is built on the stack and appended once.
-        char key[1024];
-        size_t size = 0;
-        buildKey(
-            reinterpret_cast<const unsigned char*>(name), length, [](char16_t c) { return c; },
-            [&](char16_t unit) {
-                if (unit < 0x80) {
-                    key[size++] = char(unit);
-                } else { // only a digit run's length goes past ASCII here
-                    key[size++] = char(0xC0 | (unit >> 6));
-                    key[size++] = char(0x80 | (unit & 0x3F));
-                }
-            });
-        keys_.append(key, size);
-    } else if (ascii) {
-        buildKey(
-            reinterpret_cast<const unsigned char*>(name), length, [](char16_t c) { return c; }, put);
-    } else { // the key comes from the decoded name, case-folded
-        const QString decoded = fsDecodeName(QByteArray::fromRawData(name, qsizetype(length)));
-        buildKey(reinterpret_cast<const char16_t*>(decoded.constData()), size_t(decoded.size()), caseFold,
-                 put);
+    scratch_.clear();
+    appendKey(scratch_, name, length);
+    if (entries_.empty()) {
+        firstKey_ = scratch_;
+        shared_ = firstKey_.size();
     }
-    const quint32 keyLength = quint32(keys_.size() - entry.key - sizeof(quint32));
-    std::memcpy(keys_.data() + entry.key, &keyLength, sizeof keyLength);
-    entries_.push_back(entry);
+    const size_t limit = std::min(shared_, scratch_.size());
+    size_t k = 0;
+    while (k < limit && scratch_[k] == firstKey_[k])
+        ++k;
+    shared_ = k;
+    // The prefix is taken after the bytes all names shared so far; should that shrink, sorted() takes it
+    // again (key holds where it was taken till then).
+    const auto* key = reinterpret_cast<const unsigned char*>(scratch_.data());
+    entries_.push_back(
+        {keyPrefix(key, scratch_.size(), shared_), quint32(shared_), quint32(names_.size() - length - 1)});
 }
 
 SortedNames NaturalSorter::sorted() {
+    const char* names = names_.data();
+    for (Entry& entry : entries_) {
+        if (entry.key == shared_)
+            continue;
+        scratch_.clear();
+        appendKey(scratch_, names + entry.name, std::strlen(names + entry.name));
+        entry.prefix =
+            keyPrefix(reinterpret_cast<const unsigned char*>(scratch_.data()), scratch_.size(), shared_);
+    }
     if (!entries_.empty()) {
         const std::unique_ptr<Entry[]> spare(new Entry[entries_.size()]);
-        EntrySort{keys_.data(), names_.data(), spare.get(), entries_.data()}.sort(
-            entries_.data(), entries_.data() + entries_.size(), 0);
+        EntrySort whole{nullptr, names, spare.get(), entries_.data()};
+        whole.radix(entries_.data(), entries_.data() + entries_.size());
+        sortTies(entries_, whole, scratch_, shared_ + 8);
     }
     SortedNames sorted;
     sorted.offsets_.reserve(entries_.size());

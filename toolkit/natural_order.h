@@ -41,12 +41,14 @@ class NaturalSorter {
 
     struct Entry {
         quint64 prefix; // eight key bytes, big-endian: what the radix passes sort on
-        quint32 key;    // offset in keys_ of the key's length (four bytes) and the key
+        quint32 key;    // where the prefix was taken; once tied, where the key's length and key are
         quint32 name;   // offset in names_
     };
 
   private:
-    std::string names_, keys_;
+    std::string names_;
+    std::string firstKey_, scratch_; // the first name's key; the key being built (no other is kept)
+    size_t shared_ = 0;              // key bytes every name added shares with the first
     std::vector<Entry> entries_;
 };
 
