@@ -169,24 +169,27 @@ struct EntrySort {
         }
     }
 
-    // Least significant byte first, skipping the bytes every entry shares.
+    // Eleven bits a pass, least significant first (six passes, with counts that stay in the cache),
+    // skipping the digits every entry shares.
     void radix(Entry* first, Entry* last) const {
+        constexpr int bits = 11, passes = (64 + bits - 1) / bits;
+        constexpr quint64 mask = (1u << bits) - 1;
         const size_t count = size_t(last - first);
-        std::array<std::array<quint32, 256>, 8> counts{};
+        std::vector<std::array<quint32, mask + 1>> counts(passes);
         for (const Entry* entry = first; entry != last; ++entry)
-            for (size_t byte = 0; byte < 8; ++byte)
-                ++counts[byte][(entry->prefix >> (8 * byte)) & 0xFF];
+            for (int pass = 0; pass < passes; ++pass)
+                ++counts[pass][(entry->prefix >> (bits * pass)) & mask];
         Entry* from = first;
         Entry* to = spare + (first - base);
-        for (size_t byte = 0; byte < 8; ++byte) {
-            std::array<quint32, 256>& buckets = counts[byte];
-            if (buckets[(from->prefix >> (8 * byte)) & 0xFF] == count)
+        for (int pass = 0; pass < passes; ++pass) {
+            std::array<quint32, mask + 1>& buckets = counts[size_t(pass)];
+            if (buckets[(from->prefix >> (bits * pass)) & mask] == count)
                 continue;
             quint32 next = 0;
             for (quint32& bucket : buckets)
                 next += std::exchange(bucket, next);
             for (const Entry* entry = from; entry != from + count; ++entry)
-                to[buckets[(entry->prefix >> (8 * byte)) & 0xFF]++] = *entry;
+                to[buckets[(entry->prefix >> (bits * pass)) & mask]++] = *entry;
             std::swap(from, to);
         }
         if (from != first)
