@@ -15,6 +15,8 @@ class FsNamesTest : public QObject {
     void naturalOrder_data();
     void naturalOrder();
     void sortIsTotalAndStable();
+    void manyNamesSortAsComparedOneByOne_data();
+    void manyNamesSortAsComparedOneByOne();
 };
 
 void FsNamesTest::validUtf8DecodesAsUtf8_data() {
@@ -117,6 +119,41 @@ void FsNamesTest::sortIsTotalAndStable() {
     sortNaturally(two);
     QCOMPARE(one, two);
     QVERIFY(!naturallyBefore("a", "a"));
+}
+
+void FsNamesTest::manyNamesSortAsComparedOneByOne_data() {
+    // Groups big enough for the sorter's radix passes, whose names tie on eight key bytes or more.
+    QTest::addColumn<QStringList>("names");
+    QStringList albums, zeros, foreign;
+    const QString albumNames[] = {QStringLiteral("One Long Album"), QStringLiteral("Two Long Albums"),
+                                  QStringLiteral("Three Long Albums")};
+    const QString accents[] = {QStringLiteral(u"\u00e9t\u00e9"),
+                               QStringLiteral(u"\u00c9T\u00c9"),
+                               QStringLiteral(u"\u03a3\u03c3\u03c2"),
+                               QStringLiteral(u"stra\u00dfe"),
+                               fsDecodeName("\xff\xfe"),
+                               fsDecodeName("a\xe9")};
+    for (int i = 0; i < 700; ++i) {
+        albums << QStringLiteral("Artist - %1 - %2 Title.mp3")
+                      .arg(albumNames[i % 3], QString::number(i % 240).rightJustified(i % 3, u'0'));
+        // a run of zeros is a number of no digits: its key bytes are zeros, like the padding past a key
+        zeros << QStringLiteral("x") + QString(i % 11, u'0') + (i % 2 ? u'a' : u'A') +
+                     QString::number(i / 22);
+        foreign << accents[i % 6] + QString::number(i % 50) + accents[(i / 6) % 6];
+    }
+    QTest::newRow("long shared starts") << albums;
+    QTest::newRow("zeros and case") << zeros;
+    QTest::newRow("non-ascii and escaped bytes") << foreign;
+}
+
+void FsNamesTest::manyNamesSortAsComparedOneByOne() {
+    QFETCH(QStringList, names);
+    QStringList expected = names;
+    std::stable_sort(expected.begin(), expected.end(), naturallyBefore);
+    QRandomGenerator shuffler(14);
+    std::shuffle(names.begin(), names.end(), shuffler);
+    sortNaturally(names);
+    QCOMPARE(names, expected);
 }
 
 QTEST_GUILESS_MAIN(FsNamesTest)

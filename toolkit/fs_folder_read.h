@@ -1,6 +1,6 @@
 #pragma once
-// Reads one folder's entries straight from readdir, which is what keeps a list of 100 000 files quick:
-// the entry type readdir reports is trusted, and only links and entries of unknown type are stat'ed.
+// Reads one folder's entries straight from getdents64, which is what keeps a list of a million files quick:
+// the entry type the kernel reports is trusted, and only links and entries of unknown type are stat'ed.
 
 #include "toolkit/natural_order.h"
 #include <QString>

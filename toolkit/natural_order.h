@@ -17,18 +17,15 @@ bool naturallyBefore(const QString& a, const QString& b);
 // not 100 000, and a name becomes a QString only when a row is drawn or asked for.
 class SortedNames {
   public:
-    qsizetype size() const { return qsizetype(spans_.size()); }
-    bool isEmpty() const { return spans_.empty(); }
+    qsizetype size() const { return qsizetype(offsets_.size()); }
+    bool isEmpty() const { return offsets_.empty(); }
     QString at(qsizetype i) const; // fsDecodeName form
     QStringList toList() const;
 
   private:
     friend class NaturalSorter;
-    struct Span {
-        quint32 offset, length;
-    };
-    std::string bytes_;
-    std::vector<Span> spans_;
+    std::string bytes_;            // each name ended by a NUL, which no file name holds
+    std::vector<quint32> offsets_; // where each name starts, in order
 };
 
 // Sorts a whole folder's names, taken as raw file-name bytes straight from readdir: for the usual ASCII
@@ -42,12 +39,16 @@ class NaturalSorter {
     // bytes, so the order never depends on the order they were added in. Leaves the sorter empty.
     SortedNames sorted();
 
-  private:
     struct Entry {
-        quint64 prefix; // eight key bytes, big-endian, so most comparisons end here
-        quint32 keyOffset, keyLength, nameOffset, nameLength;
+        quint64 prefix; // eight key bytes, big-endian: what the radix passes sort on
+        quint32 key;    // where the prefix was taken; once tied, where the key's length and key are
+        quint32 name;   // offset in names_
     };
-    std::string names_, keys_;
+
+  private:
+    std::string names_;
+    std::string firstKey_, scratch_; // the first name's key; the key being built (no other is kept)
+    size_t shared_ = 0;              // key bytes every name added shares with the first
     std::vector<Entry> entries_;
 };
 
