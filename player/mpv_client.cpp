@@ -109,8 +109,6 @@ const Observed kObserved[] = {
      }},
     {"paused-for-cache", MPV_FORMAT_FLAG,
      [](MpvClient* c, const mpv_event_property& p) { emit c->cacheStallChanged(flagOf(p)); }},
-    {"time-pos", MPV_FORMAT_DOUBLE,
-     [](MpvClient* c, const mpv_event_property& p) { emit c->positionChanged(numberOf(p), hasValue(p)); }},
     {"duration", MPV_FORMAT_DOUBLE,
      [](MpvClient* c, const mpv_event_property& p) { emit c->durationChanged(numberOf(p)); }},
     {"volume", MPV_FORMAT_DOUBLE,
@@ -151,6 +149,9 @@ OpenError openErrorOf(int error) {
 
 MpvClient::MpvClient(QObject* parent) : QObject(parent) {
     connect(this, &MpvClient::wakeup, this, &MpvClient::drainEvents, Qt::QueuedConnection);
+    // The position is read, not observed: see PositionPoll.
+    connect(&position_, &PositionPoll::positionRead, this, &MpvClient::positionChanged);
+    connect(this, &MpvClient::pauseChanged, &position_, &PositionPoll::pauseChanged);
 }
 
 MpvClient::~MpvClient() {
@@ -186,6 +187,7 @@ bool MpvClient::start(const Options& settings) {
         shutdown();
         return false;
     }
+    position_.attach(lib_, mpv_);
     return true;
 }
 
@@ -195,6 +197,7 @@ void MpvClient::shutdown() {
         return;
     // After this returns no callback runs any more, so nothing posts to a dying object.
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
+    position_.detach();
     lib_->terminate_destroy(mpv_);
     mpv_ = nullptr;
 }
@@ -235,19 +238,26 @@ void MpvClient::handleEvent(const mpv_event& event) {
         answerCommand(event);
         break;
     case MPV_EVENT_START_FILE:
+        position_.fileStarted();
         emit fileStarted(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
         break;
     case MPV_EVENT_FILE_LOADED:
+        position_.fileLoaded();
         emit fileLoaded();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
+        position_.restarted();
         emit firstFrame();
         break;
     case MPV_EVENT_END_FILE:
+        position_.fileEnded();
         endFile(event);
         break;
     case MPV_EVENT_PROPERTY_CHANGE:
         changeProperty(event);
+        break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+        position_.take(event);
         break;
     default:
         break;

@@ -4,6 +4,7 @@
 // It keeps no play state of its own: MediaEngine reads these signals.
 
 #include "player/engine_events.h"
+#include "player/mpv_position_poll.h"
 #include "player/mpv_render_context.h"
 
 #include <QByteArray>
@@ -66,7 +67,7 @@ class MpvClient : public QObject {
     // The property table's signals.
     void pauseChanged(bool paused);
     void cacheStallChanged(bool stalled);
-    void positionChanged(double seconds, bool known);
+    void positionChanged(double seconds, bool known); // read, not observed: see PositionPoll
     void durationChanged(double seconds);
     void volumeChanged(double volume);
     void muteChanged(bool mute);
@@ -86,4 +87,5 @@ class MpvClient : public QObject {
     bool tried_ = false;
     QString error_;
     std::atomic<bool> wakeupPending_{false};
+    PositionPoll position_;
 };

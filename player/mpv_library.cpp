@@ -59,6 +59,7 @@ class Loader {
             resolve(library, "mpv_wait_event", t.wait_event) &&
             resolve(library, "mpv_set_property_async", t.set_property_async) &&
             resolve(library, "mpv_get_property_string", t.get_property_string) &&
+            resolve(library, "mpv_get_property_async", t.get_property_async) &&
             resolve(library, "mpv_free", t.free) && resolve(library, "mpv_error_string", t.error_string) &&
             resolve(library, "mpv_command_async", t.command_async) &&
             resolve(library, "mpv_get_time_us", t.get_time_us) &&

@@ -20,6 +20,7 @@ struct MpvLibrary {
     decltype(&mpv_wait_event) wait_event;
     decltype(&mpv_set_property_async) set_property_async;
     decltype(&mpv_get_property_string) get_property_string;
+    decltype(&mpv_get_property_async) get_property_async;
     decltype(&mpv_free) free;
     decltype(&mpv_error_string) error_string;
     decltype(&mpv_command_async) command_async;
