@@ -26,7 +26,7 @@
 namespace {
 
 // Where the first file's time goes: each step's first occurrence, in ms after the URL was set
-// ("t_surface_asked", "t_render_context", "t_loaded", "t_first_swap"; the picture itself is "first_ms").
+// ("t_surface_asked", "t_render_context", "t_loaded"; the picture itself is "first_ms").
 class Timeline {
   public:
     explicit Timeline(MediaPlayer* player) {
@@ -34,7 +34,6 @@ class Timeline {
         mark(engine, &MediaEngine::renderTargetNeeded, "t_surface_asked");
         mark(engine, &MediaEngine::renderTargetReported, "t_render_context");
         mark(engine, &MediaEngine::durationChanged, "t_loaded", [engine] { return engine->duration() > 0; });
-        mark(player->videoView(), &VideoView::frameSwapped, "t_first_swap");
     }
     void start() { startedAt_ = bench::nowMs(); }
     void report() const {

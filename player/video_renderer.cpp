@@ -133,7 +133,6 @@ void VideoRenderer::drawFrame() {
         paint(int(gl_->defaultFramebufferObject()), pixels_);
         gl_->swapBuffers(window_);
         frames_->reportSwap();
-        emit frameSwapped();
     } else {
         // Not on screen: let the core take the frame without drawing it, so its frame timing does not stall.
         frames_->render(int(gl_->defaultFramebufferObject()), QSize(1, 1), true);

@@ -36,7 +36,6 @@ class VideoRenderer : public QObject {
     void release();
 
   signals:
-    void frameSwapped();
     void frameMayWait(); // from a libmpv thread
     void renderContextChanged(bool present);
 

@@ -28,7 +28,6 @@ VideoSurface::VideoSurface(MediaEngine* engine) : renderer_(std::make_unique<Vid
             renderer->moveToThread(ui); // deleted there, once this thread has ended
         },
         Qt::BlockingQueuedConnection);
-    connect(renderer, &VideoRenderer::frameSwapped, this, &VideoSurface::frameSwapped);
     connect(renderer, &VideoRenderer::renderContextChanged, this, [this](bool present) {
         hasRenderContext_ = present;
         emit renderContextChanged();

@@ -31,7 +31,6 @@ class VideoSurface : public QWindow {
 
   signals:
     void renderContextChanged();
-    void frameSwapped(); // a frame has reached the screen
     // To the render thread.
     void targetChanged(QSize pixels, bool exposed, bool hasSurface);
     void blankChanged(bool blank);

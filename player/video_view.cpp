@@ -36,7 +36,6 @@ void VideoView::prepareSurface() {
     container_->setFocusPolicy(Qt::NoFocus);
     container_->setGeometry(rect());
     connect(surface_, &VideoSurface::renderContextChanged, this, &VideoView::showSurfaceOrCaption);
-    connect(surface_, &VideoSurface::frameSwapped, this, &VideoView::frameSwapped);
     showSurfaceOrCaption();
 }
 

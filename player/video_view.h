@@ -34,7 +34,6 @@ class VideoView : public QWidget {
   signals:
     void pointerEvent(QMouseEvent* event);
     void contextMenuRequested(const QPoint& globalPosition);
-    void frameSwapped(); // a frame has reached the screen
     void firstPainted();
 
   protected:
