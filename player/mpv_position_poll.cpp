@@ -62,13 +62,11 @@ void PositionPoll::follow() {
         timer_.stop();
 }
 
-bool PositionPoll::take(const mpv_event& event) {
-    if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY || event.reply_userdata < kReadBase)
-        return false;
-    if (event.reply_userdata != kReadBase + file_ || !loaded_)
-        return true;
+void PositionPoll::take(const mpv_event& event) {
+    if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY || event.reply_userdata != kReadBase + file_ ||
+        !loaded_)
+        return;
     const auto* value = static_cast<const mpv_event_property*>(event.data);
     const bool known = event.error >= 0 && value->format == MPV_FORMAT_DOUBLE && value->data;
     emit positionRead(known ? *static_cast<const double*>(value->data) : 0.0, known);
-    return true;
 }

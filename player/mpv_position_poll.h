@@ -28,8 +28,8 @@ class PositionPoll : public QObject {
     void pauseChanged(bool paused);
     void restarted();
 
-    // Takes a reply to one of our reads (true), or leaves the event to others (false).
-    bool take(const mpv_event& event);
+    // A property reply: ours (a read of this file's position) are reported, any other is left alone.
+    void take(const mpv_event& event);
 
   signals:
     void positionRead(double seconds, bool known);
