@@ -169,3 +169,19 @@ QList<Volume> mountedVolumes() {
         volume.label = volumeLabel(volume, source.labelDir);
     return volumes;
 }
+
+QString mountPointOf(const QString& absolutePath) {
+    QFile table(MountSource::current().mountInfoPath);
+    QString best = QStringLiteral("/");
+    if (!table.open(QIODevice::ReadOnly))
+        return best;
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 5)
+            continue;
+        const QString point = unescapeOctal(fields[4]);
+        if (point.size() > best.size() && pathIsWithin(absolutePath, point))
+            best = point;
+    }
+    return best;
+}

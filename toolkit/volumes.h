@@ -43,3 +43,7 @@ struct MountSource {
 // The labelled volumes mounted now, read afresh from the current MountSource. The root volume is always
 // present, even when the mount table cannot be read.
 QList<Volume> mountedVolumes();
+
+// The mount point of whichever file system holds the absolute path (the longest mount point that is a prefix
+// of it, browsable or not), from the mount table alone: the path itself is never touched.
+QString mountPointOf(const QString& absolutePath);

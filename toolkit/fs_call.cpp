@@ -1,0 +1,111 @@
+#include "toolkit/fs_call.h"
+#include "toolkit/volumes.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QPointer>
+#include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// A place with this many calls out gets no more until one comes back; with a few, a slow but live share
+// still serves a listing and a pick at once.
+constexpr int kCallsPerPlace = 3;
+
+struct Call {
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    bool waitedFor = true; // the caller still waits: it delivers itself
+    QString place;
+    std::function<void()> run;
+    std::function<void()> deliver;
+    QPointer<const QObject> receiver; // read on the UI thread only
+};
+
+std::mutex placesLock;
+QHash<QString, int>& callsOut() {
+    static auto* out = new QHash<QString, int>; // never freed: a held thread may still count down at exit
+    return *out;
+}
+
+// Lives on the UI thread for as long as the process: answers that come late are posted to it.
+QObject* uiThreadPost() {
+    static auto* post = [] {
+        auto* object = new QObject;
+        object->moveToThread(QCoreApplication::instance() ? QCoreApplication::instance()->thread()
+                                                          : QThread::currentThread());
+        return object;
+    }();
+    return post;
+}
+
+void finish(const std::shared_ptr<Call>& call) {
+    {
+        const std::lock_guard guard(placesLock);
+        if (--callsOut()[call->place] == 0)
+            callsOut().remove(call->place);
+    }
+    std::unique_lock guard(call->lock);
+    call->done = true;
+    if (call->waitedFor) {
+        call->finished.notify_all();
+        return;
+    }
+    guard.unlock();
+    QMetaObject::invokeMethod(
+        uiThreadPost(),
+        [call] {
+            if (call->receiver)
+                call->deliver();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+QString fsPlaceOf(const QString& path) {
+    return mountPointOf(path);
+}
+
+int fsCallsInFlight() {
+    const std::lock_guard guard(placesLock);
+    int total = 0;
+    for (int count : std::as_const(callsOut()))
+        total += count;
+    return total;
+}
+
+FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, const QObject* receiver,
+                                std::function<void()> deliver, int waitMs) {
+    auto call = std::make_shared<Call>();
+    call->place = fsPlaceOf(path);
+    call->run = std::move(run);
+    call->deliver = std::move(deliver);
+    call->receiver = receiver;
+    uiThreadPost(); // made here, on the UI thread
+    {
+        const std::lock_guard guard(placesLock);
+        int& out = callsOut()[call->place];
+        if (out >= kCallsPerPlace)
+            return FsOutcome::NotAnswering;
+        ++out;
+    }
+    // Detached: a call held by a dead share must not hold up the program's end.
+    std::thread([call] {
+        call->run();
+        finish(call);
+    }).detach();
+    std::unique_lock guard(call->lock);
+    if (!call->finished.wait_for(guard, std::chrono::milliseconds(waitMs), [&] { return call->done; })) {
+        call->waitedFor = false;
+        return FsOutcome::Pending;
+    }
+    guard.unlock();
+    call->deliver();
+    return FsOutcome::Answered;
+}
