@@ -22,8 +22,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,20 +145,21 @@ struct RefusedBytes {
     QString reason;
 };
 QList<RefusedBytes> refusedByContent() {
-    QList<RefusedBytes> files{{"edit list.mp4", "# mpv EDL v0\nb.mp4\n", "edit list"},
-                              {"edit list address.mp4", "edl://a.mp4;b.mp4\n", "edit list"},
-                              {"concat list.mp4", "ffconcat version 1.0\nfile c.mp4\n", "concat list"},
-                              {"SDP audio.mp4", "v=0\ns=x\nm=audio 5004 RTP/AVP 0\n", "network"}};
-    const char* archives[][2] = {
+    // Names that do not hold the reason's words, which the status text repeats.
+    QList<RefusedBytes> files{{"edl header.mp4", "# mpv EDL v0\nb.mp4\n", "it is an edit list"},
+                              {"edl address.mp4", "edl://a.mp4;b.mp4\n", "it is an edit list"},
+                              {"ffconcat.mp4", "ffconcat version 1.0\nfile c.mp4\n", "it is a concat list"},
+                              {"sdp audio.mp4", "v=0\ns=x\nm=audio 5004 RTP/AVP 0\n", "network session"}};
+    const char* packed[][2] = {
         {"zip", "PK\x03\x04"},   {"zip empty", "PK\x05\x06"},  {"zip spanned", "PK\x07\x08"},
         {"rar", "Rar!\x1a\x07"}, {"7z", "7z\xbc\xaf\x27\x1c"}, {"gzip", "\x1f\x8b"},
         {"xz", "\xfd\x37zXZ"},   {"zstd", "\x28\xb5\x2f\xfd"}, {"cab", "MSCF"},
         {"xar", "xar!"},         {"bzip2", "BZh91AY&SY"}};
-    for (const auto& [kind, magic] : archives)
-        files.append({QStringLiteral("archive %1.mp4").arg(QLatin1String(kind)),
-                      magic + QByteArray(64, '\x01'), QStringLiteral("archive")});
-    files.append({QStringLiteral("archive tar.mp4"), QByteArray(257, '\0') + "ustar" + QByteArray(250, '\0'),
-                  QStringLiteral("archive")});
+    for (const auto& [kind, magic] : packed)
+        files.append({QStringLiteral("%1.mp4").arg(QLatin1String(kind)), magic + QByteArray(64, '\x01'),
+                      QStringLiteral("it is an archive")});
+    files.append({QStringLiteral("tar.mp4"), QByteArray(257, '\0') + "ustar" + QByteArray(250, '\0'),
+                  QStringLiteral("it is an archive")});
     return files;
 }
 
@@ -316,6 +320,7 @@ class BadMediaTest : public QObject {
     void hostileFileIsContained_data();
     void hostileFileIsContained();
     void coverArtIsShown();
+    void engineFetchesNothing();
     void longPlaylistIsCut();
     void failureStopsTheEngine_data();
     void failureStopsTheEngine();
@@ -886,6 +891,30 @@ void BadMediaTest::failureStopsTheEngine() {
     QTest::qWait(500);
     QCOMPARE(engine->coreProperty("idle-active"), QStringLiteral("yes"));
     QCOMPARE(component->playState(), 10);
+}
+
+// Handed a network address past the policy, the engine itself connects nowhere: its streams are local
+// files only. A listening socket of the test's own would hold the attempt.
+void BadMediaTest::engineFetchesNothing() {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    QVERIFY(listener >= 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    auto* generic = reinterpret_cast<sockaddr*>(&address);
+    QVERIFY(::bind(listener, generic, length) == 0 && ::listen(listener, 4) == 0 &&
+            ::getsockname(listener, generic, &length) == 0);
+    const QString url = QStringLiteral("http://127.0.0.1:%1/clip.mp4").arg(ntohs(address.sin_port));
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    component->engine()->open(url, {alone(url)});
+    const bool failed = waitSettled(component, kSettleMs) && component->playState() == 10;
+    const int connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (connection >= 0)
+        ::close(connection);
+    ::close(listener);
+    QVERIFY2(connection < 0, "the engine connected");
+    QVERIFY2(failed, qPrintable(component->statusText()));
 }
 
 TOLVANE_TEST_MAIN(BadMediaTest)
