@@ -75,6 +75,14 @@ QString limitProblem(const LocalFile& file) {
 
 } // namespace
 
+CoverArtFinder::Verdict CoverArtFinder::judge(const QString& path) const {
+    const LocalFile file = readLocalFile(fsEncodeName(path), kHeaderBytes);
+    if (!file.error.isEmpty())
+        return {}; // not a plain file on a disk (never opened then), or unreadable
+    const QString problem = limitProblem(file);
+    return {problem.isEmpty(), problem};
+}
+
 CoverArt CoverArtFinder::find(const QString& mediaPath) {
     CoverArt cover;
     if (!hasSuffixAmong(mediaPath, std::begin(kAudioSuffixes), std::end(kAudioSuffixes)))
@@ -85,16 +93,16 @@ CoverArt CoverArtFinder::find(const QString& mediaPath) {
         pictures_.insert(folder, picturesIn(folder));
     for (const QString& name : candidates(pictures_.value(folder), media.completeBaseName())) {
         const QString path = QDir(folder).filePath(name);
-        const LocalFile file = readLocalFile(fsEncodeName(path), kHeaderBytes);
-        if (!file.error.isEmpty())
-            continue; // not a plain file on a disk (never opened then), or unreadable
-        if (const QString problem = limitProblem(file); !problem.isEmpty()) {
-            if (cover.note.isEmpty())
-                cover.note = QStringLiteral("cover art %1 not shown: %2").arg(fsDisplayName(name), problem);
-            continue;
+        if (!verdicts_.contains(path))
+            verdicts_.insert(path, judge(path));
+        const Verdict verdict = verdicts_.value(path);
+        if (verdict.usable) {
+            cover.path = path;
+            return cover;
         }
-        cover.path = path;
-        return cover;
+        if (!verdict.problem.isEmpty() && cover.note.isEmpty())
+            cover.note =
+                QStringLiteral("cover art %1 not shown: %2").arg(fsDisplayName(name), verdict.problem);
     }
     return cover;
 }

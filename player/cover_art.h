@@ -17,11 +17,18 @@ struct CoverArt {
 constexpr qint64 kCoverArtLimit = qint64(16) * 1024 * 1024;
 constexpr qint64 kCoverArtPixels = qint64(4096) * 4096;
 
-// One per plan: each folder is listed once, however many songs of a playlist stand in it.
+// One per plan: each folder is listed and each picture looked at once, however many songs of a playlist
+// stand beside them.
 class CoverArtFinder {
   public:
     CoverArt find(const QString& mediaPath);
 
   private:
+    struct Verdict {
+        bool usable = false;
+        QString problem; // why it is left out, for a note; empty for a file that is no picture of ours
+    };
+    Verdict judge(const QString& path) const;
     QHash<QString, QStringList> pictures_; // folder -> the names of the pictures in it
+    QHash<QString, Verdict> verdicts_;     // picture path -> whether it may be shown
 };
