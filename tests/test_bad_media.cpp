@@ -319,6 +319,7 @@ class BadMediaTest : public QObject {
     void unreadableChild();
     void hostileFileIsContained_data();
     void hostileFileIsContained();
+    void coverArtIsShown_data();
     void coverArtIsShown();
     void engineFetchesNothing();
     void longPlaylistIsCut();
@@ -660,7 +661,7 @@ bool BadMediaTest::makeCoverArt() {
                                                {"cover proc/song.jpg", "/proc/self/status"},
                                                {"cover kmsg/song.jpg", "/proc/kmsg"}};
     for (const char* folder : {"cover pipe", "cover pipe 2", "cover zero", "cover proc", "cover kmsg",
-                               "cover huge", "door folder", "cover good"})
+                               "cover huge", "door folder"})
         if (!dir.mkdir(QLatin1String(folder)) ||
             !listtest::makeFile(dir.filePath(QLatin1String(folder)), "song.mp3", song))
             return false;
@@ -670,9 +671,7 @@ bool BadMediaTest::makeCoverArt() {
     for (const char* pipe : {"cover pipe/song.jpg", "cover pipe 2/cover.jpg"})
         if (::mkfifo(QFile::encodeName(dir.filePath(QLatin1String(pipe))).constData(), 0644) != 0)
             return false;
-    return QFile::rename(dir.filePath("cover good/song.mp3"), dir.filePath("cover good/Song.mp3")) &&
-           listtest::makeFile(dir.path(), "cover huge/song.png", flatPng(16000)) &&
-           listtest::makeFile(dir.path(), "cover good/COVER.Png", flatPng(64)) &&
+    return listtest::makeFile(dir.path(), "cover huge/song.png", flatPng(16000)) &&
            listtest::makeFile(dir.path(), "door folder/cover.png", flatPng(64)) &&
            listtest::makeFile(dir.path(), "door song.mp3", song) &&
            listtest::makeFile(dir.path(), "door song.png", flatPng(64)) &&
@@ -815,12 +814,60 @@ void BadMediaTest::hostileFileIsContained() {
                              5000);
 }
 
-// A song plays with the picture beside it, whatever the case of its name.
+void BadMediaTest::coverArtIsShown_data() {
+    QTest::addColumn<QString>("name");       // beside Song.mp3
+    QTest::addColumn<QStringList>("encode"); // ffmpeg's output options; empty: the PNG made by the table
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("note"); // empty: shown
+    QTest::newRow("png, any case") << "COVER.Png" << QStringList() << ""
+                                   << "";
+    QTest::newRow("jpeg") << "Song.JPG" << QStringList() << "64x48"
+                          << "";
+    QTest::newRow("webp") << "folder.webp" << QStringList() << "64x48"
+                          << "";
+    QTest::newRow("webp, lossless") << "front.webp" << QStringList{"-lossless", "1"} << "64x48"
+                                    << "";
+    QTest::newRow("bmp") << "album.bmp" << QStringList() << "64x48"
+                         << "";
+    QTest::newRow("gif") << "cover.gif" << QStringList() << "64x48"
+                         << "";
+    QTest::newRow("jpeg, too many pixels") << "cover.jpeg" << QStringList() << "4100x4100"
+                                           << "4100 x 4100 pixels";
+    QTest::newRow("webp, too many pixels") << "cover.webp" << QStringList{"-lossless", "1"} << "8000x2500"
+                                           << "8000 x 2500 pixels";
+    QTest::newRow("bmp, too many bytes") << "cover.bmp" << QStringList() << "4000x1600"
+                                         << "over the 16.0 MiB";
+}
+
+// A song plays with the picture beside it, in each format its header is read from; one too large is left
+// out with a note.
 void BadMediaTest::coverArtIsShown() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, encode);
+    QFETCH(QString, size);
+    QFETCH(QString, note);
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(media_.mp3(4.0), dir.filePath(QStringLiteral("Song.mp3"))));
+    if (size.isEmpty()) {
+        QVERIFY(listtest::makeFile(dir.path(), name.toUtf8(), flatPng(64)));
+    } else {
+        const QString picture = dir.filePath(QStringLiteral("picture.") + QFileInfo(name).suffix().toLower());
+        QVERIFY(run(QStringLiteral("ffmpeg"),
+                    QStringList{"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                                "color=c=teal:size=" + size, "-frames:v", "1"} +
+                        encode + QStringList{picture},
+                    dir.path()));
+        QVERIFY(QFile::rename(picture, dir.filePath(name)));
+    }
     MediaPlayer* component = player()->WindowsMediaPlayer1;
-    clickAndSettle(hostile_.filePath(QStringLiteral("cover good")), QStringLiteral("Song.mp3"));
+    clickAndSettle(dir.path(), QStringLiteral("Song.mp3"));
     QCOMPARE(component->playState(), 3);
-    QTRY_VERIFY(component->engine()->coreProperty("track-list").contains(QLatin1String("COVER.Png")));
+    if (note.isEmpty())
+        QTRY_VERIFY(component->engine()->coreProperty("track-list").contains(name));
+    else
+        QVERIFY2(component->statusText().contains(note) &&
+                     !component->engine()->coreProperty("track-list").contains(name),
+                 qPrintable(component->statusText()));
     QTest::mouseClick(component->transportBar()->stopButton(), Qt::LeftButton);
 }
 
