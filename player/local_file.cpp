@@ -96,3 +96,7 @@ LocalFile readLocalFile(const QByteArray& path, qint64 maxBytes) {
     ::close(fd);
     return file;
 }
+
+QString sizeText(qint64 bytes) {
+    return QString::number(double(bytes) / (1024 * 1024), 'f', 1) + QStringLiteral(" MiB");
+}

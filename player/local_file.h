@@ -15,3 +15,6 @@ struct LocalFile {
 // Reads at most `maxBytes` from the start of `path` (file system bytes, see fs_names); with 0, only
 // looks at what it is and its size, without opening it.
 LocalFile readLocalFile(const QByteArray& path, qint64 maxBytes);
+
+// A size as the status text words it: "4.0 MiB".
+QString sizeText(qint64 bytes);

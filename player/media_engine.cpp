@@ -228,6 +228,10 @@ void MediaEngine::loadNow(double start) {
         }
         if (items_[i].plainSubtitle) // its styling would cost too much to draw
             options << "sub-ass-override=strip";
+        if (!items_[i].coverArt.isEmpty()) { // checked by the plan, as the subtitle is
+            const QByteArray picture = fsEncodeName(items_[i].coverArt);
+            options << "cover-art-files-append=%" + QByteArray::number(picture.size()) + '%' + picture;
+        }
         // A file name's own bytes, also where they are not valid UTF-8.
         const QByteArray path = fsEncodeName(items_[i].path), how = i == 0 ? "replace" : "append";
         if (options.isEmpty())

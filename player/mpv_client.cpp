@@ -61,6 +61,8 @@ MpvClient::Options fixedOptions() {
         // The same-named subtitle comes with the plan, checked and within a size limit.
         {"sub-auto", "no"},
         {"audio-file-auto", "no"},
+        // Cover art too: the core's own search opens any file of a usual name, a pipe or a huge picture.
+        {"cover-art-auto", "no"},
         {"osc", "no"},
         // The built-in statistics page and console each start a Lua interpreter on its own thread; the
         // component has no key that could open them, so they only cost memory and start-up time.

@@ -1,4 +1,5 @@
 #include "player/open_policy.h"
+#include "player/cover_art.h"
 #include "player/local_file.h"
 #include "player/media_url.h"
 #include "player/playlist_file.h"
@@ -53,11 +54,13 @@ QString referenceFormat(const QByteArray& head) {
     return {};
 }
 
-OpenItem itemFor(const QString& path, QString* note) {
+OpenItem itemFor(const QString& path, QString* note, CoverArtFinder* covers) {
     const Sidecar sidecar = sidecarFor(path);
-    if (note->isEmpty())
-        *note = sidecar.note;
-    return {path, sidecar.path, sidecar.plain};
+    const CoverArt cover = covers->find(path);
+    for (const QString& left : {sidecar.note, cover.note})
+        if (note->isEmpty())
+            *note = left;
+    return {path, sidecar.path, sidecar.plain, cover.path};
 }
 
 // Why the engine may not open this one file (empty if it may); `playlist` tells whether it is one, which is
@@ -83,10 +86,11 @@ OpenPlan planOpen(const QString& url) {
     }
     const QString path = QFileInfo(localPathOf(url)).absoluteFilePath();
     bool playlist = false;
+    CoverArtFinder covers;
     if (plan.refusal = refusalFor(path, &playlist, kSniffBytes); !plan.refusal.isEmpty())
         return plan;
     if (!playlist) {
-        plan.items << itemFor(path, &plan.note);
+        plan.items << itemFor(path, &plan.note, &covers);
         return plan;
     }
     const LocalFile list = readLocalFile(fsEncodeName(path), kPlaylistLimit + 1);
@@ -98,7 +102,7 @@ OpenPlan planOpen(const QString& url) {
     for (const QString& entry : playlistEntries(path, list.head, kMaxEntries)) {
         bool nested = false;
         if (refusalFor(entry, &nested, kEntrySniffBytes).isEmpty() && !nested)
-            plan.items << itemFor(entry, &plan.note);
+            plan.items << itemFor(entry, &plan.note, &covers);
     }
     if (plan.items.isEmpty())
         plan.refusal = QStringLiteral("the playlist names no file on this computer that can be played");

@@ -1,7 +1,8 @@
 #pragma once
 // What a click may open, decided in our own code before the engine sees a path. Allowed: the picked file;
 // the local entries of a playlist file the user picked (m3u, plain m3u8, pls), never recursively; a subtitle
-// with the same base name beside each of them, within a size limit. Refused with a reason: the engine's
+// with the same base name beside each of them, within a size limit; a song's cover art (cover_art.h).
+// Refused with a reason: the engine's
 // edit lists, FFmpeg concat lists, SDP session descriptions (they make the demuxer listen on the network),
 // archives, and anything that is not a plain file on a disk (folders, devices, pipes, sockets, kernel and
 // other pseudo files), whose read might never return.
@@ -13,12 +14,14 @@ struct OpenItem {
     QString path;               // absolute, in the file system's own encoding (fs_names)
     QString subtitle;           // the same-named sidecar to show with it, or empty
     bool plainSubtitle = false; // its styling would cost too much to draw: shown as plain text
+    QString coverArt;           // the picture to show while a song plays, or empty
 };
 
 struct OpenPlan {
     QString refusal;       // non-empty: nothing may be opened, and this says why
     QList<OpenItem> items; // what to play, in order
-    QString note;          // what was left out and why (a sidecar over the size limit)
+    QString note;          // what was left out and why (a sidecar or a picture over its limit)
 };
 
+// Pure: reads the file system only, keeps no state between calls; may run on any thread.
 OpenPlan planOpen(const QString& path);
