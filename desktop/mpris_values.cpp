@@ -18,6 +18,9 @@ qint64 mprisMicroseconds(double seconds) {
 QString mprisUrl(const QString& url) {
     if (url.isEmpty() || !QUrl(url).scheme().isEmpty())
         return QUrl(url).toString(QUrl::FullyEncoded);
-    const QByteArray path = fsEncodeName(QDir::cleanPath(QDir::current().absoluteFilePath(url)));
-    return QStringLiteral("file://") + QString::fromLatin1(QUrl::toPercentEncoding(path, "/"));
+    // Put together as text: QDir's own path handling would replace the escaped bytes.
+    const QString absolute =
+        url.startsWith(QLatin1Char('/')) ? url : QDir::currentPath() + QLatin1Char('/') + url;
+    const QByteArray path = fsEncodeName(absolute);
+    return QStringLiteral("file://") + QString::fromLatin1(path.toPercentEncoding("/"));
 }
