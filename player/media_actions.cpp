@@ -174,15 +174,15 @@ void MediaActions::fillTracks(QMenu* menu, bool subtitle) const {
             subtitle ? engine->selectSubtitle(id) : engine->selectAudio(id);
         });
     };
-    bool any = false;
+    bool chosen = false;
     for (const MediaTrack& track : engine_->tracks()) {
         if (track.subtitle != subtitle)
             continue;
         add(trackName(track), track.id, track.selected);
-        any = any || track.selected;
+        chosen = chosen || track.selected;
     }
     if (subtitle && !group->actions().isEmpty()) {
-        add(QStringLiteral("Off"), 0, !any);
+        add(QStringLiteral("Off"), 0, !chosen);
         menu->addSeparator();
         menu->addAction(subtitlesShown);
         menu->addAction(cycleSubtitle);
@@ -190,5 +190,8 @@ void MediaActions::fillTracks(QMenu* menu, bool subtitle) const {
         menu->addSeparator();
         menu->addAction(cycleAudio);
     }
-    menu->setEnabled(enabled_ && !group->actions().isEmpty());
+    const bool offered = !group->actions().isEmpty();
+    // The menu owns the group (its parent): nothing leaks.
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
+    menu->setEnabled(enabled_ && offered);
 }
