@@ -18,6 +18,8 @@ void MediaEngine::connectTracks() {
     connect(c, &MpvClient::entryCountChanged, this, [this](int v) { updatePlace(&P::entries, v); });
     connect(this, &MediaEngine::positionChanged, this,
             [this](double seconds) { updatePlace(&P::pastStart, seconds > PlayState::kRestartSeconds); });
+    // A new entry starts at its beginning, whatever the last position read of the one before said.
+    connect(c, &MpvClient::fileStarted, this, [this] { updatePlace(&P::pastStart, false); });
     connect(c, &MpvClient::fileLoaded, c, &MpvClient::readTitle);
 }
 
