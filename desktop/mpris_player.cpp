@@ -1,9 +1,12 @@
 #include "desktop/mpris_player.h"
 
+#include "desktop/mpris_values.h"
 #include "desktop/player_link.h"
+#include "player/media_actions.h"
 #include "player/media_controls.h"
-#include "player/media_engine.h"
 #include "player/media_player.h"
+#include "player/play_state.h"
+#include <QAction>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QScopedValueRollback>
@@ -15,9 +18,10 @@ const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 // A position further than this from where steady playback would be is a seek, not a step.
 constexpr double jumpSeconds = 1.0;
 
+using S = PlayState::Number;
+
 bool playing(int state) {
-    return state == MediaEngine::Playing || state == MediaEngine::ScanForward ||
-           state == MediaEngine::ScanReverse || state == MediaEngine::Buffering;
+    return state == S::Playing || state == S::ScanForward || state == S::ScanReverse || state == S::Buffering;
 }
 
 } // namespace
@@ -34,11 +38,14 @@ MediaPlayer* MprisPlayer::player() const {
 
 void MprisPlayer::follow(MediaPlayer* player) {
     if (player) {
+        for (auto changed : {&MediaPlayer::durationChanged, &MediaPlayer::rateChanged})
+            connect(player, changed, this, &MprisPlayer::announceChanges);
         connect(player, &MediaPlayer::PlayStateChange, this, &MprisPlayer::announceChanges);
-        MediaEngine* engine = player->engine();
-        connect(engine, &MediaEngine::volumeChanged, this, &MprisPlayer::announceChanges);
-        connect(engine, &MediaEngine::durationChanged, this, &MprisPlayer::announceChanges);
-        connect(engine, &MediaEngine::positionChanged, this, &MprisPlayer::watchPosition);
+        connect(player, &MediaPlayer::volumeChanged, this, &MprisPlayer::announceChanges);
+        connect(player, &MediaPlayer::mediaTitleChanged, this, &MprisPlayer::announceChanges);
+        for (QAction* action : {player->actions()->previous, player->actions()->next})
+            connect(action, &QAction::changed, this, &MprisPlayer::announceChanges);
+        connect(player, &MediaPlayer::positionChanged, this, &MprisPlayer::watchPosition);
     }
     announceChanges();
 }
@@ -66,7 +73,38 @@ void MprisPlayer::setVolume(double volume) {
 
 qlonglong MprisPlayer::position() const {
     const MediaPlayer* p = player();
-    return MprisTrack::isLoaded(p) ? qlonglong(p->currentPosition() * 1e6) : 0;
+    return MprisTrack::isLoaded(p) ? mprisMicroseconds(p->currentPosition()) : 0;
+}
+
+double MprisPlayer::rate() const {
+    const MediaPlayer* p = player();
+    return p ? p->rate() : 1.0;
+}
+
+void MprisPlayer::setRate(double rate) {
+    if (rate == 0) {
+        Pause();
+    } else if (MediaPlayer* p = player(); p && rate > 0) {
+        p->setSpeed(qBound(minimumRate(), rate, maximumRate()));
+    }
+}
+
+double MprisPlayer::minimumRate() const {
+    return std::begin(MediaActions::kSpeeds)[0];
+}
+
+double MprisPlayer::maximumRate() const {
+    return std::end(MediaActions::kSpeeds)[-1];
+}
+
+bool MprisPlayer::canGoNext() const {
+    const MediaPlayer* p = player();
+    return p && p->actions()->next->isEnabled();
+}
+
+bool MprisPlayer::canGoPrevious() const {
+    const MediaPlayer* p = player();
+    return p && p->actions()->previous->isEnabled();
 }
 
 bool MprisPlayer::loaded() const {
@@ -75,6 +113,17 @@ bool MprisPlayer::loaded() const {
 
 // ---- methods
 // --------------------------------------------------------------------------------------------------
+
+// The very actions of the control bar's buttons.
+void MprisPlayer::Next() {
+    if (canGoNext())
+        player()->actions()->next->trigger();
+}
+
+void MprisPlayer::Previous() {
+    if (canGoPrevious())
+        player()->actions()->previous->trigger();
+}
 
 void MprisPlayer::Play() {
     if (loaded() && !playing(player()->playState()))
@@ -107,7 +156,7 @@ void MprisPlayer::SetPosition(const QDBusObjectPath& trackId, qlonglong position
     // A request meant for a file that has since been replaced is dropped, as the interface asks.
     if (!loaded() || trackId.path() != track_.trackId() || position < 0)
         return;
-    const double duration = player()->engine()->duration();
+    const double duration = player()->duration();
     if (duration > 0 && position / 1e6 > duration)
         return;
     seekTo(position / 1e6);
@@ -121,7 +170,7 @@ void MprisPlayer::OpenUri(const QString&, const QDBusMessage& message) {
 }
 
 void MprisPlayer::seekTo(double seconds) {
-    const double duration = player()->engine()->duration();
+    const double duration = player()->duration();
     seconds = qMax(0.0, duration > 0 ? qMin(seconds, duration) : seconds);
     // Announced here; the position reports on the way there are not taken for another seek.
     seekTarget_ = seconds;
@@ -131,7 +180,7 @@ void MprisPlayer::seekTo(double seconds) {
         const QScopedValueRollback<bool> seeking(seeking_, true);
         player()->controls()->setCurrentPosition(seconds);
     }
-    emit Seeked(qlonglong(seconds * 1e6));
+    emit Seeked(mprisMicroseconds(seconds));
 }
 
 // ---- change announcements
@@ -140,15 +189,21 @@ void MprisPlayer::seekTo(double seconds) {
 void MprisPlayer::announceChanges() {
     MediaPlayer* p = player();
     track_.update(p);
-    const int state = p ? p->playState() : MediaEngine::Undefined;
-    if (state != MediaEngine::Transitioning) // a passing state: the status keeps what it was until it settles
-        status_ = playing(state)                 ? QStringLiteral("Playing")
-                  : state == MediaEngine::Paused ? QStringLiteral("Paused")
-                                                 : QStringLiteral("Stopped");
+    const int state = p ? p->playState() : S::Undefined;
+    if (state != S::Transitioning) // a passing state: the status keeps what it was until it settles
+        status_ = playing(state)       ? QStringLiteral("Playing")
+                  : state == S::Paused ? QStringLiteral("Paused")
+                                       : QStringLiteral("Stopped");
     const QVariantMap now{
-        {QStringLiteral("PlaybackStatus"), status_}, {QStringLiteral("Metadata"), metadata()},
-        {QStringLiteral("Volume"), volume()},        {QStringLiteral("CanPlay"), loaded()},
-        {QStringLiteral("CanPause"), loaded()},      {QStringLiteral("CanSeek"), loaded()},
+        {QStringLiteral("PlaybackStatus"), status_},
+        {QStringLiteral("Metadata"), metadata()},
+        {QStringLiteral("Volume"), volume()},
+        {QStringLiteral("CanPlay"), loaded()},
+        {QStringLiteral("CanPause"), loaded()},
+        {QStringLiteral("CanSeek"), loaded()},
+        {QStringLiteral("CanGoNext"), canGoNext()},
+        {QStringLiteral("CanGoPrevious"), canGoPrevious()},
+        {QStringLiteral("Rate"), rate()},
     };
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it)
@@ -168,18 +223,18 @@ void MprisPlayer::watchPosition(double seconds) {
     if (seeking_)
         return;
     MediaPlayer* p = player();
-    const int state = p ? p->playState() : MediaEngine::Undefined;
+    const int state = p ? p->playState() : S::Undefined;
     // Only steady playback or a pause has a position to expect; scanning moves in leaps of its own, and a
     // new file starts again from zero without anyone seeking.
-    const bool steady = (state == MediaEngine::Playing || state == MediaEngine::Paused) &&
-                        p->URL() == positionUrl_ && sinceLastPosition_.isValid();
+    const bool steady = (state == S::Playing || state == S::Paused) && p->URL() == positionUrl_ &&
+                        sinceLastPosition_.isValid();
     const double expected =
-        lastPosition_ + (state == MediaEngine::Playing ? sinceLastPosition_.elapsed() / 1000.0 : 0.0);
+        lastPosition_ + (state == S::Playing ? sinceLastPosition_.elapsed() * rate() / 1000.0 : 0.0);
     if (seekTarget_ >= 0 && p && p->URL() == positionUrl_) {
         if (qAbs(seconds - seekTarget_) < jumpSeconds)
             seekTarget_ = -1; // arrived
     } else if (steady && qAbs(seconds - expected) > jumpSeconds) {
-        emit Seeked(qlonglong(seconds * 1e6));
+        emit Seeked(mprisMicroseconds(seconds));
     }
     if (p && p->URL() != positionUrl_)
         seekTarget_ = -1;

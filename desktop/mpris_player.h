@@ -19,13 +19,13 @@ class MprisPlayer : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)
-    Q_PROPERTY(double MinimumRate READ rate)
-    Q_PROPERTY(double MaximumRate READ rate)
+    Q_PROPERTY(double MinimumRate READ minimumRate)
+    Q_PROPERTY(double MaximumRate READ maximumRate)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
-    Q_PROPERTY(bool CanGoNext READ no)
-    Q_PROPERTY(bool CanGoPrevious READ no)
+    Q_PROPERTY(bool CanGoNext READ canGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ loaded)
     Q_PROPERTY(bool CanPause READ loaded)
     Q_PROPERTY(bool CanSeek READ loaded)
@@ -36,20 +36,23 @@ class MprisPlayer : public QDBusAbstractAdaptor {
     MprisPlayer(QObject* object, PlayerLink* link, const QDBusConnection& bus);
 
     QString playbackStatus() const;
-    // One speed only: the control bar offers no other.
-    double rate() const { return 1.0; }
-    void setRate(double) {}
+    // The player's speed, within the slowest and fastest it offers; 0 pauses, as the interface asks.
+    double rate() const;
+    void setRate(double rate);
+    double minimumRate() const;
+    double maximumRate() const;
+    bool canGoNext() const;
+    bool canGoPrevious() const;
     QVariantMap metadata() const;
     double volume() const;
     void setVolume(double volume);
     qlonglong position() const;
     bool loaded() const;
-    bool no() const { return false; }
     bool yes() const { return true; }
 
   public slots:
-    void Next() {}
-    void Previous() {}
+    void Next();
+    void Previous();
     void Play();
     void Pause();
     void PlayPause();

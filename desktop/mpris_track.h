@@ -21,5 +21,4 @@ class MprisTrack {
   private:
     QString url_;
     int serial_ = 0;
-    QString title_; // read from the engine once the file has loaded
 };

@@ -1,7 +1,7 @@
 #include "desktop/video_activity.h"
 
-#include "player/media_engine.h"
 #include "player/media_player.h"
+#include "player/play_state.h"
 #include <QEvent>
 #include <QWidget>
 
@@ -29,7 +29,7 @@ void VideoActivity::setPlayer(MediaPlayer* player) {
     window_ = player ? player->window() : nullptr;
     if (player) {
         connect(player, &MediaPlayer::PlayStateChange, this, &VideoActivity::update);
-        connect(player->engine(), &MediaEngine::hasVideoChanged, this, &VideoActivity::update);
+        connect(player, &MediaPlayer::hasVideoChanged, this, &VideoActivity::update);
         window_->installEventFilter(this);
     }
     update();
@@ -52,9 +52,9 @@ bool VideoActivity::computeActive() const {
     if (!player_ || !window_)
         return false;
     const int state = player_->playState();
-    const bool playing = state == MediaEngine::Playing || state == MediaEngine::ScanForward ||
-                         state == MediaEngine::ScanReverse;
-    return playing && player_->engine()->hasVideo() && window_->isVisible() && !window_->isMinimized();
+    const bool playing =
+        state == PlayState::Playing || state == PlayState::ScanForward || state == PlayState::ScanReverse;
+    return playing && player_->hasVideo() && window_->isVisible() && !window_->isMinimized();
 }
 
 // Ending is told at once; starting only once it has lasted (settleMs).

@@ -18,3 +18,14 @@ struct FileEnd {
     int64_t insertedId = 0; // Redirect: the first entry the playlist file put in its place
     int insertedCount = 0;  // Redirect: how many, with consecutive ids
 };
+
+// One audio or subtitle track of the file playing, as the core lists it.
+struct MediaTrack {
+    int64_t id = 0; // the core's number for it, within its type
+    bool subtitle = false;
+    QString language;      // as the file tags it; may be empty
+    QString title;         // as the file names it; may be empty
+    bool external = false; // a subtitle file loaded beside the film
+    bool selected = false;
+    bool operator==(const MediaTrack&) const = default;
+};

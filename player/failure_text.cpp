@@ -41,7 +41,11 @@ QString FailureText::describe(const QString& url, OpenError error, const QString
         if (!demuxerDetail_.isEmpty())
             detail += QStringLiteral(" (%1)").arg(demuxerDetail_);
     }
-    return QStringLiteral("Cannot play %1: %2").arg(displayName(url), detail);
+    return cannotPlay(url, detail);
+}
+
+QString FailureText::cannotPlay(const QString& url, const QString& reason) {
+    return QStringLiteral("Cannot play %1: %2").arg(displayName(url), reason);
 }
 
 QString FailureText::displayName(const QString& url) {

@@ -15,6 +15,8 @@ class FailureText {
     // "Cannot play NAME: reason", from what was noted, else from the error.
     QString describe(const QString& url, OpenError error, const QString& errorText) const;
 
+    // The one wording of every reason a file cannot be played.
+    static QString cannotPlay(const QString& url, const QString& reason);
     // The name a user knows a URL by: a local file's name, or the whole of a remote address.
     static QString displayName(const QString& url);
 

@@ -3,19 +3,50 @@
 #include "player/media_engine.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QWidget>
+#include <cmath>
+
+namespace {
+
+// "Play (Space)": the action's words and its first key, as the keys are shown everywhere.
+void nameKey(QAction* action, const QString& key = {}) {
+    QString text = action->text();
+    text.remove(QLatin1Char('&'));
+    const QString shown = !key.isEmpty() || action->shortcuts().isEmpty()
+                              ? key
+                              : action->shortcuts().first().toString(QKeySequence::NativeText);
+    action->setToolTip(shown.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, shown));
+}
+
+// Language and title as the file gives them, else the track's number.
+QString trackName(const MediaTrack& track) {
+    QString name = track.title;
+    if (!track.language.isEmpty())
+        name = name.isEmpty() ? track.language : QStringLiteral("%1 (%2)").arg(name, track.language);
+    return name.isEmpty() ? QStringLiteral("Track %1").arg(track.id) : name;
+}
+
+} // namespace
 
 MediaActions::MediaActions(MediaEngine* engine, QWidget* keyScope)
     : QObject(keyScope), playPause(make(QStringLiteral("Play"), keyScope)),
-      stop(make(QStringLiteral("Stop"), keyScope)),
+      stop(make(QStringLiteral("Stop"), keyScope)), previous(make(QStringLiteral("Previous"), keyScope)),
+      next(make(QStringLiteral("Next"), keyScope)),
       fastForward(make(QStringLiteral("Fast Forward"), keyScope)),
       fastReverse(make(QStringLiteral("Fast Reverse"), keyScope)),
       mute(make(QStringLiteral("Mute"), keyScope)), volumeUp(make(QStringLiteral("Volume Up"), keyScope)),
       volumeDown(make(QStringLiteral("Volume Down"), keyScope)),
-      fullScreen(make(QStringLiteral("Full Screen"), keyScope)), engine_(engine) {
+      fullScreen(make(QStringLiteral("Full Screen"), keyScope)),
+      cycleAudio(make(QStringLiteral("Next Audio Track"), keyScope)),
+      cycleSubtitle(make(QStringLiteral("Next Subtitle"), keyScope)),
+      subtitlesShown(make(QStringLiteral("Show Subtitles"), keyScope)), speeds(new QActionGroup(this)),
+      engine_(engine) {
     playPause->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P)); // Space too, where no control wants it
     stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    previous->setShortcuts({QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::Key_B)});
+    next->setShortcuts({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_F)});
     fastReverse->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
     fastForward->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     mute->setShortcut(QKeySequence(Qt::Key_F7));
@@ -23,18 +54,34 @@ MediaActions::MediaActions(MediaEngine* engine, QWidget* keyScope)
     volumeUp->setShortcut(QKeySequence(Qt::Key_F9));
     fullScreen->setShortcuts({QKeySequence(Qt::Key_F11), QKeySequence(Qt::ALT | Qt::Key_Return),
                               QKeySequence(Qt::ALT | Qt::Key_Enter)});
-    mute->setCheckable(true);
-    fullScreen->setCheckable(true);
+    // As the command-line player has them.
+    cycleAudio->setShortcut(QKeySequence(Qt::Key_NumberSign));
+    cycleSubtitle->setShortcut(QKeySequence(Qt::Key_J));
+    subtitlesShown->setShortcut(QKeySequence(Qt::Key_V));
+    for (QAction* action : {stop, previous, next, fastReverse, fastForward, mute, volumeDown, volumeUp,
+                            fullScreen, cycleAudio, cycleSubtitle, subtitlesShown})
+        nameKey(action);
+    for (QAction* checkable : {mute, fullScreen, subtitlesShown})
+        checkable->setCheckable(true);
+    makeSpeeds();
 
     connect(playPause, &QAction::triggered, engine_, &MediaEngine::togglePlayPause);
     connect(stop, &QAction::triggered, engine_, &MediaEngine::stop);
+    connect(previous, &QAction::triggered, engine_, &MediaEngine::previous);
+    connect(next, &QAction::triggered, engine_, &MediaEngine::next);
     connect(fastForward, &QAction::triggered, engine_, &MediaEngine::fastForward);
     connect(fastReverse, &QAction::triggered, engine_, &MediaEngine::fastReverse);
     connect(mute, &QAction::triggered, engine_, [this](bool on) { engine_->setMute(on); });
     connect(volumeUp, &QAction::triggered, this, [this] { stepVolume(10); });
     connect(volumeDown, &QAction::triggered, this, [this] { stepVolume(-10); });
+    connect(cycleAudio, &QAction::triggered, engine_, &MediaEngine::cycleAudio);
+    connect(cycleSubtitle, &QAction::triggered, engine_, &MediaEngine::cycleSubtitle);
+    connect(subtitlesShown, &QAction::triggered, engine_, &MediaEngine::setSubtitlesVisible);
     connect(engine_, &MediaEngine::muteChanged, mute, &QAction::setChecked);
+    connect(engine_, &MediaEngine::rateChanged, this, &MediaActions::showRate);
     connect(engine_, &MediaEngine::playStateChanged, this, &MediaActions::refresh);
+    for (auto changed : {&MediaEngine::controlsChanged, &MediaEngine::tracksChanged})
+        connect(engine_, changed, this, &MediaActions::refresh);
     refresh();
 }
 
@@ -46,6 +93,23 @@ QAction* MediaActions::make(const QString& text, QWidget* keyScope) {
     return action;
 }
 
+void MediaActions::makeSpeeds() {
+    const char* names[] = {"Slow", "Normal", "Fast"};
+    for (int i = 0; i < 3; ++i) {
+        auto* action = new QAction(QString::fromLatin1(names[i]), speeds);
+        action->setCheckable(true);
+        action->setData(kSpeeds[i]);
+        connect(action, &QAction::triggered, engine_, [this, i] { engine_->setSpeed(kSpeeds[i]); });
+    }
+    showRate(engine_->rate());
+}
+
+// A speed asked from outside (the rate setting, the desktop) that is none of the three checks none.
+void MediaActions::showRate(double rate) {
+    for (QAction* action : speeds->actions())
+        action->setChecked(std::abs(action->data().toDouble() - rate) < 1e-6);
+}
+
 void MediaActions::setEnabled(bool on) {
     enabled_ = on;
     refresh();
@@ -55,27 +119,79 @@ void MediaActions::refresh() {
     const PlayState::Controls c = engine_->controls();
     showsPause_ = c.showsPause;
     playPause->setText(showsPause_ ? QStringLiteral("Pause") : QStringLiteral("Play"));
-    playPause->setToolTip(showsPause_ ? QStringLiteral("Pause (Space)") : QStringLiteral("Play (Space)"));
+    nameKey(playPause, QStringLiteral("Space"));
     playPause->setEnabled(enabled_ && c.playPause);
     stop->setEnabled(enabled_ && c.stop);
+    previous->setEnabled(enabled_ && c.previous);
+    next->setEnabled(enabled_ && c.next);
     fastForward->setEnabled(enabled_ && c.scan);
     fastReverse->setEnabled(enabled_ && c.scan);
     for (QAction* always : {mute, volumeUp, volumeDown, fullScreen})
         always->setEnabled(enabled_);
+    for (QAction* loaded : {cycleAudio, cycleSubtitle, subtitlesShown})
+        loaded->setEnabled(enabled_ && c.stop);
+    speeds->setEnabled(enabled_);
     mute->setChecked(engine_->mute());
+    subtitlesShown->setChecked(engine_->subtitlesVisible());
 }
 
 void MediaActions::stepVolume(int delta) {
     engine_->setVolume(engine_->volume() + delta);
 }
 
+QString MediaActions::volumeToolTip() const {
+    const auto key = [](QAction* a) { return a->shortcut().toString(QKeySequence::NativeText); };
+    return QStringLiteral("Volume (%1, %2)").arg(key(volumeDown), key(volumeUp));
+}
+
 void MediaActions::fillMenu(QMenu* menu) const {
     menu->addAction(playPause);
     menu->addAction(stop);
+    menu->addAction(previous);
+    menu->addAction(next);
+    menu->addSeparator();
+    fillTracks(menu->addMenu(QStringLiteral("Audio")), false);
+    fillTracks(menu->addMenu(QStringLiteral("Subtitles")), true);
+    QMenu* speed = menu->addMenu(QStringLiteral("Play Speed"));
+    speed->addActions(speeds->actions());
     menu->addSeparator();
     menu->addAction(fullScreen);
     menu->addSeparator();
     menu->addAction(mute);
     menu->addAction(volumeUp);
     menu->addAction(volumeDown);
+}
+
+// One checkable entry per track of the kind, the one playing checked; subtitles also have "Off".
+void MediaActions::fillTracks(QMenu* menu, bool subtitle) const {
+    auto* group = new QActionGroup(menu);
+    const auto add = [&](const QString& name, int64_t id, bool selected) {
+        QAction* action = group->addAction(name);
+        action->setCheckable(true);
+        action->setChecked(selected);
+        menu->addAction(action);
+        connect(action, &QAction::triggered, engine_, [engine = engine_, id, subtitle] {
+            subtitle ? engine->selectSubtitle(id) : engine->selectAudio(id);
+        });
+    };
+    bool chosen = false;
+    for (const MediaTrack& track : engine_->tracks()) {
+        if (track.subtitle != subtitle)
+            continue;
+        add(trackName(track), track.id, track.selected);
+        chosen = chosen || track.selected;
+    }
+    if (subtitle && !group->actions().isEmpty()) {
+        add(QStringLiteral("Off"), 0, !chosen);
+        menu->addSeparator();
+        menu->addAction(subtitlesShown);
+        menu->addAction(cycleSubtitle);
+    } else if (!subtitle) {
+        menu->addSeparator();
+        menu->addAction(cycleAudio);
+    }
+    const bool offered = !group->actions().isEmpty();
+    // The menu owns the group (its parent): nothing leaks.
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
+    menu->setEnabled(enabled_ && offered);
 }

@@ -1,13 +1,15 @@
 #pragma once
-// The component's commands as QActions: play/pause, stop, fast forward and reverse, mute, volume up and
-// down, full screen. The keys, the context menu and the control bar's buttons all trigger these same
-// actions, which take their enabled state and their labels from the engine's play state, so the three can
-// never disagree about what a press will do.
+// The component's commands as QActions: play/pause, stop, previous and next, fast forward and reverse, the
+// speeds, mute, volume up and down, full screen, and the track menus. The keys, the context menu, the
+// control bar's buttons and the desktop's media controls all trigger these same actions, which take their
+// enabled state and their labels from the engine's play state, so they can never disagree about what a
+// press will do. Each action's tooltip names its key: the one place the keys are written.
 
 #include <QObject>
 
 class MediaEngine;
 class QAction;
+class QActionGroup;
 class QMenu;
 class QWidget;
 
@@ -21,22 +23,36 @@ class MediaActions : public QObject {
     void setEnabled(bool on);
     // Whether play/pause pauses now (and reads "Pause"); otherwise it plays.
     bool showsPause() const { return showsPause_; }
-    // The context menu: the actions themselves, in the component's order.
+    // The context menu: the actions themselves, in the component's order, with the file's tracks.
     void fillMenu(QMenu* menu) const;
+    // "Volume (F8, F9)": the volume slider's tooltip, from the actions' keys.
+    QString volumeToolTip() const;
+
+    // The play speeds offered (Slow, Normal, Fast): the slowest and fastest also bound what may be asked.
+    static constexpr double kSpeeds[] = {0.5, 1.0, 1.4};
 
     QAction* const playPause;
     QAction* const stop;
+    QAction* const previous;
+    QAction* const next;
     QAction* const fastForward;
     QAction* const fastReverse;
     QAction* const mute;
     QAction* const volumeUp;
     QAction* const volumeDown;
     QAction* const fullScreen; // checked while in full screen; whoever owns full screen acts on triggered()
+    QAction* const cycleAudio;
+    QAction* const cycleSubtitle;
+    QAction* const subtitlesShown; // checkable: the chosen subtitle shows
+    QActionGroup* const speeds;    // Slow, Normal, Fast; the one matching the speed is checked
 
   private:
     QAction* make(const QString& text, QWidget* keyScope);
+    void makeSpeeds();
     void refresh();
+    void showRate(double rate);
     void stepVolume(int delta);
+    void fillTracks(QMenu* menu, bool subtitle) const;
 
     MediaEngine* engine_;
     bool enabled_ = true;

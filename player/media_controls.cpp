@@ -4,20 +4,23 @@
 
 MediaControls::MediaControls(MediaEngine* engine, QObject* parent) : QObject(parent), engine_(engine) {}
 
+// The play state's own answer, the one the bar, the keys and the menu show.
 bool MediaControls::isAvailable(const QString& name) const {
+    const PlayState::Controls c = engine_->controls();
     const QString n = name.toLower();
-    const int state = engine_->playState();
-    const bool media = engine_->hasMedia();
-    if (n == QLatin1String("play"))
-        return !engine_->url().isEmpty() && state != MediaEngine::Playing;
-    if (n == QLatin1String("pause"))
-        return media && state != MediaEngine::Paused;
-    if (n == QLatin1String("stop"))
-        return media;
-    if (n == QLatin1String("fastforward") || n == QLatin1String("fastreverse"))
-        return media;
-    if (n == QLatin1String("currentposition"))
-        return media && engine_->duration() > 0;
+    const std::pair<const char*, bool> available[] = {
+        {"play", c.playPause && !c.showsPause},
+        {"pause", c.showsPause},
+        {"stop", c.stop},
+        {"fastforward", c.scan},
+        {"fastreverse", c.scan},
+        {"currentposition", c.seek},
+        {"next", c.next},
+        {"previous", c.previous},
+    };
+    for (const auto& [operation, on] : available)
+        if (n == QLatin1String(operation))
+            return on;
     return false;
 }
 
@@ -35,6 +38,12 @@ void MediaControls::fastForward() {
 }
 void MediaControls::fastReverse() {
     engine_->fastReverse();
+}
+void MediaControls::next() {
+    engine_->next();
+}
+void MediaControls::previous() {
+    engine_->previous();
 }
 double MediaControls::currentPosition() const {
     return engine_->position();

@@ -20,8 +20,9 @@ class MediaControls : public QObject {
     Q_INVOKABLE void stop();
     Q_INVOKABLE void fastForward();
     Q_INVOKABLE void fastReverse();
-    Q_INVOKABLE void next() {} // one file at a time: nothing to go to
-    Q_INVOKABLE void previous() {}
+    // The next or previous chapter or entry (see MediaEngine::next()).
+    Q_INVOKABLE void next();
+    Q_INVOKABLE void previous();
 
     double currentPosition() const;
     void setCurrentPosition(double seconds);

@@ -62,6 +62,7 @@ void MediaEngine::connectClient() {
     // are in.
     connect(c, &MpvClient::eventsDrained, this, &MediaEngine::commitFailure);
     connectProperties();
+    connectTracks();
 }
 
 // The property table's signals.
@@ -77,7 +78,7 @@ void MediaEngine::connectProperties() {
     });
     connect(c, &MpvClient::positionChanged, this, &MediaEngine::onPosition);
     connect(c, &MpvClient::durationChanged, this, [this](double seconds) {
-        duration_ = seconds;
+        duration_ = seconds > 0 && seconds <= kLongestLength ? seconds : 0; // NaN, inf, 1e300: unknown
         emit durationChanged(duration_);
     });
     connect(c, &MpvClient::volumeChanged, this, &MediaEngine::onVolume);
@@ -169,10 +170,11 @@ void MediaEngine::open(const QString& url) {
     // A refusal ends whatever played before, and the core never sees the file.
     url_ = url;
     ++loadSerial_; // answers to an earlier load change nothing now
-    failWith(QStringLiteral("Cannot play %1: %2").arg(FailureText::displayName(url), plan.refusal));
+    failWith(FailureText::cannotPlay(url, plan.refusal));
 }
 
 void MediaEngine::open(const QString& url, const QList<Item>& items) {
+    forgetFileChoices();
     openInternal(url, items, autoStart_);
 }
 
@@ -196,8 +198,8 @@ void MediaEngine::openInternal(const QString& url, const QList<Item>& items, boo
         return;
     }
     if (!client_.start(settingOptions())) {
-        failWith(QStringLiteral("Cannot play %1: the media engine could not be started (%2)")
-                     .arg(FailureText::displayName(url_), client_.error()));
+        failWith(FailureText::cannotPlay(
+            url_, QStringLiteral("the media engine could not be started (%1)").arg(client_.error())));
         return;
     }
     state_.open(playNow);
@@ -248,9 +250,8 @@ void MediaEngine::abandonOpen() {
     if (!hasMedia() || state_.isLoaded())
         return;
     ++loadSerial_;
-    failWith(QStringLiteral("Cannot play %1: it did not open within %2 seconds")
-                 .arg(FailureText::displayName(url_))
-                 .arg(kOpenTimeoutMs / 1000));
+    failWith(FailureText::cannotPlay(
+        url_, QStringLiteral("it did not open within %1 seconds").arg(kOpenTimeoutMs / 1000)));
 }
 
 void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error,
@@ -314,10 +315,18 @@ void MediaEngine::failWith(const QString& reason) {
         emit mediaFailed(failureReason_);
 }
 
+// A change of what the controls offer is told also where the number stays (a pause while a file opens).
 void MediaEngine::publish() {
-    if (state_.number() == shownState_)
+    const PlayState::Controls offered = controls();
+    if (state_.number() == shownState_) {
+        if (offered != shownControls_) {
+            shownControls_ = offered;
+            emit controlsChanged();
+        }
         return;
+    }
     shownState_ = state_.number();
+    shownControls_ = offered;
     emit playStateChanged(shownState_);
 }
 

@@ -63,6 +63,19 @@ class MediaEngine : public QObject {
     void seek(double seconds);
     void seekBy(double seconds);
 
+    // Previous and Next (media_engine_tracks.cpp): over the chapters of the file, then the entries of the
+    // list; Previous further than PlayState::kRestartSeconds in goes back to the start.
+    void previous();
+    void next();
+    // The file's audio and subtitle tracks; a choice lasts for that file only. Subtitle id 0 is "off".
+    const QList<MediaTrack>& tracks() const { return tracks_; }
+    void selectAudio(int64_t id);
+    void selectSubtitle(int64_t id);
+    void cycleAudio();
+    void cycleSubtitle();
+    bool subtitlesVisible() const { return subtitlesVisible_; }
+    void setSubtitlesVisible(bool on);
+
     int playState() const { return state_.number(); }
     const PlayState& state() const { return state_; }
     // The controls that make sense now; seeking also needs a known length.
@@ -73,7 +86,9 @@ class MediaEngine : public QObject {
     bool hasMedia() const { return state_.hasMedia(); }
     bool hasVideo() const { return hasVideo_; }
     double position() const { return position_; }
+    // 0 while unknown; a length past kLongestLength (a broken header's 1e300) is taken as unknown.
     double duration() const { return duration_; }
+    static constexpr double kLongestLength = 2'000'000; // seconds: 23 days, in the seek bar's int of ms
     QString failureReason() const { return failureReason_; }
     // The tag's title, else the file name; empty with nothing loaded.
     QString mediaTitle() const { return mediaTitle_; }
@@ -86,8 +101,10 @@ class MediaEngine : public QObject {
     void setVolume(int volume);
     bool mute() const { return mute_; }
     void setMute(bool mute);
+    // The rate setting; every new file starts at it. setSpeed() changes the speed of this file only.
     double rate() const { return rate_; }
     void setRate(double rate);
+    void setSpeed(double rate);
     int balance() const { return balance_; }
     void setBalance(int balance);
     int playCount() const { return playCount_; }
@@ -114,6 +131,9 @@ class MediaEngine : public QObject {
     // A render context was made (true) or freed (false), on whichever thread draws; the engine hears of it
     // on its own (a direct call there, a queued one from a render thread).
     void renderTargetReported(bool arrived);
+    void tracksChanged();
+    void controlsChanged(); // what controls() offers, where the play state stays the same
+    void rateChanged(double rate);
 
   private:
     // Reply ids of our own requests to the core.
@@ -136,6 +156,12 @@ class MediaEngine : public QObject {
     void onVolume(double volume);
     void onVideoTrack(bool present);
 
+    // Tracks, chapters and the playlist (media_engine_tracks.cpp).
+    void connectTracks();
+    void forgetFileChoices(); // a new file: its tracks are the core's choice, its speed normal
+    template <typename T> void updatePlace(T PlayState::Place::*field, T value);
+    void cycle(bool subtitle);
+
     // Transport helpers (media_transport.cpp).
     void setPause(bool paused);
     void startScan(PlayState::Scan direction);
@@ -151,6 +177,7 @@ class MediaEngine : public QObject {
     PlayState state_;
     FailureText failureText_;
     int shownState_ = Undefined;
+    PlayState::Controls shownControls_;
 
     QString url_;
     QList<Item> items_;
@@ -173,10 +200,13 @@ class MediaEngine : public QObject {
 
     int volume_ = 50;
     bool mute_ = false;
-    double rate_ = 1.0;
+    double rate_ = 1.0; // the speed now
+    double settingRate_ = 1.0;
     int balance_ = 0;
     int playCount_ = 1;
     bool autoStart_ = true;
     bool stretchToFit_ = false;
     bool fillScreen_ = false;
+    QList<MediaTrack> tracks_;
+    bool subtitlesVisible_ = true;
 };

@@ -36,9 +36,21 @@ void MediaEngine::setMute(bool mute) {
 void MediaEngine::setRate(double rate) {
     if (!(rate > 0))
         return; // the core plays forwards only; the component's negative rates are not offered
-    rate_ = std::clamp(rate, 0.01, 100.0);
+    settingRate_ = std::clamp(rate, 0.01, 100.0);
+    setSpeed(settingRate_);
+}
+
+void MediaEngine::setSpeed(double rate) {
+    if (!(rate > 0))
+        return;
+    rate = std::clamp(rate, 0.01, 100.0);
+    if (rate == rate_)
+        return;
+    rate_ = rate;
+    // A fast forward scan plays at five times the chosen speed and ends back at it (endScan).
     if (state_.scanning() != PlayState::Scan::Forward)
         client_.setDouble("speed", rate_);
+    emit rateChanged(rate_);
 }
 
 void MediaEngine::setBalance(int balance) {

@@ -83,6 +83,13 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     connect(actions_->fullScreen, &QAction::triggered, this, &MediaPlayer::setFullScreen);
     connect(engine_.get(), &MediaEngine::playStateChanged, this, &MediaPlayer::onStateChanged);
     connect(engine_.get(), &MediaEngine::mediaFailed, this, &MediaPlayer::onFailed);
+    MediaEngine* e = engine_.get();
+    connect(e, &MediaEngine::positionChanged, this, &MediaPlayer::positionChanged);
+    connect(e, &MediaEngine::durationChanged, this, &MediaPlayer::durationChanged);
+    connect(e, &MediaEngine::volumeChanged, this, &MediaPlayer::volumeChanged);
+    connect(e, &MediaEngine::rateChanged, this, &MediaPlayer::rateChanged);
+    connect(e, &MediaEngine::hasVideoChanged, this, &MediaPlayer::hasVideoChanged);
+    connect(e, &MediaEngine::mediaTitleChanged, this, &MediaPlayer::mediaTitleChanged);
     fullScreenSwitch_.setSingleShot(true);
     fullScreenSwitch_.setInterval(0);
     connect(&fullScreenSwitch_, &QTimer::timeout, this, &MediaPlayer::applyFullScreen);
@@ -128,6 +135,18 @@ void MediaPlayer::setURL(const QString& url) {
 int MediaPlayer::playState() const {
     return engine_->playState();
 }
+double MediaPlayer::duration() const {
+    return engine_->duration();
+}
+QString MediaPlayer::mediaTitle() const {
+    return engine_->mediaTitle();
+}
+bool MediaPlayer::hasVideo() const {
+    return engine_->hasVideo();
+}
+QString MediaPlayer::failureReason() const {
+    return engine_->failureReason();
+}
 double MediaPlayer::currentPosition() const {
     return engine_->position();
 }
@@ -139,6 +158,9 @@ double MediaPlayer::rate() const {
 }
 void MediaPlayer::setRate(double rate) {
     engine_->setRate(rate);
+}
+void MediaPlayer::setSpeed(double rate) {
+    engine_->setSpeed(rate);
 }
 int MediaPlayer::balance() const {
     return engine_->balance();

@@ -64,14 +64,23 @@ class MediaPlayer : public QWidget {
     MediaControls* controls() const { return controls_; }
     int playState() const;
     QString statusText() const { return statusText_; }
+    // What the desktop reads of the file: its length in seconds (0 while unknown), its title (the tag's,
+    // else the file name; empty until known), whether it has a picture, and why it could not be played.
+    double duration() const;
+    QString mediaTitle() const;
+    bool hasVideo() const;
+    QString failureReason() const;
 
     bool fullScreen() const { return fullScreen_; }
     void setFullScreen(bool on);
     double currentPosition() const;
     void setCurrentPosition(double seconds);
 
+    // The rate setting, which every new file starts at; rate() reads the speed now, which setSpeed() (the
+    // menu's and the desktop's choice) changes for the file playing only.
     double rate() const;
     void setRate(double rate);
+    void setSpeed(double rate);
     int balance() const;
     void setBalance(int balance);
     int playCount() const;
@@ -112,13 +121,15 @@ class MediaPlayer : public QWidget {
     int currentMarker() const { return stored_.currentMarker; }
     void setCurrentMarker(int marker) { stored_.currentMarker = marker; }
 
-    // Parts, for tests and for the window that hosts the component.
+    // Parts, for tests and for the window that hosts the component. The engine is for tests only: the rest
+    // of the program speaks to the component through its own interface.
     MediaEngine* engine() const { return engine_.get(); }
     VideoView* videoView() const { return video_; }
     TransportBar* transportBar() const { return bar_; }
     FullScreenWindow* fullScreenWindow() const { return fullScreenWindow_; }
     QMenu* contextMenu() const { return menu_; }
-    // Play/pause, stop, the scans, mute, volume and full screen: what the keys, the menu and the bar use.
+    // Play/pause, stop, previous and next, the scans, the speeds, mute, volume, full screen and the tracks:
+    // what the keys, the menu, the bar and the desktop's media controls use.
     MediaActions* actions() const { return actions_; }
 
   signals:
@@ -129,6 +140,13 @@ class MediaPlayer : public QWidget {
     void MouseUp(short button, short shiftState, int x, int y);
     void PlayStateChange(int newState);
     void MediaError(const QString& reason);
+    // For the desktop's media controls.
+    void positionChanged(double seconds);
+    void durationChanged(double seconds);
+    void volumeChanged(int volume);
+    void rateChanged(double rate);
+    void hasVideoChanged(bool hasVideo);
+    void mediaTitleChanged(const QString& title);
 
   private:
     void onPointer(QMouseEvent* event);

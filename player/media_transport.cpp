@@ -10,7 +10,12 @@ void MediaEngine::play() {
         state_.play();
         publish();
     } else if (!url_.isEmpty() && state_.wasOpened()) {
-        openInternal(url_, items_, true); // after stop, end or failure: open the same file again
+        // After stop, end or failure: open the same file again; one refused before it was opened is asked
+        // about again.
+        if (items_.isEmpty())
+            open(url_);
+        else
+            openInternal(url_, items_, true);
     }
 }
 

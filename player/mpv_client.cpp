@@ -1,6 +1,7 @@
 #include "player/mpv_client.h"
 
 #include "player/mpv_library.h"
+#include "player/mpv_track_list.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -76,6 +77,9 @@ MpvClient::Options fixedOptions() {
         {"osd-level", "0"},
         {"ao", audioOutputs()},
         {"audio-client-name", "Tolvane URL Media Player"},
+        // A chosen speed keeps the pitch; Previous goes back to the start of a chapter more than 3 s in.
+        {"audio-pitch-correction", "yes"},
+        {"chapter-seek-threshold", "3"},
         // Decoding stays in software, as the command-line player's default; probing GPU decoders would
         // only print their absence on the terminal.
         {"gpu-hwdec-interop", "no"},
@@ -131,8 +135,19 @@ const Observed kObserved[] = {
     // The tag's title, else the file name.
     {"media-title", MPV_FORMAT_STRING,
      [](MpvClient* c, const mpv_event_property& p) { emit c->mediaTitleChanged(textOf(p)); }},
+    {"track-list", MPV_FORMAT_NODE,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->tracksChanged(tracksOf(p)); }},
+    {"chapter", MPV_FORMAT_INT64,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->chapterChanged(countOf(p, -1)); }},
+    {"chapters", MPV_FORMAT_INT64,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->chapterCountChanged(countOf(p, 0)); }},
+    {"playlist-pos", MPV_FORMAT_INT64,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->entryChanged(countOf(p, -1)); }},
+    {"playlist-count", MPV_FORMAT_INT64,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->entryCountChanged(countOf(p, 0)); }},
 };
 constexpr uint64_t kObservedCount = sizeof(kObserved) / sizeof(kObserved[0]);
+constexpr uint64_t kTitleReadId = uint64_t(1) << 41; // beside the position reads' ids
 
 OpenError openErrorOf(int error) {
     switch (error) {
@@ -259,7 +274,10 @@ void MpvClient::handleEvent(const mpv_event& event) {
         changeProperty(event);
         break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
-        position_.take(event);
+        if (event.reply_userdata == kTitleReadId)
+            emit mediaTitleChanged(textOf(*static_cast<const mpv_event_property*>(event.data)));
+        else
+            position_.take(event);
         break;
     default:
         break;
@@ -344,6 +362,12 @@ void MpvClient::setText(const char* name, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
     const char* text = utf8.constData();
     lib_->set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &text);
+}
+
+// The core announces a title only when it differs from the last file's: a reopened file's is read.
+void MpvClient::readTitle() {
+    if (mpv_)
+        lib_->get_property_async(mpv_, kTitleReadId, "media-title", MPV_FORMAT_STRING);
 }
 
 QString MpvClient::property(const char* name) {

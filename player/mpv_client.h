@@ -8,6 +8,7 @@
 #include "player/mpv_render_context.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QString>
@@ -43,6 +44,8 @@ class MpvClient : public QObject {
     void setFlag(const char* name, bool value, uint64_t reply = 0);
     void setDouble(const char* name, double value);
     void setText(const char* name, const QString& value);
+    // Reads the title again; the answer comes in mediaTitleChanged().
+    void readTitle();
     // The core's own value, read synchronously (briefly blocks): for tests and diagnostics.
     QString property(const char* name);
 
@@ -73,6 +76,12 @@ class MpvClient : public QObject {
     void muteChanged(bool mute);
     void videoTrackChanged(bool present);
     void mediaTitleChanged(const QString& title);
+    // Audio and subtitle tracks, chapters and the playlist (media_engine_tracks.cpp reads them).
+    void tracksChanged(const QList<MediaTrack>& tracks);
+    void chapterChanged(int chapter); // -1 before the first, or with none
+    void chapterCountChanged(int count);
+    void entryChanged(int index); // the current entry's place in the core's playlist, -1 with none
+    void entryCountChanged(int count);
 
   private:
     static void onWakeup(void* self);

@@ -80,6 +80,15 @@ void PlayState::reopenKeepingState() {
     videoLost_ = false;
 }
 
+void PlayState::skipEntry() {
+    if (!hasMedia())
+        return;
+    phase_ = Phase::Loading;
+    restarted_ = false;
+    scan_ = Scan::None;
+    update();
+}
+
 void PlayState::addEntry(int64_t entry) {
     entries_.push_back(entry);
 }
@@ -203,5 +212,8 @@ PlayState::Controls PlayState::controls() const {
     c.stop = hasMedia();
     c.scan = hasMedia();
     c.seek = isLoaded();
+    const Place& p = place_;
+    c.previous = hasMedia() && (p.pastStart || p.chapter > 0 || p.entry > 0);
+    c.next = hasMedia() && (p.chapter + 1 < p.chapters || (p.entry >= 0 && p.entry + 1 < p.entries));
     return c;
 }

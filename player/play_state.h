@@ -37,10 +37,24 @@ class PlayState {
         bool playPause = false;  // the play/pause control can be used
         bool showsPause = false; // it pauses (and says "Pause"); otherwise it plays
         bool stop = false;
-        bool scan = false; // fast forward and fast reverse
-        bool seek = false; // a loaded file (its length known is the engine's matter)
+        bool scan = false;     // fast forward and fast reverse
+        bool seek = false;     // a loaded file (its length known is the engine's matter)
+        bool previous = false; // an earlier chapter or entry, or the start of this one, to go to
+        bool next = false;     // a later chapter or entry
         bool operator==(const Controls&) const = default;
     };
+
+    // Where in the file and the playlist playback is: what Previous and Next can go to.
+    struct Place {
+        int chapter = -1; // -1 before the first chapter, or with none
+        int chapters = 0;
+        int entry = -1; // the entry's index in the playlist, -1 with none
+        int entries = 0;
+        bool pastStart = false; // more than the threshold into the entry (or its first chapter)
+        bool operator==(const Place&) const = default;
+    };
+    // Previous at most this far into an entry or chapter goes to the one before; further in, to its start.
+    static constexpr double kRestartSeconds = 3.0;
 
     // What was asked.
     void open(bool playNow); // a new URL: nothing of the old file counts any more
@@ -52,6 +66,9 @@ class PlayState {
     void fail();               // the file cannot be played
     void settleEnd();          // after MediaEnded has been told: Stopped
     void reopenKeepingState(); // the same file again where it was, the state shown unchanged
+    void skipEntry();          // Previous or Next to another entry: it opens as the list goes on
+    void setPlace(const Place& place) { place_ = place; }
+    const Place& place() const { return place_; }
 
     // What the core did. Entries are the core's playlist entry ids; only the current URL's count.
     void addEntry(int64_t entry);    // one more entry of ours, in play order (a loadfile's answer)
@@ -93,4 +110,5 @@ class PlayState {
     bool videoLost_ = false;
     int pauseWritesInFlight_ = 0; // the observed pause lags behind our own writes until they are answered
     Scan scan_ = Scan::None;
+    Place place_;
 };

@@ -1,11 +1,8 @@
 // The pause picture and the two full-screen handlers of the player window.
 #include "player/media_controls.h"
 #include "player/media_player.h"
+#include "player/play_state.h"
 #include "player/player_window.h"
-
-namespace {
-constexpr int playing = 3;
-}
 
 void frm::Image1_Click() {
     WindowsMediaPlayer1->controls()->pause();
@@ -21,5 +18,5 @@ void frm::WindowsMediaPlayer1_DoubleClick(short, short, int, int) {
 
 // One assignment of a computed value: any state but playing also leaves full screen.
 void frm::WindowsMediaPlayer1_MouseUp(short, short, int, int) {
-    WindowsMediaPlayer1->setFullScreen(WindowsMediaPlayer1->playState() == playing);
+    WindowsMediaPlayer1->setFullScreen(WindowsMediaPlayer1->playState() == PlayState::Playing);
 }

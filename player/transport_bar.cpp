@@ -16,8 +16,13 @@
 
 namespace {
 
+// Positions past the longest known length (a broken file's) are shown as that: no int overflows.
+double bounded(double seconds) {
+    return std::clamp(std::isfinite(seconds) ? seconds : 0.0, 0.0, MediaEngine::kLongestLength);
+}
+
 QString clock(double seconds) {
-    const int total = std::max(0, int(std::floor(seconds)));
+    const int total = int(std::floor(bounded(seconds)));
     const int h = total / 3600, m = total / 60 % 60, s = total % 60;
     return h > 0 ? QStringLiteral("%1:%2:%3")
                        .arg(h)
@@ -28,12 +33,11 @@ QString clock(double seconds) {
 
 using G = TransportButton::Glyph;
 
-// A button: where it goes, what it shows, and which action it stands for (none: always disabled).
+// A button: where it goes, what it shows, and which action it stands for (its tooltip names the key).
 struct ButtonRow {
     TransportButton* TransportBar::*slot;
     G glyph;
     const char* name;
-    const char* toolTip;
     QAction* const MediaActions::*action;
 };
 
@@ -115,27 +119,20 @@ TransportBar::TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* 
 
 void TransportBar::makeButtons() {
     static const ButtonRow kButtons[] = {
-        {&TransportBar::playPause_, G::Play, "Play", "Play (Space)", &MediaActions::playPause},
-        {&TransportBar::stop_, G::Stop, "Stop", "Stop (Ctrl+S)", &MediaActions::stop},
-        // One file at a time: nothing before or after it.
-        {&TransportBar::previous_, G::Previous, "Previous", "Previous", nullptr},
-        {&TransportBar::next_, G::Next, "Next", "Next", nullptr},
-        {&TransportBar::fastReverse_, G::FastReverse, "Fast reverse", "Fast reverse (Ctrl+Shift+B)",
-         &MediaActions::fastReverse},
-        {&TransportBar::fastForward_, G::FastForward, "Fast forward", "Fast forward (Ctrl+Shift+F)",
-         &MediaActions::fastForward},
-        {&TransportBar::mute_, G::Speaker, "Mute", "Mute (F7)", &MediaActions::mute},
-        {&TransportBar::fullScreen_, G::FullScreen, "Full screen", "Full screen (F11)",
-         &MediaActions::fullScreen},
+        {&TransportBar::playPause_, G::Play, "Play", &MediaActions::playPause},
+        {&TransportBar::stop_, G::Stop, "Stop", &MediaActions::stop},
+        {&TransportBar::previous_, G::Previous, "Previous", &MediaActions::previous},
+        {&TransportBar::next_, G::Next, "Next", &MediaActions::next},
+        {&TransportBar::fastReverse_, G::FastReverse, "Fast reverse", &MediaActions::fastReverse},
+        {&TransportBar::fastForward_, G::FastForward, "Fast forward", &MediaActions::fastForward},
+        {&TransportBar::mute_, G::Speaker, "Mute", &MediaActions::mute},
+        {&TransportBar::fullScreen_, G::FullScreen, "Full screen", &MediaActions::fullScreen},
     };
     for (const ButtonRow& row : kButtons) {
-        auto* button = new TransportButton(row.glyph, QString::fromLatin1(row.name),
-                                           QString::fromLatin1(row.toolTip), this);
+        QAction* action = actions_->*row.action;
+        auto* button = new TransportButton(row.glyph, QString::fromLatin1(row.name), action->toolTip(), this);
         this->*row.slot = button;
-        if (row.action)
-            bind(button, actions_->*row.action);
-        else
-            button->setEnabled(false);
+        bind(button, action);
     }
     // The play/pause button says what a press will do, as the action does.
     connect(actions_->playPause, &QAction::changed, this, [this] {
@@ -170,7 +167,7 @@ void TransportBar::makeSliders() {
     seek_->setEnabled(false);
     volume_ = new QSlider(Qt::Horizontal, this);
     volume_->setAccessibleName(QStringLiteral("Volume"));
-    volume_->setToolTip(QStringLiteral("Volume (F8, F9)"));
+    volume_->setToolTip(actions_->volumeToolTip());
     volume_->setRange(0, 100);
     volume_->setSingleStep(5);
     volume_->setPageStep(10);
@@ -246,7 +243,7 @@ void TransportBar::showState() {
 
 void TransportBar::showDuration(double seconds) {
     const QSignalBlocker quiet(seek_);
-    seek_->setRange(0, int(std::lround(std::max(0.0, seconds) * 1000)));
+    seek_->setRange(0, int(std::lround(bounded(seconds) * 1000)));
     seek_->setEnabled(engine_->controls().seek);
     shownQuarter_ = -1;
     shownSecond_ = -1;
@@ -255,6 +252,7 @@ void TransportBar::showDuration(double seconds) {
 
 // Called for every frame's position: touches the widgets only when what they show changes.
 void TransportBar::showPosition(double seconds) {
+    seconds = bounded(seconds);
     const int quarter = int(seconds * 4);
     if (quarter != shownQuarter_) {
         shownQuarter_ = quarter;

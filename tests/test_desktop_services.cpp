@@ -4,6 +4,7 @@
 #include "app/window_registry.h"
 #include "desktop/desktop_services.h"
 #include "desktop/mpris_service.h"
+#include "desktop/mpris_values.h"
 #include "desktop/screen_saver_inhibitor.h"
 #include "player/media_controls.h"
 #include "player/media_engine.h"
@@ -15,6 +16,7 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "support/x_screen_saver.h"
+#include "toolkit/fs_names.h"
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -151,6 +153,9 @@ class DesktopServicesTest : public QObject {
     void mprisDescribesThePlayer_data();
     void mprisDescribesThePlayer();
     void mprisDrivesThePlayer();
+    void mprisValues_data();
+    void mprisValues();
+    void mprisMovesThroughAListAndSetsTheRate();
     void playerctlDrivesTheProgram();
     void noSessionBusNoBusAndNoHelper();
 
@@ -453,6 +458,103 @@ void DesktopServicesTest::mprisDrivesThePlayer() {
     session::player()->showMinimized();
     mpris.call("Raise", {}, "org.mpris.MediaPlayer2");
     QTRY_VERIFY(!session::player()->isMinimized() && session::player()->isActiveWindow());
+}
+
+// Times and addresses as MPRIS carries them, at their edges.
+void DesktopServicesTest::mprisValues_data() {
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("path"); // as the program names the file: fsDecodeName of its bytes
+    QTest::addColumn<QString>("expected");
+    const double inf = std::numeric_limits<double>::infinity();
+    const QString most = QString::number(std::numeric_limits<qint64>::max());
+    QTest::newRow("1.5 s") << 1.5 << ""
+                           << "1500000";
+    QTest::newRow("zero") << 0.0 << ""
+                          << "0";
+    QTest::newRow("negative") << -2.0 << ""
+                              << "0";
+    QTest::newRow("NaN") << std::nan("") << ""
+                         << "0";
+    QTest::newRow("infinite") << inf << "" << most;
+    QTest::newRow("Matroska's 1e300") << 1e300 << "" << most;
+    QTest::newRow("just past int64") << 9.3e12 << "" << most;
+    QTest::newRow("just within int64") << 9.2e12 << ""
+                                       << "9200000000000000000";
+    QTest::newRow("plain name") << 0.0 << "/media/a b.mp4"
+                                << "file:///media/a%20b.mp4";
+    QTest::newRow("UTF-8 name") << 0.0 << "/media/caf\u00e9.mp4"
+                                << "file:///media/caf%C3%A9.mp4";
+    QTest::newRow("Latin-1 bytes") << 0.0 << fsDecodeName("/media/caf\xe9 \xff.mp4")
+                                   << "file:///media/caf%E9%20%FF.mp4";
+    QTest::newRow("characters URLs reserve") << 0.0 << "/media/100% #1?.mp4"
+                                             << "file:///media/100%25%20%231%3F.mp4";
+}
+
+void DesktopServicesTest::mprisValues() {
+    QFETCH(double, seconds);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QCOMPARE(path.isEmpty() ? QString::number(mprisMicroseconds(seconds)) : mprisUrl(path), expected);
+}
+
+// Next and Previous from playerctl move through a playlist file as the bar's buttons do, CanGoNext and
+// CanGoPrevious follow, and the Rate property sets the speed within the bounds it announces.
+void DesktopServicesTest::mprisMovesThroughAListAndSetsTheRate() {
+    MprisSession mpris;
+    services_ = installDesktopServices();
+    QVERIFY(mpris.open(services_));
+    player()->setURL(media_.colourList());
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    mpris.call("Pause"); // the clips stay where they are sent
+    const auto playerctl = [](const QString& command) {
+        return runTool("playerctl", {"--player=tolvane_player", command}).value_or("(failed)");
+    };
+    const auto entry = [this] { return player()->engine()->coreProperty("playlist-pos"); };
+    const auto can = [&] {
+        const QVariantMap state = allProperties(mpris.client, mpris.name, playerInterface);
+        const auto word = [&](const char* name) { return state.value(name).toBool() ? "true" : "false"; };
+        return QStringLiteral("%1 %2").arg(QLatin1String(word("CanGoPrevious")),
+                                           QLatin1String(word("CanGoNext")));
+    };
+    const QStringList steps{"", "next", "next", "previous", "previous"};
+    const QStringList entries{"0", "1", "2", "1", "0"};
+    const QStringList cans{"false true", "true true", "true false", "true true", "false true"};
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (!steps[i].isEmpty())
+            QCOMPARE(playerctl(steps[i]), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(entry(), entries[i], 10000);
+        QTRY_COMPARE(can(), cans[i]);
+        QTRY_COMPARE(mpris.heard.lastChange("CanGoNext").toBool(), cans[i].endsWith("true"));
+    }
+
+    const QVariantMap state = allProperties(mpris.client, mpris.name, playerInterface);
+    QCOMPARE(state.value("MinimumRate").toDouble(), 0.5);
+    QCOMPARE(state.value("MaximumRate").toDouble(), 1.4);
+    const auto setRate = [&](double rate) {
+        mpris.call("Set", {playerInterface, "Rate", QVariant::fromValue(QDBusVariant(rate))},
+                   "org.freedesktop.DBus.Properties");
+    };
+    setRate(1.4);
+    QTRY_COMPARE(player()->engine()->coreProperty("speed").toDouble(), 1.4);
+    QTRY_COMPARE(mpris.heard.lastChange("Rate").toDouble(), 1.4);
+    setRate(9.0); // beyond the bounds: the nearest
+    QTest::qWait(200);
+    QCOMPARE(player()->rate(), 1.4);
+    setRate(0.1);
+    QTRY_COMPARE(player()->rate(), 0.5);
+    QTRY_COMPARE(player()->engine()->coreProperty("speed").toDouble(), 0.5);
+
+    // The same file opened again announces its title again, and plays at the normal rate.
+    const QString titled = titledCopy(shortVideo_, media_.folder() + "/again.mp4", "Once More");
+    const auto heardTitle = [&] {
+        return qdbus_cast<QVariantMap>(mpris.heard.lastChange("Metadata")).value("xesam:title").toString();
+    };
+    for (int i = 0; i < 2; ++i) {
+        player()->setURL(titled);
+        QTRY_COMPARE_WITH_TIMEOUT(heardTitle(), QStringLiteral("Once More"), 10000);
+        mpris.heard.changes.clear();
+    }
+    QCOMPARE(allProperties(mpris.client, mpris.name, playerInterface).value("Rate").toDouble(), 1.0);
 }
 
 // The built program, on a private bus, as playerctl sees and drives it.

@@ -7,6 +7,7 @@
 //   controls.pause: 2 at once; stop: 1 at once.
 
 #include "player/full_screen_window.h"
+#include "player/media_actions.h"
 #include "player/media_controls.h"
 #include "player/media_engine.h"
 #include "player/media_player.h"
@@ -14,9 +15,11 @@
 #include "player/video_view.h"
 #include "support/pixels.h"
 #include "support/play_states.h"
+#include "support/real_pointer.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 
+#include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -46,6 +49,57 @@ struct PointerLog {
         QObject::connect(player, &MediaPlayer::DoubleClick, player, note("DoubleClick"));
     }
 };
+
+// The bar's controls as text: what play/pause says ("-" when off), then the other buttons that are on. A
+// control whose isAvailable() disagrees is marked with "!".
+QString barControls(MediaPlayer* player) {
+    TransportBar* bar = player->transportBar();
+    QStringList on{bar->playPauseButton()->isEnabled() ? bar->playPauseButton()->accessibleName() : "-"};
+    const std::pair<QWidget*, const char*> buttons[] = {{bar->stopButton(), "stop"},
+                                                        {bar->previousButton(), "previous"},
+                                                        {bar->nextButton(), "next"},
+                                                        {bar->fastForwardButton(), "scan"}};
+    for (const auto& [button, name] : buttons) {
+        if (button->isEnabled())
+            on << QLatin1String(name);
+        if (button->isEnabled() != player->controls()->isAvailable(
+                                       QLatin1String(name == QLatin1String("scan") ? "fastForward" : name)))
+            on << QStringLiteral("!");
+    }
+    return on.join(QLatin1Char(' '));
+}
+
+// The main colour of a picture's middle: "red", "green", "blue", or "" for none.
+QString colourOf(const QImage& image) {
+    const QRgb c = image.convertToFormat(QImage::Format_RGB32).pixel(image.width() / 2, image.height() / 2);
+    const int top = std::max({qRed(c), qGreen(c), qBlue(c)});
+    if (top < 80)
+        return {};
+    return top == qRed(c) ? "red" : top == qGreen(c) ? "green" : "blue";
+}
+
+int whitePixels(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    int white = 0;
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            white += qGray(rgb.pixel(x, y)) > 200 ? 1 : 0;
+    return white;
+}
+
+// An item of the context menu, by its path ("Audio/fra").
+QAction* menuItem(QMenu* menu, const QString& path) {
+    for (const QString& name : path.split(QLatin1Char('/'))) {
+        QAction* found = nullptr;
+        for (QAction* action : menu ? menu->actions() : QList<QAction*>{})
+            if (action->text() == name)
+                found = action;
+        if (!found || !found->menu())
+            return found;
+        menu = found->menu();
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -88,10 +142,18 @@ class MediaPlayerTest : public QObject {
     void videoIsNotBlackAfterFullScreen();
     void playerWindowHandlersSwitchFullScreen();
     void destroyWhilePlayingThenPlayAgain();
+    void controlsAfterEachStep_data();
+    void controlsAfterEachStep();
+    void previousAndNext_data();
+    void previousAndNext();
+    void tracksFromTheMenuAndKeys();
+    void speedFromTheMenu();
+    void menuPaintsOverPausedVideo();
 
   private:
     MediaPlayer* makePlayer();
     void playAndWait(const QString& path);
+    QAction* fromMenu(const QString& path);
 
     TestMedia media_;
     std::unique_ptr<QWidget> host_;
@@ -555,7 +617,8 @@ void MediaPlayerTest::contextMenuOffersItsActions() {
     for (QAction* action : player_->contextMenu()->actions())
         if (!action->isSeparator())
             texts << action->text();
-    QCOMPARE(texts, QStringList({"Pause", "Stop", "Full Screen", "Mute", "Volume Up", "Volume Down"}));
+    QCOMPARE(texts, QStringList({"Pause", "Stop", "Previous", "Next", "Audio", "Subtitles", "Play Speed",
+                                 "Full Screen", "Mute", "Volume Up", "Volume Down"}));
     QMenu* menu = player_->contextMenu();
     menu->actions().at(0)->trigger();
     QCOMPARE(player_->playState(), 2);
@@ -640,8 +703,10 @@ void MediaPlayerTest::controlBarButtonsAct() {
     QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
     QCOMPARE(player_->playState(), 3);
 
-    QVERIFY(!bar->previousButton()->isEnabled());
+    // One file without chapters: nothing after it; before it only its own start, once past the first 3 s.
     QVERIFY(!bar->nextButton()->isEnabled());
+    QCOMPARE(bar->previousButton()->isEnabled(),
+             player_->controls()->isAvailable(QStringLiteral("previous")));
     QTest::mouseClick(bar->stopButton(), Qt::LeftButton);
     QCOMPARE(player_->playState(), 1);
     QCOMPARE(player_->statusText(), QStringLiteral("Stopped"));
@@ -831,6 +896,244 @@ void MediaPlayerTest::destroyWhilePlayingThenPlayAgain() {
     host_.reset(); // and while in full screen
     player_ = makePlayer();
     playAndWait(media_.video(1));
+}
+
+// Right-clicks the video and finds the item in the menu that opens.
+QAction* MediaPlayerTest::fromMenu(const QString& path) {
+    QTest::mouseClick(player_->videoView(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    if (!QTest::qWaitFor([this] { return player_->contextMenu() && player_->contextMenu()->isVisible(); }))
+        return nullptr;
+    return menuItem(player_->contextMenu(), path);
+}
+
+// The controls after every step of a script, not only after the last: "open" sets the URL, "press" clicks
+// play/pause on the bar, "stop" the stop button, "await N" waits for play state N. "*": not looked at.
+void MediaPlayerTest::controlsAfterEachStep_data() {
+    QTest::addColumn<bool>("autoStart");
+    QTest::addColumn<QString>("clip");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("controls");
+    const QString on = "Pause stop scan", off = "Play stop scan";
+    QTest::newRow("pause while opening")
+        << true << "video" << QStringList{"open", "press", "await 2", "press", "await 3"}
+        << QStringList{on, off, off, on, on};
+    QTest::newRow("play after stop") << true << "video"
+                                     << QStringList{"open", "await 3", "stop", "press", "await 3"}
+                                     << QStringList{on, on, "Play", on, on};
+    QTest::newRow("play after stop, autoStart off")
+        << false << "video" << QStringList{"open", "await 10", "press", "await 3", "stop", "press", "await 3"}
+        << QStringList{off, off, on, on, "Play", on, on};
+    QTest::newRow("play after the end")
+        << true << "short" << QStringList{"open", "await 3", "await 1", "press", "await 3"}
+        << QStringList{on, on, "Play", on, on};
+    QTest::newRow("play after the end, autoStart off")
+        << false << "short" << QStringList{"open", "await 10", "press", "await 1", "press", "await 3"}
+        << QStringList{off, off, on, "Play", on, on};
+    QTest::newRow("failure") << true << "missing" << QStringList{"open", "await 10", "press", "await 10"}
+                             << QStringList{"*", "Play", "*", "Play"};
+}
+
+void MediaPlayerTest::controlsAfterEachStep() {
+    QFETCH(bool, autoStart);
+    QFETCH(QString, clip);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, controls);
+    const QString path = clip == "video"   ? media_.silentVideo(6)
+                         : clip == "short" ? media_.video(1)
+                                           : media_.missingFile();
+    player_->setAutoStart(autoStart);
+    TransportBar* bar = player_->transportBar();
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QString& step = steps[i];
+        if (step == "open")
+            player_->setURL(path);
+        else if (step == "press")
+            QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
+        else if (step == "stop")
+            QTest::mouseClick(bar->stopButton(), Qt::LeftButton);
+        else
+            QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), step.mid(6).toInt(), kStartTimeout);
+        if (controls[i] != "*")
+            QCOMPARE(barControls(player_) + " after " + step, controls[i] + " after " + step);
+    }
+}
+
+// Over chapters and over the entries of a playlist file, paused so that nothing moves by itself. Each
+// expectation: the chapter or entry, then where it stands ("@4": at 4 s) or what it shows, then whether
+// Previous and Next are on.
+void MediaPlayerTest::previousAndNext_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("expected"); // "ENTRY:CHAPTER [@SECONDS] [COLOUR] [previous] [next]"
+    QTest::newRow("chapters") << "chapters" << QStringList{"",         "next",     "next",    "previous",
+                                                           "seek 7.5", "previous", "previous"}
+                              << QStringList{"0:0 next",          "0:1 @4 previous next",
+                                             "0:2 @8 previous",   "0:1 @4 previous next",
+                                             "0:1 previous next", "0:1 @4 previous next",
+                                             "0:0 @0 next"};
+    QTest::newRow("playlist file") << "colours" << QStringList{"", "next", "next", "previous", "previous"}
+                                   << QStringList{"0: red next", "1: green previous next", "2: blue previous",
+                                                  "1: green previous next", "0: red next"};
+    // Next at the last chapter goes on to the next entry; Previous at its start comes back to the first.
+    QTest::newRow("chapters, then a clip")
+        << "both" << QStringList{"", "next", "next", "next", "previous"}
+        << QStringList{"0:0 next", "0:1 previous next", "0:2 previous next", "1: red previous", "0:0 next"};
+}
+
+void MediaPlayerTest::previousAndNext() {
+    QFETCH(QString, file);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, expected);
+    QString path = file == "chapters" ? media_.chapters() : media_.colourList();
+    if (file == "both") {
+        path = QDir(media_.folder()).filePath(QStringLiteral("both.m3u"));
+        QFile list(path);
+        QVERIFY(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        list.write(
+            (media_.chapters() + '\n' + QFileInfo(media_.colourList()).dir().filePath("red.mp4") + '\n')
+                .toUtf8());
+    }
+    playAndWait(path);
+    player_->controls()->pause();
+    MediaActions* actions = player_->actions();
+    MediaEngine* engine = player_->engine();
+    const auto now = [&](const QString& want) {
+        QStringList parts{engine->coreProperty("playlist-pos") + ':' + engine->coreProperty("chapter")};
+        if (want.contains('@'))
+            parts << "@" + QString::number(qRound(engine->coreProperty("time-pos").toDouble()));
+        if (want.contains(QRegularExpression("red|green|blue")))
+            parts << colourOf(player_->videoView()->grabFramebuffer());
+        if (actions->previous->isEnabled())
+            parts << "previous";
+        if (actions->next->isEnabled())
+            parts << "next";
+        return parts.join(' ');
+    };
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (steps[i] == "next" || steps[i] == "previous") {
+            QAction* action = steps[i] == "next" ? actions->next : actions->previous;
+            // The menu's item is the same action; Next is clicked on the bar, Previous is its key.
+            QVERIFY(fromMenu(action->text()) == action);
+            player_->contextMenu()->close();
+            QTRY_VERIFY(!player_->contextMenu());
+            if (action == actions->next) {
+                QTest::mouseClick(player_->transportBar()->nextButton(), Qt::LeftButton);
+            } else {
+                player_->videoView()->setFocus();
+                QTest::keyClick(player_->videoView(), Qt::Key_PageUp);
+            }
+        } else if (steps[i].startsWith("seek")) {
+            player_->setCurrentPosition(steps[i].mid(5).toDouble());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(now(expected[i]) + " after " + steps[i], expected[i] + " after " + steps[i],
+                                  kStartTimeout);
+        QTRY_COMPARE(player_->playState(), 2);
+    }
+}
+
+// Each audio track is heard and each subtitle shown as chosen, from the menu and with the keys; the choice
+// lasts for that file only.
+void MediaPlayerTest::tracksFromTheMenuAndKeys() {
+    player_->setPlayCount(20); // plays on while the test looks
+    playAndWait(media_.languages());
+    MediaEngine* engine = player_->engine();
+    const auto subtitleWhite = [&] { return whitePixels(player_->videoView()->grabFramebuffer()); };
+    QMap<QString, int> white;
+    const QStringList choices{"Audio/fra",     "Audio/eng",    "Subtitles/fra", "Subtitles/languages.srt",
+                              "Subtitles/Off", "Subtitles/eng"};
+    for (const QString& choice : choices) {
+        QAction* item = fromMenu(choice);
+        QVERIFY2(item && item->isCheckable(), qPrintable(choice));
+        item->trigger();
+        player_->contextMenu()->close();
+        const QString name = choice.section('/', 1);
+        const bool audio = choice.startsWith("Audio");
+        const char* property = audio ? "current-tracks/audio/lang" : "current-tracks/sub/lang";
+        if (name != "languages.srt")
+            QTRY_COMPARE(engine->coreProperty(property), name == "Off" ? QString() : name);
+        QTRY_VERIFY(fromMenu(choice) && fromMenu(choice)->isChecked()); // the menu follows
+        player_->contextMenu()->close();
+        if (!audio) {
+            QTRY_VERIFY(subtitleWhite() > 0 || name == "Off");
+            white[name] = subtitleWhite();
+        }
+    }
+    QCOMPARE(white["Off"], 0);
+    QVERIFY2(white["eng"] > white["languages.srt"] && white["languages.srt"] > white["fra"],
+             qPrintable(
+                 QStringLiteral("%1 %2 %3").arg(white["eng"]).arg(white["languages.srt"]).arg(white["fra"])));
+
+    // The keys: '#' the next audio track, 'j' the next subtitle, 'v' hides and shows them.
+    VideoView* video = player_->videoView();
+    video->setFocus();
+    QTest::keyClick(video, Qt::Key_NumberSign);
+    QTRY_COMPARE(engine->coreProperty("current-tracks/audio/lang"), QStringLiteral("fra"));
+    QTest::keyClick(video, Qt::Key_J);
+    QTRY_COMPARE(engine->coreProperty("current-tracks/sub/lang"), QStringLiteral("fra"));
+    QTest::keyClick(video, Qt::Key_V);
+    QTRY_COMPARE(subtitleWhite(), 0);
+    QTest::keyClick(video, Qt::Key_V);
+    QTRY_VERIFY(subtitleWhite() > 0);
+
+    player_->setURL(media_.languages()); // the same file again: the file's own choice
+    QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+    QTRY_COMPARE(engine->coreProperty("current-tracks/audio/lang"), QStringLiteral("eng"));
+    QCOMPARE(engine->coreProperty("sub-visibility"), QStringLiteral("yes"));
+}
+
+// Slow, Normal and Fast set the core's speed with the pitch kept; a scan multiplies the speed chosen and ends
+// back at it; a new file plays at normal speed again.
+void MediaPlayerTest::speedFromTheMenu() {
+    playAndWait(media_.silentVideo(6));
+    MediaEngine* engine = player_->engine();
+    fromMenu("Play Speed/Slow")->trigger();
+    player_->contextMenu()->close();
+    QTRY_COMPARE(engine->coreProperty("speed").toDouble(), 0.5);
+    QCOMPARE(engine->coreProperty("audio-pitch-correction"), QStringLiteral("yes"));
+    // Half speed: the position moves at most half as fast as the clock (load only slows it further).
+    QElapsedTimer clock;
+    const double from = engine->coreProperty("time-pos").toDouble();
+    clock.start();
+    QTest::qWait(1500);
+    const double moved = engine->coreProperty("time-pos").toDouble() - from;
+    QVERIFY2(moved < clock.elapsed() / 1000.0 * 0.6, qPrintable(QString::number(moved)));
+
+    fromMenu("Play Speed/Fast")->trigger();
+    player_->contextMenu()->close();
+    QTRY_COMPARE(engine->coreProperty("speed").toDouble(), 1.4);
+    QCOMPARE(player_->rate(), 1.4);
+    player_->actions()->fastForward->trigger();
+    QTRY_COMPARE(engine->coreProperty("speed").toDouble(), 7.0);
+    player_->actions()->playPause->trigger();
+    QTRY_COMPARE(engine->coreProperty("speed").toDouble(), 1.4);
+    QVERIFY(fromMenu("Play Speed/Fast")->isChecked());
+    player_->contextMenu()->close();
+
+    playAndWait(media_.video(2));
+    QCOMPARE(player_->rate(), 1.0);
+    QTRY_COMPARE(engine->coreProperty("speed").toDouble(), 1.0);
+    QVERIFY(fromMenu("Play Speed/Normal")->isChecked());
+    player_->contextMenu()->close();
+}
+
+// The menu over a paused video paints, as over a stopped one: read from the X server's pixels.
+void MediaPlayerTest::menuPaintsOverPausedVideo() {
+    playAndWait(media_.video(2));
+    // The real pointer: the X server's own events, as a user's mouse makes them.
+    TransportButton* play = player_->transportBar()->playPauseButton();
+    real_pointer::moveTo(play->mapToGlobal(play->rect().center()));
+    real_pointer::click();
+    QTRY_COMPARE(player_->playState(), 2);
+    VideoView* video = player_->videoView();
+    real_pointer::moveTo(video->mapToGlobal(QPoint(40, 40)));
+    real_pointer::click(3);
+    QTRY_VERIFY(player_->contextMenu() && player_->contextMenu()->isVisible());
+    QMenu* menu = player_->contextMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    // The menu's own background is light: far from the black of an unpainted window.
+    QTRY_VERIFY2(litShare(onScreen(menu), 128) > 0.5,
+                 qPrintable(QString::number(litShare(onScreen(menu), 128))));
+    menu->close();
 }
 
 TOLVANE_TEST_MAIN(MediaPlayerTest)

@@ -58,6 +58,11 @@ struct Script {
             state.corePaused(false);
         else if (word == "lost")
             state.renderTargetLost();
+        else if (word == "place") // place CHAPTER CHAPTERS ENTRY ENTRIES [past]
+            state.setPlace(
+                {int(n), w.value(2).toInt(), w.value(3).toInt(), w.value(4).toInt(), w.value(5) == "past"});
+        else if (word == "skip")
+            state.skipEntry();
         else
             QFAIL(qPrintable("unknown step " + word));
     }
@@ -90,6 +95,10 @@ QString describe(const PlayState::Controls& c) {
         on << QStringLiteral("scan");
     if (c.seek)
         on << QStringLiteral("seek");
+    if (c.previous)
+        on << QStringLiteral("previous");
+    if (c.next)
+        on << QStringLiteral("next");
     return on.join(QLatin1Char(' '));
 }
 
@@ -100,6 +109,8 @@ class PlayStateTest : public QObject {
   private slots:
     void scripts_data();
     void scripts();
+    void previousAndNext_data();
+    void previousAndNext();
     void failureText_data();
     void failureText();
 };
@@ -170,10 +181,50 @@ void PlayStateTest::scripts_data() {
     QTest::newRow("our pause write pending") << playing + ", pause, ourPause, corePlays"
                                              << QList<int>{9, 9, 9, 9, 3, 2, 2, 2} << "play stop scan seek"
                                              << "";
+    // Previous or Next to another entry opens it as the list goes on, paused or not.
+    QTest::newRow("skip to another entry")
+        << playing + ", entry 2, skip, start 2, loaded, frame" << QList<int>{9, 9, 9, 9, 3, 3, 9, 9, 9, 3}
+        << "pause stop scan seek"
+        << "";
+    QTest::newRow("skip while paused") << playing + ", entry 2, pause, skip, start 2, loaded, frame"
+                                       << QList<int>{9, 9, 9, 9, 3, 3, 2, 9, 9, 2, 2} << "play stop scan seek"
+                                       << "";
     // Losing the render target ends a video-only file with an error that is not the file's fault.
     QTest::newRow("render target lost")
         << playing + ", lost, error 1" << QList<int>{9, 9, 9, 9, 3, 3, 3} << "pause stop scan seek"
         << "ignored";
+}
+
+// Previous and Next: enabled only where there is somewhere to go, and only with a file loaded or opening.
+void PlayStateTest::previousAndNext_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("controls");
+    const QString playing = "open, entry 1, start 1, loaded, frame, ";
+    const QString on = "pause stop scan seek";
+    QTest::newRow("one file, at its start") << playing + "place -1 0 0 1" << on;
+    QTest::newRow("one file, past 3 s") << playing + "place -1 0 0 1 past" << on + " previous";
+    QTest::newRow("first chapter of three") << playing + "place 0 3 0 1" << on + " next";
+    QTest::newRow("middle chapter") << playing + "place 1 3 0 1" << on + " previous next";
+    QTest::newRow("last chapter, last entry") << playing + "place 2 3 0 1" << on + " previous";
+    QTest::newRow("last chapter, an entry follows") << playing + "place 2 3 0 2" << on + " previous next";
+    QTest::newRow("first entry of three") << playing + "place -1 0 0 3" << on + " next";
+    QTest::newRow("last entry of three") << playing + "place -1 0 2 3" << on + " previous";
+    QTest::newRow("while opening") << "open, entry 1, place -1 0 0 3"
+                                   << "pause stop scan next";
+    QTest::newRow("stopped") << playing + "place 1 3 1 3, stop"
+                             << "play";
+    QTest::newRow("ended") << playing + "place 1 3 1 3, eof 1, settle"
+                           << "play";
+    QTest::newRow("failed") << "open, entry 1, place -1 0 0 3, fail"
+                            << "play";
+}
+
+void PlayStateTest::previousAndNext() {
+    QFETCH(QString, script);
+    QFETCH(QString, controls);
+    Script s;
+    s.run(script);
+    QCOMPARE(describe(s.state.controls()), controls);
 }
 
 void PlayStateTest::scripts() {

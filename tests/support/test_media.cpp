@@ -76,6 +76,95 @@ QString TestMedia::truncatedVideo() {
     return path;
 }
 
+QString TestMedia::writeText(const QString& name, const QByteArray& text) {
+    const QString path = dir_.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(text);
+    return path;
+}
+
+QString TestMedia::languages() {
+    // Six blocks in English, two in French: each shows as its own amount of white.
+    const QByteArray cue = "1\n00:00:00,000 --> 00:00:06,000\n";
+    const QString eng = writeText(QStringLiteral("eng.srt"), cue + QByteArray("\u2588").repeated(6) + '\n');
+    const QString fra = writeText(QStringLiteral("fra.srt"), cue + QByteArray("\u2588").repeated(2) + '\n');
+    // The same-named subtitle beside it, which comes with the file: four blocks.
+    writeText(QStringLiteral("languages.srt"), cue + QByteArray("\u2588").repeated(4) + '\n');
+    return make(QStringLiteral("languages.mkv"), {"-f",
+                                                  "lavfi",
+                                                  "-i",
+                                                  "color=c=black:size=160x120:rate=25:duration=6",
+                                                  "-f",
+                                                  "lavfi",
+                                                  "-i",
+                                                  "sine=frequency=440:duration=6",
+                                                  "-f",
+                                                  "lavfi",
+                                                  "-i",
+                                                  "sine=frequency=880:duration=6",
+                                                  "-i",
+                                                  eng,
+                                                  "-i",
+                                                  fra,
+                                                  "-map",
+                                                  "0",
+                                                  "-map",
+                                                  "1",
+                                                  "-map",
+                                                  "2",
+                                                  "-map",
+                                                  "3",
+                                                  "-map",
+                                                  "4",
+                                                  "-c:v",
+                                                  "libx264",
+                                                  "-preset",
+                                                  "ultrafast",
+                                                  "-pix_fmt",
+                                                  "yuv420p",
+                                                  "-c:a",
+                                                  "libvorbis",
+                                                  "-c:s",
+                                                  "srt",
+                                                  "-metadata:s:a:0",
+                                                  "language=eng",
+                                                  "-metadata:s:a:1",
+                                                  "language=fra",
+                                                  "-metadata:s:s:0",
+                                                  "language=eng",
+                                                  "-metadata:s:s:1",
+                                                  "language=fra"});
+}
+
+QString TestMedia::chapters() {
+    QByteArray meta = ";FFMETADATA1\n";
+    for (int i = 0; i < 3; ++i)
+        meta += QStringLiteral("[CHAPTER]\nTIMEBASE=1/1000\nSTART=%1\nEND=%2\ntitle=Part %3\n")
+                    .arg(i * 4000)
+                    .arg(i * 4000 + 4000)
+                    .arg(i + 1)
+                    .toUtf8();
+    const QString chapters = writeText(QStringLiteral("chapters.txt"), meta);
+    return make(QStringLiteral("chapters.mkv"),
+                {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=25:duration=12", "-i", chapters,
+                 "-map_chapters", "1", "-c:v", "libx264", "-preset", "ultrafast", "-g", "25", "-pix_fmt",
+                 "yuv420p"});
+}
+
+QString TestMedia::colourList() {
+    QByteArray list;
+    for (const char* colour : {"red", "green", "blue"}) {
+        const QString name = QStringLiteral("%1.mp4").arg(QLatin1String(colour));
+        list += make(name, {"-f", "lavfi", "-i",
+                            QStringLiteral("color=c=%1:size=160x120:rate=25:duration=4").arg(colour), "-c:v",
+                            "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"})
+                    .toUtf8() +
+                '\n';
+    }
+    return writeText(QStringLiteral("colours.m3u"), list);
+}
+
 QString TestMedia::textFile() {
     const QString path = dir_.filePath(QStringLiteral("Read me.txt"));
     QFile file(path);

@@ -21,6 +21,14 @@ class TestMedia {
     QString wav(double seconds = 1.0);
     // The first half of a video whose index stands at its end: no player can open it.
     QString truncatedVideo();
+    // Matroska, 6 s on black: two audio tracks (tones of 440 and 880 Hz, tagged eng and fra) and two
+    // subtitle tracks (eng and fra: six and two white blocks along the whole clip), and the same-named
+    // subtitle file beside it (four blocks).
+    QString languages();
+    // 12 s of video in three chapters of 4 s.
+    QString chapters();
+    // A playlist file of three 4 s clips, red, green and blue.
+    QString colourList();
     QString textFile();
     QString emptyFile();
     // A path in the folder where no file is.
@@ -28,6 +36,7 @@ class TestMedia {
 
   private:
     QString make(const QString& name, const QStringList& arguments);
+    QString writeText(const QString& name, const QByteArray& text);
 
     QTemporaryDir dir_;
     bool ffmpegFound_ = false;

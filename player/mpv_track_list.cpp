@@ -1,0 +1,52 @@
+#include "player/mpv_track_list.h"
+
+namespace {
+
+QString nodeText(const mpv_node& node) {
+    return node.format == MPV_FORMAT_STRING ? QString::fromUtf8(node.u.string) : QString();
+}
+
+// One map of the track list; only audio and subtitle tracks are kept.
+bool trackOf(const mpv_node_list& map, MediaTrack& track) {
+    QString type;
+    for (int i = 0; i < map.num; ++i) {
+        const char* key = map.keys[i];
+        const mpv_node& value = map.values[i];
+        if (qstrcmp(key, "type") == 0)
+            type = nodeText(value);
+        else if (qstrcmp(key, "id") == 0 && value.format == MPV_FORMAT_INT64)
+            track.id = value.u.int64;
+        else if (qstrcmp(key, "lang") == 0)
+            track.language = nodeText(value);
+        else if (qstrcmp(key, "title") == 0)
+            track.title = nodeText(value);
+        else if (qstrcmp(key, "external") == 0 && value.format == MPV_FORMAT_FLAG)
+            track.external = value.u.flag != 0;
+        else if (qstrcmp(key, "selected") == 0 && value.format == MPV_FORMAT_FLAG)
+            track.selected = value.u.flag != 0;
+    }
+    track.subtitle = type == QLatin1String("sub");
+    return track.subtitle || type == QLatin1String("audio");
+}
+
+} // namespace
+
+QList<MediaTrack> tracksOf(const mpv_event_property& p) {
+    QList<MediaTrack> tracks;
+    if (p.format != MPV_FORMAT_NODE || !p.data)
+        return tracks;
+    const auto* node = static_cast<const mpv_node*>(p.data);
+    if (node->format != MPV_FORMAT_NODE_ARRAY)
+        return tracks;
+    for (int i = 0; i < node->u.list->num; ++i) {
+        const mpv_node& entry = node->u.list->values[i];
+        MediaTrack track;
+        if (entry.format == MPV_FORMAT_NODE_MAP && trackOf(*entry.u.list, track))
+            tracks << track;
+    }
+    return tracks;
+}
+
+int countOf(const mpv_event_property& p, int none) {
+    return p.format == MPV_FORMAT_INT64 && p.data ? int(*static_cast<int64_t*>(p.data)) : none;
+}
