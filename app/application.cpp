@@ -40,6 +40,9 @@ void prepareProcess() {
     // the first window shows. The video keeps its own context in its own window, full screen or not.
     // The program keeps no files of its own, and that holds for the shader caches of Qt and Mesa too.
     QApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    // The menus stay in the window. A global menu bar would be looked up over the session bus while the
+    // window is built, and a bus that does not answer would keep the window from ever showing.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     qputenv("MESA_GLSL_CACHE_DISABLE", "true");
     // While it starts, Qt looks for a sandbox marker in the runtime folder and, when XDG_RUNTIME_DIR is not
@@ -57,8 +60,8 @@ void prepareProcess() {
             qputenv("TMPDIR", "/proc/self/fd");
         }
     }
-    keepProcessToItself();     // once the runtime folder is known: the session bus is found there
-    preventSessionBusLaunch(); // after XDG_RUNTIME_DIR, where the session's bus may be
+    keepProcessToItself();      // once the runtime folder is known: the session bus is found there
+    keepToolkitOffSessionBus(); // after XDG_RUNTIME_DIR, where the session's bus may be
 }
 
 void setUpApplication() {

@@ -17,12 +17,15 @@
 #include "support/x_screen_saver.h"
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
+#include <QMenuBar>
 #include <QSet>
 #include <QtTest>
+#include <csignal>
 
 namespace {
 
@@ -153,6 +156,7 @@ class DesktopServicesTest : public QObject {
     void mprisDrivesThePlayer();
     void playerctlDrivesTheProgram();
     void noSessionBusNoBusAndNoHelper();
+    void aStoppedBusHoldsNothingUp();
 
   private:
     MediaPlayer* player() { return session::player()->WindowsMediaPlayer1; }
@@ -351,7 +355,10 @@ struct MprisSession {
 
     ~MprisSession() { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
     bool open(const DesktopServices* services) {
-        if (!bus.isValid() || !services->mpris())
+        // The services connect on a thread of their own, and take the name once the bus has answered.
+        if (!bus.isValid() ||
+            !QTest::qWaitFor([&] { return services->mpris() && !services->mpris()->busName().isEmpty(); },
+                             10000))
             return false;
         name = services->mpris()->busName();
         client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-client"));
@@ -546,6 +553,58 @@ void DesktopServicesTest::noSessionBusNoBusAndNoHelper() {
                  line.constData());
     }
     QCOMPARE(started, 1); // the program itself, and nothing it started
+}
+
+// A bus daemon that has stopped answering (SIGSTOP): the window shows and its menus answer, File > Exit
+// ends the program, and MPRIS comes up once the bus answers again.
+void DesktopServicesTest::aStoppedBusHoldsNothingUp() {
+    PrivateSessionBus bus;
+    QVERIFY(bus.isValid());
+    const auto daemon = pid_t(QDBusConnection::connectToBus(bus.address(), "pid-probe")
+                                  .interface()
+                                  ->servicePid("org.freedesktop.DBus"));
+    QDBusConnection::disconnectFromBus("pid-probe");
+    QVERIFY(daemon > 0);
+    const auto resume = qScopeGuard([daemon] { ::kill(daemon, SIGCONT); });
+    QPoint fileMenu;
+    {
+        frm twin;
+        twin.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&twin));
+        fileMenu =
+            twin.menuBar()->mapTo(&twin, twin.menuBar()->actionGeometry(twin.mnfile->menuAction()).center());
+    }
+    hideWindow(windows().frm);
+    const auto exitThroughMenu = [fileMenu](PlayerProcess& program) {
+        const quint64 window = program.waitForWindow("Tolvane URL Media Player");
+        program.click(program.geometry(window).topLeft() + fileMenu);
+        QTest::qWait(400);
+        xdotool({"key", "Down", "Return"});
+        const quint64 farewell = program.waitForWindow("Arvid");
+        QElapsedTimer clock;
+        clock.start();
+        program.click(program.geometry(farewell).center());
+        const bool ended = program.waitForExit(10000);
+        qInfo("ended %lld ms after the farewell click", clock.elapsed());
+        return farewell != 0 && ended;
+    };
+
+    QVERIFY(::kill(daemon, SIGSTOP) == 0);
+    QElapsedTimer clock;
+    clock.start();
+    PlayerProcess first;
+    QVERIFY2(first.start(), "no window while the bus does not answer");
+    qInfo("window shown %lld ms after the start, the bus stopped", clock.elapsed());
+    QVERIFY2(exitThroughMenu(first), "File > Exit did not end the program");
+
+    PlayerProcess second;
+    QVERIFY(second.start());
+    QVERIFY(::kill(daemon, SIGCONT) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(runTool("playerctl", {"--list-all"}).value_or("").contains("tolvane_player"),
+                             20000);
+    QVERIFY(::kill(daemon, SIGSTOP) == 0); // stopped again, with the program on it
+    QVERIFY2(exitThroughMenu(second), "File > Exit did not end the program");
+    showWindow(windows().frm);
 }
 
 TOLVANE_TEST_MAIN(DesktopServicesTest)
