@@ -14,6 +14,19 @@
 namespace {
 QByteArray savedTempFolder;
 bool tempFolderSwapped = false;
+QtMessageHandler previousHandler = nullptr;
+
+// While the temporary folder points where no folder can be made, Qt says twice that it could not make its
+// runtime folder there. Just those two lines are dropped: not making it is the point.
+void quietRuntimeFolder(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const QString folder = QStringLiteral("'/proc/%1/fd/runtime-").arg(::getpid());
+    const bool plain = !context.category || qstrcmp(context.category, "default") == 0;
+    if ((type == QtWarningMsg || type == QtCriticalMsg) && plain &&
+        (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to ") + folder) ||
+         text.startsWith(QLatin1String("QStandardPaths: error creating runtime directory ") + folder)))
+        return;
+    previousHandler(type, context, text);
+}
 } // namespace
 
 // AddressSanitizer's allocator stands in for glibc's in the sanitizer build, and takes no thresholds.
@@ -58,6 +71,7 @@ void prepareProcess() {
             tempFolderSwapped = true;
             savedTempFolder = qgetenv("TMPDIR");
             qputenv("TMPDIR", "/proc/self/fd");
+            previousHandler = qInstallMessageHandler(quietRuntimeFolder);
         }
     }
     keepProcessToItself();      // once the runtime folder is known: the session bus is found there
@@ -67,6 +81,7 @@ void prepareProcess() {
 void setUpApplication() {
     if (tempFolderSwapped) {
         tempFolderSwapped = false;
+        qInstallMessageHandler(previousHandler);
         if (savedTempFolder.isNull())
             qunsetenv("TMPDIR");
         else

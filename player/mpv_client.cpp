@@ -74,6 +74,8 @@ MpvClient::Options fixedOptions() {
         {"osd-level", "0"},
         {"ao", audioOutputs()},
         {"audio-client-name", "Tolvane URL Media Player"},
+        // The sound server's name for the stream (mixers show it): the file's title, never "... - mpv".
+        {"title", "${?media-title:${media-title}}${!media-title:Tolvane URL Media Player}"},
         // Decoding stays in software, as the command-line player's default; probing GPU decoders would
         // only print their absence on the terminal.
         {"gpu-hwdec-interop", "no"},

@@ -2,12 +2,12 @@
 // click that ends it. The program and every library in it may create, write, rename or delete no file
 // (caches and state included); only sockets and pipes to the display and sound servers are used.
 
-#include "toolkit/file_list.h"
 #include "player/media_player.h"
 #include "player/player_window.h"
 #include "support/child_process.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
+#include "toolkit/file_list.h"
 
 #include <QDir>
 #include <QMenuBar>
@@ -89,6 +89,24 @@ QStringList fileChanges(const QByteArray& trace) {
     return changes;
 }
 
+// A copy of a system font under a family name of its own, so that only the copy answers to that name.
+bool renamedFont(const char* file, const QString& family, const QString& renamed, const QString& to) {
+    QFile source(QStringLiteral("/usr/share/fonts/truetype/dejavu/") + QLatin1String(file));
+    QFile target(to);
+    if (family.size() != renamed.size() || !source.open(QIODevice::ReadOnly) ||
+        !target.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray font = source.readAll();
+    const auto utf16 = [](const QString& text) {
+        QByteArray bytes;
+        for (const QChar c : text)
+            bytes.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xff));
+        return bytes;
+    };
+    font.replace(family.toLatin1(), renamed.toLatin1()).replace(utf16(family), utf16(renamed));
+    return target.write(font) == font.size();
+}
+
 } // namespace
 
 class WritesNothingTest : public QObject {
@@ -104,10 +122,24 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     QVERIFY(media.isValid());
     QTemporaryDir folder, home, temp, traces;
     QVERIFY(QFile::copy(media.video(3.0), folder.filePath("clip.mp4")));
-    // A user's own fonts, never cached: the toolkit and the subtitle renderer both set up fonts.
-    QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".fonts")));
-    QVERIFY(QFile::copy(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"),
-                        home.filePath(QStringLiteral(".fonts/Own Sans.ttf"))));
+    QFile subtitle(folder.filePath("clip.srt")); // the same-named subtitle, in the user's aliased face
+    QVERIFY(subtitle.open(QIODevice::WriteOnly));
+    subtitle.write("1\n00:00:00,000 --> 00:00:05,000\n<font face=\"Subtitle Face\">Hello</font>\n");
+    subtitle.close();
+    // A user's own fonts (families of their own, in both of the user's font folders, never cached) and font
+    // rule: the toolkit and the subtitle renderer both read the whole configuration, and write no cache.
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".fonts")) &&
+            QDir(home.path()).mkpath(QStringLiteral(".local/share/fonts")) &&
+            QDir(home.path()).mkpath(QStringLiteral(".config/fontconfig")));
+    QVERIFY(renamedFont("DejaVuSans.ttf", "DejaVu Sans", "Tolvane Own", home.filePath(".fonts/own.ttf")));
+    QVERIFY(renamedFont("DejaVuSerif.ttf", "DejaVu Serif", "Tolvane Locl",
+                        home.filePath(".local/share/fonts/local.ttf")));
+    QFile rule(home.filePath(".config/fontconfig/fonts.conf"));
+    QVERIFY(rule.open(QIODevice::WriteOnly));
+    rule.write(R"(<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig><alias><family>Subtitle Face</family><prefer><family>Tolvane Own</family></prefer></alias></fontconfig>
+)");
+    rule.close();
 
     // Where the first file, the menus and the video stand, from a player window laid out the same way.
     const QString testFolder = QDir::currentPath();
@@ -116,7 +148,7 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     layout->show();
     QVERIFY(QTest::qWaitForWindowExposed(layout));
     QVERIFY(QDir::setCurrent(testFolder));
-    QCOMPARE(layout->File1->model()->rowCount(), 1);
+    QCOMPARE(layout->File1->model()->index(0, 0).data().toString(), QStringLiteral("clip.mp4"));
     const QPoint fileOffset = layout->File1->viewport()->mapTo(
         layout, layout->File1->visualRect(layout->File1->model()->index(0, 0)).center());
     const QPoint videoOffset = layout->WindowsMediaPlayer1->mapTo(layout, QPoint(40, 40));
@@ -127,7 +159,6 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     delete layout;
 
     QProcess program;
-    program.setProcessChannelMode(QProcess::MergedChannels);
     program.setWorkingDirectory(folder.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // A user's session with nothing prepared: a fresh home, no runtime folder, no cache folders given.
@@ -147,7 +178,7 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     QVERIFY(program.waitForStarted(10000));
 
     const quint64 window = findWindow(kTitle, 60000);
-    QVERIFY2(window != 0, program.readAll().constData());
+    QVERIFY2(window != 0, program.readAllStandardError().constData());
     QTest::qWait(500);
     const QPoint origin = geometryOf(window).topLeft();
     // Browse and play: the clip in the file list.
@@ -175,7 +206,9 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 
-    QStringList changes, started;
+    // A normal session prints nothing (strace writes its trace to files, and prints nothing with -qq).
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    QStringList changes, started, read;
     int traced = 0;
     for (const QFileInfo& file : QDir(traces.path()).entryInfoList(QDir::Files)) {
         QFile log(file.filePath());
@@ -184,15 +217,22 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
         traced += trace.count('\n');
         changes << fileChanges(trace);
         for (const QByteArray& line : trace.split('\n'))
+            if (line.startsWith("openat(") && line.contains(home.path().toUtf8()) && !line.contains("= -1"))
+                read << QString::fromUtf8(line).section('"', 1, 1).mid(home.path().size() + 1);
+        for (const QByteArray& line : trace.split('\n'))
             if (line.startsWith("execve(") && !line.contains(TOLVANE_PLAYER_EXE))
                 started << QString::fromUtf8(line);
     }
     QVERIFY2(traced > 100, "strace recorded next to nothing");
     QVERIFY2(changes.isEmpty(), qPrintable(changes.join(QLatin1Char('\n'))));
     QVERIFY2(started.isEmpty(), qPrintable(started.join(QLatin1Char('\n'))));
+    // The user's font rule and both fonts were read: the user's font configuration is in force.
+    for (const char* file :
+         {".config/fontconfig/fonts.conf", ".fonts/own.ttf", ".local/share/fonts/local.ttf"})
+        QVERIFY2(read.contains(QLatin1String(file)), file);
     QCOMPARE(
         QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
-        QStringList{QStringLiteral(".fonts")});
+        (QStringList{".config", ".fonts", ".local"}));
     QVERIFY2(QDir(temp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
              "something was left in the temporary folder");
 }
