@@ -5,6 +5,7 @@
 #include "player/media_player.h"
 #include "player/player_window.h"
 #include "support/child_process.h"
+#include "support/private_bus.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "toolkit/file_list.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace {
 
@@ -89,6 +91,31 @@ QStringList fileChanges(const QByteArray& trace) {
     return changes;
 }
 
+// PulseAudio with a null sink, its socket in `runtime`; false if it did not come up.
+bool startSoundServer(QProcess& server, const QString& runtime, const QString& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    environment.insert("HOME", home); // its cookie goes there, not into the user's fresh home
+    environment.remove("DBUS_SESSION_BUS_ADDRESS");
+    server.setProcessEnvironment(environment);
+    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.start("pulseaudio", {"--daemonize=no", "--exit-idle-time=-1", "-n", "--log-level=error", "-L",
+                                "module-null-sink", "-L", "module-native-protocol-unix auth-anonymous=1"});
+    return server.waitForStarted(10000) &&
+           QTest::qWaitFor([&] { return QFileInfo::exists(runtime + "/pulse/native"); }, 10000);
+}
+
+// What the sound server says of the streams playing now.
+QString soundStreams(const QString& runtime) {
+    QProcess pactl;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    environment.remove("PULSE_COOKIE"); // this process's own, in its memory
+    pactl.setProcessEnvironment(environment);
+    pactl.start("pactl", {"list", "sink-inputs"});
+    return pactl.waitForFinished(10000) ? QString::fromUtf8(pactl.readAllStandardOutput()) : QString();
+}
+
 // A copy of a system font under a family name of its own, so that only the copy answers to that name.
 bool renamedFont(const char* file, const QString& family, const QString& renamed, const QString& to) {
     QFile source(QStringLiteral("/usr/share/fonts/truetype/dejavu/") + QLatin1String(file));
@@ -112,10 +139,18 @@ bool renamedFont(const char* file, const QString& family, const QString& renamed
 class WritesNothingTest : public QObject {
     Q_OBJECT
   private slots:
+    void wholeSessionWritesNoFile_data();
     void wholeSessionWritesNoFile();
 };
 
+void WritesNothingTest::wholeSessionWritesNoFile_data() {
+    QTest::addColumn<bool>("desktop");
+    QTest::newRow("bare: no runtime folder, session bus or sound server") << false;
+    QTest::newRow("desktop: runtime folder, session bus, PulseAudio") << true;
+}
+
 void WritesNothingTest::wholeSessionWritesNoFile() {
+    QFETCH(bool, desktop);
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
         QSKIP("strace is not installed");
     TestMedia media;
@@ -165,8 +200,24 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     environment.insert("HOME", home.path());
     // No session bus either: the D-Bus library would start one with dbus-launch.
     for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
-                             "XDG_STATE_HOME", "DBUS_SESSION_BUS_ADDRESS", "FONTCONFIG_FILE"})
+                             "XDG_STATE_HOME", "DBUS_SESSION_BUS_ADDRESS", "FONTCONFIG_FILE", "PULSE_SERVER",
+                             "PULSE_COOKIE"}) // the last: this process's own, in its memory
         environment.remove(QString::fromLatin1(name));
+    // Or a desktop's: a runtime folder with a sound server in it, and a session bus.
+    QTemporaryDir runtime, soundHome;
+    std::optional<PrivateSessionBus> bus;
+    QProcess sound;
+    const auto stopSound = qScopeGuard([&sound] {
+        sound.terminate();
+        sound.waitForFinished(5000);
+    });
+    if (desktop) {
+        bus.emplace();
+        QVERIFY(bus->isValid());
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", bus->address());
+        environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        QVERIFY(startSoundServer(sound, runtime.path(), soundHome.path()));
+    }
     // An empty temporary folder of its own: a folder made there by anyone shows up in the trace as new.
     environment.insert("TMPDIR", temp.path());
     // In the sanitizer build: the leak checker cannot stop a process that strace already traces.
@@ -183,6 +234,13 @@ void WritesNothingTest::wholeSessionWritesNoFile() {
     const QPoint origin = geometryOf(window).topLeft();
     // Browse and play: the clip in the file list.
     clickAt(origin + fileOffset);
+    if (desktop) { // the desktop's mixer names the program and the file, never the engine
+        QString streams;
+        QTRY_VERIFY_WITH_TIMEOUT((streams = soundStreams(runtime.path())).contains("media.name"), 10000);
+        QVERIFY2(streams.contains("application.name = \"Tolvane URL Media Player\"") &&
+                     streams.contains("media.name = \"clip.mp4\""),
+                 qPrintable(streams));
+    }
     QTest::qWait(2500);
     // Full screen from the component's own key, and back.
     clickAt(origin + videoOffset);
