@@ -18,7 +18,7 @@ QByteArray programFontConfig() {
     QByteArray folder(exe, int(length));
     folder.truncate(folder.lastIndexOf('/'));
     for (const char* relative : {"/../share/tolvane-player/fonts.conf", "/share/tolvane-player/fonts.conf"}) {
-        const QByteArray candidate = folder + relative;
+        QByteArray candidate = folder + relative;
         struct stat file {};
         if (::stat(candidate.constData(), &file) == 0 && S_ISREG(file.st_mode))
             return candidate;

@@ -96,7 +96,7 @@ void connectSessionBus(QObject* receiver, std::function<void(const QDBusConnecti
             QDBusConnection::disconnectFromBus(name);
             return;
         }
-        QMetaObject::invokeMethod(
+        QMetaObject::invokeMethod( // the queued call belongs to the event loop from here
             QCoreApplication::instance(),
             [bus, target, connected] {
                 if (target)
