@@ -14,6 +14,19 @@
 namespace {
 QByteArray savedTempFolder;
 bool tempFolderSwapped = false;
+QtMessageHandler previousHandler = nullptr;
+
+// While the temporary folder points where no folder can be made, Qt says twice that it could not make its
+// runtime folder there. Just those two lines are dropped: not making it is the point.
+void quietRuntimeFolder(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const QString folder = QStringLiteral("'/proc/%1/fd/runtime-").arg(::getpid());
+    const bool plain = !context.category || qstrcmp(context.category, "default") == 0;
+    if ((type == QtWarningMsg || type == QtCriticalMsg) && plain &&
+        (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to ") + folder) ||
+         text.startsWith(QLatin1String("QStandardPaths: error creating runtime directory ") + folder)))
+        return;
+    previousHandler(type, context, text);
+}
 } // namespace
 
 // AddressSanitizer's allocator stands in for glibc's in the sanitizer build, and takes no thresholds.
@@ -40,6 +53,9 @@ void prepareProcess() {
     // the first window shows. The video keeps its own context in its own window, full screen or not.
     // The program keeps no files of its own, and that holds for the shader caches of Qt and Mesa too.
     QApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    // The menus stay in the window. A global menu bar would be looked up over the session bus while the
+    // window is built, and a bus that does not answer would keep the window from ever showing.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     qputenv("MESA_GLSL_CACHE_DISABLE", "true");
     // While it starts, Qt looks for a sandbox marker in the runtime folder and, when XDG_RUNTIME_DIR is not
@@ -55,15 +71,17 @@ void prepareProcess() {
             tempFolderSwapped = true;
             savedTempFolder = qgetenv("TMPDIR");
             qputenv("TMPDIR", "/proc/self/fd");
+            previousHandler = qInstallMessageHandler(quietRuntimeFolder);
         }
     }
-    keepProcessToItself();     // once the runtime folder is known: the session bus is found there
-    preventSessionBusLaunch(); // after XDG_RUNTIME_DIR, where the session's bus may be
+    keepProcessToItself();      // once the runtime folder is known: the session bus is found there
+    keepToolkitOffSessionBus(); // after XDG_RUNTIME_DIR, where the session's bus may be
 }
 
 void setUpApplication() {
     if (tempFolderSwapped) {
         tempFolderSwapped = false;
+        qInstallMessageHandler(previousHandler);
         if (savedTempFolder.isNull())
             qunsetenv("TMPDIR");
         else

@@ -1,47 +1,57 @@
 #include "app/process_hygiene.h"
 
 #include <QByteArray>
-#include <QFileInfo>
+#include <climits>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Fontconfig writes a cache for every font folder that has none (the user's ~/.fonts, a system folder a
-// package left without one) into the first cache folder it may write to, making ~/.cache/fontconfig if
-// need be. Here the first cache folder is /dev/null, which everyone "may" write to and where nothing can be
-// made, and the only other one is the system's: caches are read, never written, and no error is printed. The
-// rest is the system's own configuration. The text lives in memory, so that no file has to be written for it
-// either.
-const char kFontConfig[] = R"(<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
-<fontconfig>
-  <dir>/usr/share/fonts</dir>
-  <dir>/usr/local/share/fonts</dir>
-  <dir prefix="xdg">fonts</dir>
-  <dir>~/.fonts</dir>
-  <include ignore_missing="yes">/etc/fonts/conf.d</include>
-  <cachedir>/dev/null</cachedir>
-  <cachedir>/var/cache/fontconfig</cachedir>
-  <config><rescan><int>0</int></rescan></config>
-</fontconfig>
-)";
+// The program's fonts.conf (resources/fonts.conf): installed in share/tolvane-player beside bin/, and in the
+// build tree at share/tolvane-player beside the executable or one folder up (the test programs).
+QByteArray programFontConfig() {
+    char exe[PATH_MAX] = {};
+    const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (length <= 0)
+        return {};
+    QByteArray folder(exe, int(length));
+    folder.truncate(folder.lastIndexOf('/'));
+    for (const char* relative : {"/../share/tolvane-player/fonts.conf", "/share/tolvane-player/fonts.conf"}) {
+        QByteArray candidate = folder + relative;
+        struct stat file {};
+        if (::stat(candidate.constData(), &file) == 0 && S_ISREG(file.st_mode))
+            return candidate;
+    }
+    return {};
+}
 
-void readOnlyFontCaches() {
-    if (qEnvironmentVariableIsSet("FONTCONFIG_FILE"))
-        return; // the user's own choice
-    const int fd = memfd_create("fonts.conf", 0);
+// The sound library makes ~/.config/pulse/cookie when it finds no cookie anywhere (a fresh home, a sound
+// server that publishes none, as PipeWire's). It reads $PULSE_COOKIE before any other, and only reads it:
+// a cookie of zeros held in memory. A local server knows the user by the socket's credentials, not by the
+// cookie; a remote one (PULSE_SERVER) is left to the user's own cookie.
+void keepSoundCookieInMemory() {
+    if (qEnvironmentVariableIsSet("PULSE_COOKIE") || qEnvironmentVariableIsSet("PULSE_SERVER"))
+        return;
+    const int fd = memfd_create("pulse-cookie", MFD_CLOEXEC);
+    const char cookie[256] = {};
     if (fd < 0)
         return;
-    if (::write(fd, kFontConfig, sizeof kFontConfig - 1) != ssize_t(sizeof kFontConfig - 1)) {
+    if (::write(fd, cookie, sizeof cookie) != ssize_t(sizeof cookie)) {
         ::close(fd);
         return;
     }
-    qputenv("FONTCONFIG_FILE", "/proc/self/fd/" + QByteArray::number(fd)); // stays open: read at each init
+    qputenv("PULSE_COOKIE", "/proc/self/fd/" + QByteArray::number(fd)); // stays open: read at each connection
 }
 
 } // namespace
 
 void keepProcessToItself() {
-    readOnlyFontCaches();
+    keepSoundCookieInMemory();
+    if (qEnvironmentVariableIsSet("FONTCONFIG_FILE"))
+        return; // the user's own choice
+    // Read by fontconfig in the toolkit and in the subtitle renderer alike.
+    const QByteArray config = programFontConfig();
+    if (!config.isEmpty())
+        qputenv("FONTCONFIG_FILE", config);
 }

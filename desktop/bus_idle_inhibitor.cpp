@@ -14,6 +14,18 @@ const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 constexpr uint portalInhibitIdle = 8;
 constexpr int callTimeoutMs = 5000; // a desktop that does not answer by then is taken as not offering it
 const QString reason = QStringLiteral("Playing a video");
+
+// What gives back a hold granted on `route`; `grant` is what the grant answered (a cookie, a request path).
+QDBusMessage releaseMessage(BusIdleInhibitor::Route route, const QVariant& grant) {
+    if (route == BusIdleInhibitor::Route::ScreenSaver) {
+        QDBusMessage call = QDBusMessage::createMethodCall(screenSaverService, screenSaverPath,
+                                                           screenSaverService, QStringLiteral("UnInhibit"));
+        return call << grant.toUInt();
+    }
+    return QDBusMessage::createMethodCall(portalService, grant.value<QDBusObjectPath>().path(),
+                                          QStringLiteral("org.freedesktop.portal.Request"),
+                                          QStringLiteral("Close"));
+}
 } // namespace
 
 BusIdleInhibitor::BusIdleInhibitor(const QDBusConnection& bus, bool portalFirst, QObject* parent)
@@ -23,12 +35,17 @@ BusIdleInhibitor::BusIdleInhibitor(const QDBusConnection& bus, bool portalFirst,
 }
 
 BusIdleInhibitor::~BusIdleInhibitor() {
-    wanted_ = false;
-    // A hold still on its way would never be given back: wait for its answer, then give it back.
+    // A hold still on its way is given back when it is answered, by the call itself: nothing waits for it.
     if (QDBusPendingCallWatcher* call = pendingCall_) {
-        call->waitForFinished(); // may deliver its finished signal, and with it onReply(), itself
-        if (pendingCall_ == call)
-            onReply(call, pendingRoute_);
+        call->disconnect(this);
+        call->setParent(QCoreApplication::instance());
+        connect(call, &QDBusPendingCallWatcher::finished, call,
+                [bus = bus_, route = pendingRoute_](QDBusPendingCallWatcher* done) {
+                    done->deleteLater();
+                    const QDBusMessage reply = done->reply();
+                    if (reply.type() != QDBusMessage::ErrorMessage)
+                        QDBusConnection(bus).send(releaseMessage(route, reply.arguments().value(0)));
+                });
     }
     release();
 }
@@ -74,10 +91,7 @@ void BusIdleInhibitor::onReply(QDBusPendingCallWatcher* call, Route route) {
         return;
     }
     granted_ = route;
-    if (route == Route::ScreenSaver)
-        cookie_ = reply.arguments().value(0).toUInt();
-    else
-        handle_ = reply.arguments().value(0).value<QDBusObjectPath>();
+    grant_ = reply.arguments().value(0);
     if (!wanted_)
         release();
 }
@@ -85,16 +99,6 @@ void BusIdleInhibitor::onReply(QDBusPendingCallWatcher* call, Route route) {
 void BusIdleInhibitor::release() {
     if (granted_ == Route::None)
         return;
-    QDBusMessage call;
-    if (granted_ == Route::ScreenSaver) {
-        call = QDBusMessage::createMethodCall(screenSaverService, screenSaverPath, screenSaverService,
-                                              QStringLiteral("UnInhibit"));
-        call << cookie_;
-    } else {
-        call = QDBusMessage::createMethodCall(portalService, handle_.path(),
-                                              QStringLiteral("org.freedesktop.portal.Request"),
-                                              QStringLiteral("Close"));
-    }
-    bus_.send(call);
+    bus_.send(releaseMessage(granted_, grant_));
     granted_ = Route::None;
 }

@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QString>
+#include <QVariant>
 
 class QDBusPendingCallWatcher;
 
@@ -37,6 +38,5 @@ class BusIdleInhibitor : public QObject {
     QDBusPendingCallWatcher* pendingCall_ = nullptr; // the request on its way, if any
     Route pendingRoute_ = Route::None;
     Route granted_ = Route::None;
-    uint cookie_ = 0;
-    QDBusObjectPath handle_;
+    QVariant grant_; // the cookie or request path of the hold granted
 };

@@ -8,6 +8,7 @@
 #include "player/player_window.h"
 #include "toolkit/window_slots.h"
 #include <QApplication>
+#include <QDBusConnection>
 
 namespace {
 
@@ -27,20 +28,24 @@ void raisePlayer() {
 } // namespace
 
 DesktopServices::DesktopServices(QObject* parent)
-    : QObject(parent), link_(new PlayerLink(loadedPlayer, this)) {
-    const std::optional<QDBusConnection> bus = connectSessionBus();
-    screenSaver_ = new ScreenSaverInhibitor(bus, this);
+    : QObject(parent), link_(new PlayerLink(loadedPlayer, this)),
+      screenSaver_(new ScreenSaverInhibitor(this)) {
     screenSaver_->setPlayer(link_->player());
     connect(link_, &PlayerLink::playerChanged, screenSaver_, &ScreenSaverInhibitor::setPlayer);
-    if (bus)
-        mpris_ = new MprisService(*bus, link_, raisePlayer, this);
+    connectSessionBus(this, [this](const QDBusConnection& bus) {
+        bus_ = bus;
+        screenSaver_->setBus(bus);
+        mpris_ = new MprisService(bus, link_, raisePlayer, this);
+        emit busConnected();
+    });
 }
 
 DesktopServices::~DesktopServices() {
     // The children go first: they release what they hold over the bus before it is closed.
     delete mpris_;
     delete screenSaver_;
-    disconnectSessionBus();
+    if (bus_)
+        disconnectSessionBus(*bus_);
 }
 
 DesktopServices* installDesktopServices() {

@@ -3,8 +3,10 @@
 // the media keys and the desktop's media controls reach the player (MPRIS 2 on the session bus). Without a
 // session bus only the X11 screen-saver hold remains; no bus is started to get one.
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class MprisService;
 class PlayerLink;
@@ -17,12 +19,17 @@ class DesktopServices : public QObject {
     ~DesktopServices() override;
 
     ScreenSaverInhibitor* screenSaver() const { return screenSaver_; }
-    // Null without a session bus.
+    // Null without a session bus, and until it answers.
     MprisService* mpris() const { return mpris_; }
+
+  signals:
+    // The session bus answered: MPRIS is offered and the desktop is asked to keep the screen awake.
+    void busConnected();
 
   private:
     PlayerLink* link_;
-    ScreenSaverInhibitor* screenSaver_ = nullptr;
+    ScreenSaverInhibitor* screenSaver_;
+    std::optional<QDBusConnection> bus_;
     MprisService* mpris_ = nullptr;
 };
 

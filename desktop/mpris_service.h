@@ -22,6 +22,8 @@ class MprisService : public QObject {
     QString busName() const { return busName_; }
 
   private:
+    void requestName(const QString& name, bool first);
+
     QDBusConnection bus_;
     QString busName_;
 };

@@ -5,13 +5,18 @@
 #include "player/media_player.h"
 #include <QGuiApplication>
 
-ScreenSaverInhibitor::ScreenSaverInhibitor(const std::optional<QDBusConnection>& bus, QObject* parent)
+ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
     : QObject(parent), activity_(new VideoActivity(this)) {
-    if (bus) {
-        const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-        bus_ = new BusIdleInhibitor(*bus, wayland, this);
-    }
     connect(activity_, &VideoActivity::activeChanged, this, &ScreenSaverInhibitor::setHeld);
+}
+
+void ScreenSaverInhibitor::setBus(const QDBusConnection& bus) {
+    if (bus_)
+        return;
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    bus_ = new BusIdleInhibitor(bus, wayland, this);
+    bus_->setWindowId(windowId_);
+    bus_->setHeld(held_);
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
@@ -19,8 +24,10 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor() {
 }
 
 void ScreenSaverInhibitor::setPlayer(MediaPlayer* player) {
-    if (bus_ && player && QGuiApplication::platformName() == QLatin1String("xcb"))
-        bus_->setWindowId(QStringLiteral("x11:") + QString::number(player->window()->winId(), 16));
+    if (player && QGuiApplication::platformName() == QLatin1String("xcb"))
+        windowId_ = QStringLiteral("x11:") + QString::number(player->window()->winId(), 16);
+    if (bus_)
+        bus_->setWindowId(windowId_);
     activity_->setPlayer(player);
 }
 

@@ -5,7 +5,7 @@
 #include "desktop/x11_screen_saver.h"
 #include <QDBusConnection>
 #include <QObject>
-#include <optional>
+#include <QString>
 
 class BusIdleInhibitor;
 class MediaPlayer;
@@ -14,8 +14,9 @@ class VideoActivity;
 class ScreenSaverInhibitor : public QObject {
     Q_OBJECT
   public:
-    // bus: the session bus, if there is one.
-    explicit ScreenSaverInhibitor(const std::optional<QDBusConnection>& bus, QObject* parent = nullptr);
+    explicit ScreenSaverInhibitor(QObject* parent = nullptr);
+    // The session bus, once connected: the desktop is asked too from then on.
+    void setBus(const QDBusConnection& bus);
     ~ScreenSaverInhibitor() override;
 
     void setPlayer(MediaPlayer* player);
@@ -27,5 +28,6 @@ class ScreenSaverInhibitor : public QObject {
     VideoActivity* activity_;
     X11ScreenSaver x11_;
     BusIdleInhibitor* bus_ = nullptr;
+    QString windowId_; // the portal's parent-window text
     bool held_ = false;
 };

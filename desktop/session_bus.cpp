@@ -1,17 +1,72 @@
 #include "desktop/session_bus.h"
 
+#include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStringList>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
-const QString connectionName = QStringLiteral("tolvane-desktop");
 // Not a transport libdbus knows: connecting fails at once, and nothing is started.
 constexpr char noBus[] = "disabled:";
+QAtomicInt connections;
+// The address found before the toolkit's own parts were kept off the bus.
+QString ownAddress;
+
+// A socket connected to the unix socket an address entry names, or -1 (another transport, or nothing there).
+int openSocket(const QString& entry) {
+    if (!entry.startsWith(QLatin1String("unix:")))
+        return -1;
+    sockaddr_un where{};
+    where.sun_family = AF_UNIX;
+    for (const QString& pair : entry.mid(5).split(QLatin1Char(','))) {
+        const QByteArray value = QByteArray::fromPercentEncoding(pair.section(QLatin1Char('='), 1).toUtf8());
+        const bool abstract = pair.startsWith(QLatin1String("abstract="));
+        if ((!abstract && !pair.startsWith(QLatin1String("path="))) ||
+            value.size() + 2 > int(sizeof where.sun_path))
+            continue;
+        memcpy(where.sun_path + (abstract ? 1 : 0), value.constData(), size_t(value.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + value.size() + (abstract ? 1 : 0));
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&where), length) == 0)
+            return fd;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return -1;
+}
+
+// Waits, on the calling thread, until the bus daemon answers the first line of its handshake. Qt makes its
+// connections on one thread for the whole process and waits there for the daemon without a time limit;
+// asked of a stopped daemon, every other bus user in the process would wait with it, the program's end
+// included. False when no daemon listens there at all.
+bool waitUntilAnswering(const QString& address) {
+    const int fd = openSocket(address.section(QLatin1Char(';'), 0, 0));
+    if (fd < 0)
+        return !address.startsWith(QLatin1String("unix:")); // another transport: Qt's own attempt decides
+    const QByteArray hello =
+        QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::geteuid()).toHex() + "\r\n";
+    char answer[64] = {};
+    pollfd readable{fd, POLLIN, 0};
+    const bool answered = ::send(fd, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size() &&
+                          ::poll(&readable, 1, -1) == 1 && ::read(fd, answer, sizeof answer - 1) > 0;
+    ::close(fd);
+    return answered;
+}
+
 } // namespace
 
 QString sessionBusAddress() {
     QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (address == QLatin1String(noBus))
+        return ownAddress;
     if (address.isEmpty()) {
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
         const QString socket = runtime + QStringLiteral("/bus");
@@ -25,31 +80,49 @@ QString sessionBusAddress() {
     return usable.join(QLatin1Char(';'));
 }
 
-std::optional<QDBusConnection> connectSessionBus() {
+void connectSessionBus(QObject* receiver, std::function<void(const QDBusConnection&)> connected) {
     const QString address = sessionBusAddress();
     if (address.isEmpty())
-        return std::nullopt;
-    QDBusConnection bus = QDBusConnection::connectToBus(address, connectionName);
-    if (!bus.isConnected()) {
-        QDBusConnection::disconnectFromBus(bus.name());
-        return std::nullopt;
-    }
-    return bus;
+        return;
+    // Each its own name: one closing while its last messages are on their way is not found again.
+    const QString name = QStringLiteral("tolvane-desktop-%1").arg(connections.fetchAndAddRelaxed(1));
+    QPointer<QObject> target(receiver);
+    // Detached: a thread still waiting for a stopped bus when the program ends is ended with it.
+    std::thread([address, name, target, connected = std::move(connected)] {
+        if (!waitUntilAnswering(address))
+            return;
+        QDBusConnection bus = QDBusConnection::connectToBus(address, name);
+        if (!bus.isConnected()) {
+            QDBusConnection::disconnectFromBus(name);
+            return;
+        }
+        QMetaObject::invokeMethod( // the queued call belongs to the event loop from here
+            QCoreApplication::instance(),
+            [bus, target, connected] {
+                if (target)
+                    connected(bus);
+                else
+                    disconnectSessionBus(bus);
+            },
+            Qt::QueuedConnection);
+    }).detach();
 }
 
-void disconnectSessionBus() {
-    QDBusConnection bus(connectionName);
-    if (bus.isConnected()) {
-        // Messages leave in order: once the bus has answered this, a release sent just before has arrived.
-        const QDBusMessage ping = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
-        bus.call(ping, QDBus::Block, 1000);
-    }
-    QDBusConnection::disconnectFromBus(connectionName);
+void disconnectSessionBus(const QDBusConnection& bus) {
+    // Messages leave in order: once the bus has answered this, a release sent just before has arrived.
+    const QDBusMessage ping = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    auto* answer =
+        new QDBusPendingCallWatcher(QDBusConnection(bus).asyncCall(ping), QCoreApplication::instance());
+    const QString name = bus.name();
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, answer, [answer, name] {
+        answer->deleteLater();
+        QDBusConnection::disconnectFromBus(name);
+    });
 }
 
-void preventSessionBusLaunch() {
-    const QString address = sessionBusAddress();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address.isEmpty() ? QByteArray(noBus) : address.toUtf8());
+void keepToolkitOffSessionBus() {
+    ownAddress = sessionBusAddress();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", noBus);
 }

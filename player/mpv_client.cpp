@@ -80,6 +80,8 @@ MpvClient::Options fixedOptions() {
         // A chosen speed keeps the pitch; Previous goes back to the start of a chapter more than 3 s in.
         {"audio-pitch-correction", "yes"},
         {"chapter-seek-threshold", "3"},
+        // The sound server's name for the stream (mixers show it): the file's title, never "... - mpv".
+        {"title", "${?media-title:${media-title}}${!media-title:Tolvane URL Media Player}"},
         // Decoding stays in software, as the command-line player's default; probing GPU decoders would
         // only print their absence on the terminal.
         {"gpu-hwdec-interop", "no"},

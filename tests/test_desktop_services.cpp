@@ -19,12 +19,15 @@
 #include "toolkit/fs_names.h"
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
+#include <QMenuBar>
 #include <QSet>
 #include <QtTest>
+#include <csignal>
 
 namespace {
 
@@ -147,6 +150,8 @@ class DesktopServicesTest : public QObject {
     void cleanup();
     void screenSaverFollowsWhatIsWatched_data();
     void screenSaverFollowsWhatIsWatched();
+    void noHoldBeforeHalfASecondOfVideo();
+    void minimisedVideoKeepsPlaying();
     void followsAPlayerWindowBuiltAfresh();
     void desktopInhibitFollowsPlayback_data();
     void desktopInhibitFollowsPlayback();
@@ -158,6 +163,7 @@ class DesktopServicesTest : public QObject {
     void mprisMovesThroughAListAndSetsTheRate();
     void playerctlDrivesTheProgram();
     void noSessionBusNoBusAndNoHelper();
+    void aStoppedBusHoldsNothingUp();
 
   private:
     MediaPlayer* player() { return session::player()->WindowsMediaPlayer1; }
@@ -186,6 +192,7 @@ void DesktopServicesTest::init() {
 void DesktopServicesTest::cleanup() {
     delete services_;
     services_ = nullptr;
+    showWindow(windows().frm);
     if (session::player()->isMinimized())
         session::player()->showNormal();
     player()->setURL(QString());
@@ -209,6 +216,8 @@ void DesktopServicesTest::screenSaverFollowsWhatIsWatched_data() {
                                  << "end" << false;
     QTest::newRow("window minimised") << "video"
                                       << "minimise" << false;
+    QTest::newRow("window hidden") << "video"
+                                   << "hide" << false;
     QTest::newRow("audio only") << "audio"
                                 << "nothing" << false;
 }
@@ -230,6 +239,8 @@ void DesktopServicesTest::screenSaverFollowsWhatIsWatched() {
         player()->controls()->stop();
     else if (then == "minimise")
         session::player()->showMinimized();
+    else if (then == "hide")
+        hideWindow(windows().frm);
     else if (then == "end")
         QTRY_VERIFY_WITH_TIMEOUT(player()->playState() == MediaEngine::Stopped, 20000);
 
@@ -241,6 +252,37 @@ void DesktopServicesTest::screenSaverFollowsWhatIsWatched() {
         QTRY_VERIFY_WITH_TIMEOUT(screenSaverActive(), 20000);
         qInfo("saver on %.1f s after: %s", clock.elapsed() / 1000.0, qPrintable(QTest::currentDataTag()));
     }
+}
+
+// A new file counts as video until the engine finds it has none: the hold waits until a video has played for
+// half a second. (Load can only make it later.)
+void DesktopServicesTest::noHoldBeforeHalfASecondOfVideo() {
+    services_ = installDesktopServices();
+    QElapsedTimer sincePlaying;
+    connect(player(), &MediaPlayer::PlayStateChange, services_, [&](int state) {
+        if (state == MediaEngine::Playing && !sincePlaying.isValid())
+            sincePlaying.start();
+    });
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(services_->screenSaver()->isHeld(), 20000);
+    QVERIFY2(sincePlaying.elapsed() >= 450, qPrintable(QString::number(sincePlaying.elapsed())));
+}
+
+// Under a window manager a minimised window is unmapped: the video it no longer shows keeps its pace.
+void DesktopServicesTest::minimisedVideoKeepsPlaying() {
+    if (qEnvironmentVariableIsEmpty("TEST_WM"))
+        QSKIP("needs a window manager (TEST_WM): without one a minimised window stays mapped");
+    player()->setURL(longVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing(), 20000);
+    session::player()->showMinimized();
+    QTRY_VERIFY(!session::player()->windowHandle()->isExposed());
+    const double from = player()->currentPosition();
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(2000);
+    const double advanced = player()->currentPosition() - from, elapsed = clock.elapsed() / 1000.0;
+    qInfo("%.2f s of video in %.2f s while minimised", advanced, elapsed);
+    QVERIFY2(playing() && advanced > elapsed / 2, qPrintable(QString::number(advanced)));
 }
 
 // The player window closed (another window still open) and built again: the services follow the new one.
@@ -356,7 +398,10 @@ struct MprisSession {
 
     ~MprisSession() { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
     bool open(const DesktopServices* services) {
-        if (!bus.isValid() || !services->mpris())
+        // The services connect on a thread of their own, and take the name once the bus has answered.
+        if (!bus.isValid() ||
+            !QTest::qWaitFor([&] { return services->mpris() && !services->mpris()->busName().isEmpty(); },
+                             10000))
             return false;
         name = services->mpris()->busName();
         client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mpris-client"));
@@ -435,6 +480,12 @@ void DesktopServicesTest::mprisDrivesThePlayer() {
     QTRY_VERIFY(playing());
     QTRY_COMPARE(mpris.heard.lastChange("PlaybackStatus").toString(), QStringLiteral("Playing"));
 
+    // A position for a track no longer playing changes nothing, and no seek is announced.
+    mpris.call("SetPosition",
+               {QVariant::fromValue(QDBusObjectPath("/org/tolvane/track/stale")), qlonglong(20'000'000)});
+    QTest::qWait(500);
+    QVERIFY(player()->currentPosition() < 15);
+    QCOMPARE(mpris.heard.seeks.size(), 0);
     mpris.call("SetPosition", {QVariant::fromValue(track), qlonglong(20'000'000)});
     QTRY_VERIFY_WITH_TIMEOUT(player()->currentPosition() >= 19.5, 10000);
     mpris.call("Seek", {qlonglong(-10'000'000)});
@@ -450,6 +501,14 @@ void DesktopServicesTest::mprisDrivesThePlayer() {
     QTRY_COMPARE(player()->volume(), 30);
     QTRY_COMPARE(mpris.heard.lastChange("Volume").toDouble(), 0.3);
     player()->setVolume(50);
+
+    // One file following another: the desktop never sees "Stopped" on the way.
+    mpris.heard.changes.clear();
+    player()->setURL(shortVideo_);
+    QTRY_VERIFY_WITH_TIMEOUT(playing() && player()->engine()->duration() < 5, 20000);
+    QTest::qWait(300);
+    for (const QVariantMap& change : std::as_const(mpris.heard.changes))
+        QVERIFY(change.value("PlaybackStatus").toString() != QStringLiteral("Stopped"));
 
     mpris.call("Stop");
     QTRY_COMPARE(player()->playState(), int(MediaEngine::Stopped));
@@ -648,6 +707,58 @@ void DesktopServicesTest::noSessionBusNoBusAndNoHelper() {
                  line.constData());
     }
     QCOMPARE(started, 1); // the program itself, and nothing it started
+}
+
+// A bus daemon that has stopped answering (SIGSTOP): the window shows and its menus answer, File > Exit
+// ends the program, and MPRIS comes up once the bus answers again.
+void DesktopServicesTest::aStoppedBusHoldsNothingUp() {
+    PrivateSessionBus bus;
+    QVERIFY(bus.isValid());
+    const auto daemon = pid_t(QDBusConnection::connectToBus(bus.address(), "pid-probe")
+                                  .interface()
+                                  ->servicePid("org.freedesktop.DBus"));
+    QDBusConnection::disconnectFromBus("pid-probe");
+    QVERIFY(daemon > 0);
+    const auto resume = qScopeGuard([daemon] { ::kill(daemon, SIGCONT); });
+    QPoint fileMenu;
+    {
+        frm twin;
+        twin.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&twin));
+        fileMenu =
+            twin.menuBar()->mapTo(&twin, twin.menuBar()->actionGeometry(twin.mnfile->menuAction()).center());
+    }
+    hideWindow(windows().frm);
+    const auto exitThroughMenu = [fileMenu](PlayerProcess& program) {
+        const quint64 window = program.waitForWindow("Tolvane URL Media Player");
+        program.click(program.geometry(window).topLeft() + fileMenu);
+        QTest::qWait(400);
+        xdotool({"key", "Down", "Return"});
+        const quint64 farewell = program.waitForWindow("Arvid");
+        QElapsedTimer clock;
+        clock.start();
+        program.click(program.geometry(farewell).center());
+        const bool ended = program.waitForExit(10000);
+        qInfo("ended %lld ms after the farewell click", clock.elapsed());
+        return farewell != 0 && ended;
+    };
+
+    QVERIFY(::kill(daemon, SIGSTOP) == 0);
+    QElapsedTimer clock;
+    clock.start();
+    PlayerProcess first;
+    QVERIFY2(first.start(), "no window while the bus does not answer");
+    qInfo("window shown %lld ms after the start, the bus stopped", clock.elapsed());
+    QVERIFY2(exitThroughMenu(first), "File > Exit did not end the program");
+
+    PlayerProcess second;
+    QVERIFY(second.start());
+    QVERIFY(::kill(daemon, SIGCONT) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(runTool("playerctl", {"--list-all"}).value_or("").contains("tolvane_player"),
+                             20000);
+    QVERIFY(::kill(daemon, SIGSTOP) == 0); // stopped again, with the program on it
+    QVERIFY2(exitThroughMenu(second), "File > Exit did not end the program");
+    showWindow(windows().frm);
 }
 
 TOLVANE_TEST_MAIN(DesktopServicesTest)

@@ -42,6 +42,7 @@ expected=(
     usr/bin/tolvane-player
     usr/share/applications/org.tolvane.Player.desktop
     usr/share/metainfo/org.tolvane.Player.metainfo.xml
+    usr/share/tolvane-player/fonts.conf
     usr/share/icons/hicolor/scalable/apps/tolvane-player.svg
     usr/share/doc/tolvane-player/copyright
     usr/share/doc/tolvane-player/changelog.gz
@@ -81,4 +82,6 @@ if ! window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$player" --n
     cat "$work/player.log" >&2
     fail "the unpacked program showed no player window"
 fi
+sleep 1
+[[ ! -s "$work/player.log" ]] || { cat "$work/player.log" >&2; fail "the unpacked program printed something"; }
 echo "player window $window mapped; package $(basename "$deb") checked"
