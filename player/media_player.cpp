@@ -83,6 +83,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     connect(actions_->fullScreen, &QAction::triggered, this, &MediaPlayer::setFullScreen);
     connect(engine_.get(), &MediaEngine::playStateChanged, this, &MediaPlayer::onStateChanged);
     connect(engine_.get(), &MediaEngine::mediaFailed, this, &MediaPlayer::onFailed);
+    connect(engine_.get(), &MediaEngine::waitingForChanged, this, &MediaPlayer::updateStatus);
     fullScreenSwitch_.setSingleShot(true);
     fullScreenSwitch_.setInterval(0);
     connect(&fullScreenSwitch_, &QTimer::timeout, this, &MediaPlayer::applyFullScreen);
@@ -99,14 +100,15 @@ MediaPlayer::~MediaPlayer() {
     delete fullScreenWindow_;
 }
 
-// The order matters: the render context goes with the view (GL context current), then the core.
+// The core goes with the view's renderer, which frees its render context (GL context current) before the
+// core ends; a core held by a share that does not answer is left to end on that renderer's thread.
 void MediaPlayer::shutdown() {
     if (!engine_ || !engine_->hasCore())
         return;
     if (menu_)
         menu_->close();
-    video_->releaseRenderContext();
     engine_->shutdown();
+    video_->releaseRenderContext();
 }
 
 // ---- the component's settings and operations -------------------------------------------------------------
@@ -239,7 +241,9 @@ void MediaPlayer::updateStatus() {
         statusText_ = QStringLiteral("Media ended");
         break;
     case MediaEngine::Transitioning:
-        statusText_ = QStringLiteral("Opening");
+        statusText_ = engine_->waitingFor().isEmpty()
+                          ? QStringLiteral("Opening")
+                          : QStringLiteral("Waiting for %1 \u2026").arg(engine_->waitingFor());
         break;
     case MediaEngine::Ready:
         statusText_ = engine_->failureReason().isEmpty() ? QStringLiteral("Ready") : engine_->failureReason();

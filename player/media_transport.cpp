@@ -10,7 +10,7 @@ void MediaEngine::play() {
         state_.play();
         publish();
     } else if (!url_.isEmpty() && state_.wasOpened()) {
-        openInternal(url_, items_, true); // after stop, end or failure: open the same file again
+        planAndOpen(url_, true); // after stop, end or failure: the same file again, looked at afresh
     }
 }
 
@@ -26,6 +26,11 @@ void MediaEngine::pause() {
 
 // Whatever the core is doing, it stops: also a file the component has given up on, or a playlist entry.
 void MediaEngine::stop() {
+    ++pickSerial_; // a plan still on its way is not followed
+    if (!waitingFor_.isEmpty()) {
+        waitingFor_.clear();
+        emit waitingForChanged();
+    }
     endScan();
     openWatch_.stop();
     failurePending_ = false;

@@ -1,5 +1,6 @@
 #include "player/mpv_client.h"
 
+#include "player/mpv_held_core.h"
 #include "player/mpv_library.h"
 
 #include <QFile>
@@ -200,6 +201,17 @@ void MpvClient::shutdown() {
     position_.detach();
     lib_->terminate_destroy(mpv_);
     mpv_ = nullptr;
+}
+
+std::shared_ptr<HeldCore> MpvClient::giveUpCore() {
+    if (!mpv_)
+        return nullptr;
+    lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
+    position_.detach();
+    auto core = std::make_shared<HeldCore>(*lib_, mpv_);
+    mpv_ = nullptr;
+    tried_ = false;
+    return core;
 }
 
 // Called on a libmpv thread: only posts one queued call to the UI thread.

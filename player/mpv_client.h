@@ -14,10 +14,12 @@
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <utility>
 #include <vector>
 
 struct mpv_event;
+class HeldCore;
 
 Q_DECLARE_LOGGING_CATEGORY(lcMpv)
 
@@ -36,6 +38,9 @@ class MpvClient : public QObject {
     QString error() const { return error_; }
     // Ends the core at once (blocks briefly); every render context must be freed before.
     void shutdown();
+    // Hands the core over whole (no callback reaches this client any more, nor does it call the core); the
+    // next start() makes a fresh one. Null without a core.
+    std::shared_ptr<HeldCore> giveUpCore();
 
     // All writes are asynchronous: the UI thread never waits for the core. reply, when not 0, comes back in
     // commandAnswered() or propertySetAnswered().
