@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QDir>
 #include <QTemporaryDir>
 
 class StallingShare {
@@ -22,7 +23,8 @@ class StallingShare {
     void abort();
 
   private:
-    QTemporaryDir mountPoint_;
+    // Named without spaces: the mount table writes a space as \040, and the mount is found by its name there.
+    QTemporaryDir mountPoint_{QDir::tempPath() + QStringLiteral("/stalling-share-XXXXXX")};
     QProcess server_;
     QString connection_; // /sys/fs/fuse/connections/N
     QString error_;

@@ -1,0 +1,114 @@
+// A share that stops answering, met through the real player window and the real engine: a pick there never
+// freezes the window, says what it waits for, and gives up within the open bound; a core held by a read that
+// does not return is replaced, so a good file picked next plays at once; and once the share is aborted, the
+// threads and held cores it kept come back.
+
+#include "player/media_controls.h"
+#include "player/mpv_held_core.h"
+#include "toolkit/fs_call.h"
+#include "support/process_probe.h"
+#include "support/session.h"
+#include "support/stalling_share.h"
+#include "support/test_main.h"
+#include "support/test_media.h"
+
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+using namespace session;
+
+namespace {
+constexpr int kSettleMs = 15000;
+constexpr int kTransitioning = 9;
+constexpr int kPlaying = 3;
+} // namespace
+
+class HeldEngineTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void deadShare_data();
+    void deadShare();
+
+  private:
+    TestMedia media_;
+    Heartbeat* heartbeat_ = nullptr;
+    int threadsAtRest_ = 0;
+};
+
+void HeldEngineTest::initTestCase() {
+    heartbeat_ = showPlayerWithHeartbeat();
+    QVERIFY(heartbeat_);
+    QVERIFY(media_.isValid());
+    QVERIFY(QFileInfo(media_.video(30.0)).size() > 0);
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    component->setURL(media_.video(1.0)); // the core, its renderer and their threads as they stay
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
+    component->controls()->stop();
+    threadsAtRest_ = probe::threads();
+}
+
+void HeldEngineTest::deadShare_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("playsFirst");   // the share's clip plays before the share dies
+    QTest::addColumn<bool>("waitsToPlan");  // the pick shows what it waits for
+    QTest::addColumn<bool>("answersLater"); // the share comes back while the pick still waits
+    QTest::newRow("reads never return") << "read" << false << true << false;
+    QTest::newRow("answers late") << "late:3" << false << true << true;
+    QTest::newRow("answers late, another pick meanwhile") << "late:3" << false << true << false;
+    QTest::newRow("dies while playing") << "dies:2" << true << false << false;
+    QTest::newRow("dies as it opens") << "dies:0.3" << false << false << false;
+}
+
+void HeldEngineTest::deadShare() {
+    QFETCH(QString, mode);
+    QFETCH(bool, playsFirst);
+    QFETCH(bool, waitsToPlan);
+    QFETCH(bool, answersLater);
+    QTemporaryDir source;
+    QVERIFY(QFile::copy(media_.video(30.0), source.filePath("far.mp4")));
+    StallingShare share(source.path(), mode);
+    REQUIRE_SHARE(share);
+    const auto unmount = qScopeGuard([&share] { share.abort(); });
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    const QString far = share.path() + "/far.mp4";
+    const QString near = media_.video(1.0);
+    heartbeat_->reset();
+
+    component->setURL(far);
+    if (waitsToPlan) {
+        QCOMPARE(component->playState(), kTransitioning);
+        QCOMPARE(component->statusText(), QStringLiteral("Waiting for %1 \u2026").arg(share.path()));
+    }
+    if (answersLater) {
+        QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
+        QCOMPARE(component->URL(), far);
+    } else if (playsFirst) {
+        QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
+        QTest::qWait(3000); // the share dies, and the core's next read with it
+    } else {
+        QTest::qWait(500);
+    }
+    // A good file picked next plays at once, whatever holds the core.
+    QElapsedTimer clock;
+    clock.start();
+    const int held = HeldCore::alive();
+    component->setURL(near);
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
+    QCOMPARE(component->URL(), near);
+    qInfo("the good file played after %lld ms; held cores %d, then %d", clock.elapsed(), held,
+          HeldCore::alive());
+    QTest::qWait(3000); // a plan that comes late changes nothing
+    QCOMPARE(component->URL(), near);
+    QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
+    qInfo("longest gap on the UI thread: %lld ms", heartbeat_->longestGapMs());
+
+    share.abort();
+    QTRY_COMPARE_WITH_TIMEOUT(HeldCore::alive(), 0, kSettleMs);
+    QTRY_COMPARE_WITH_TIMEOUT(fsCallsInFlight(), 0, kSettleMs);
+    QTRY_VERIFY_WITH_TIMEOUT(probe::threads() <= threadsAtRest_ + 2, kSettleMs);
+}
+
+TOLVANE_TEST_MAIN(HeldEngineTest)
+#include "test_held_engine.moc"
