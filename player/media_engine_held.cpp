@@ -63,7 +63,9 @@ void MediaEngine::shutdown() {
     heldWatch_.stop();
     openWatch_.stop();
     ++pickSerial_;
+    const bool hadCore = client_.isRunning();
     retire(false);
     client_.shutdown(); // no core after this
-    HeldCore::waitAllEnded(kLeaveWaitMs);
+    if (hadCore)
+        HeldCore::waitAllEnded(kLeaveWaitMs);
 }
