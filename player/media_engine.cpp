@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     reverseTimer_.setInterval(250);
@@ -38,10 +39,11 @@ void MediaEngine::connectClient() {
     connect(c, &MpvClient::logLine, this, [this](const char* prefix, const char* level, const QString& line) {
         if ((hasMedia() && !state_.isLoaded()) || failurePending_) // only while a file opens
             failureText_.noteLogLine(prefix, level, line);
-        // Without a render context the core drops the video track and plays the sound alone.
-        if (noRenderTarget_ && hasMedia() && !hasRenderTarget() && qstrcmp(prefix, "vo/libmpv") == 0)
-            failWith(QStringLiteral("Cannot play %1: video cannot be shown: no OpenGL")
-                         .arg(FailureText::displayName(url_)));
+        // Without a render context the core cannot show a video: the file fails with that reason.
+        if (noRenderTarget_ && (hasMedia() || failurePending_) && qstrcmp(prefix, "vo/libmpv") == 0) {
+            videoRefused_ = failurePending_ = true;
+            pendingError_ = OpenError::Other;
+        }
     });
     connect(c, &MpvClient::commandAnswered, this, &MediaEngine::onCommandAnswered);
     connect(c, &MpvClient::propertySetAnswered, this, [this](uint64_t reply) {
@@ -51,6 +53,8 @@ void MediaEngine::connectClient() {
     connect(c, &MpvClient::fileStarted, this, [this](int64_t entry) {
         coreBusy_ = true;
         heldWatch_.stop();
+        if (!items_.isEmpty())
+            corePlace_ = fsPlaceOf(items_.first().path);
         if (state_.fileStarted(entry)) {
             failureText_.clear();
             if (!state_.isLoaded())
@@ -168,7 +172,7 @@ void MediaEngine::open(const QString& url, const QList<Item>& items) {
 void MediaEngine::resetForOpen(const QString& url) {
     endScan();
     openWatch_.stop();
-    failurePending_ = false;
+    failurePending_ = videoRefused_ = false;
     url_ = url;
     notice_.clear();
     failureReason_.clear();
@@ -213,7 +217,6 @@ void MediaEngine::loadNow(double start) {
     if (!client_.isRunning() || items_.isEmpty())
         return;
     watchCore();
-    corePlace_ = fsPlaceOf(items_.first().path);
     // What the state asks for, also when it changed while the load waited (a pause while opening).
     setPause(state_.isPaused() || state_.awaitsPlay());
     const uint64_t reply = kLoadReplyBase + ++loadSerial_;
@@ -284,7 +287,11 @@ void MediaEngine::commitFailure() {
     if (!failurePending_)
         return;
     failurePending_ = false;
-    failWith(failureText_.describe(url_, pendingError_, pendingErrorText_));
+    if (std::exchange(videoRefused_, false))
+        failWith(QStringLiteral("Cannot play %1: video cannot be shown: no OpenGL")
+                     .arg(FailureText::displayName(url_)));
+    else
+        failWith(failureText_.describe(url_, pendingError_, pendingErrorText_));
 }
 
 // Ends all work on the file: the core stops, so a half-opened file probes nothing more in the background.

@@ -198,12 +198,13 @@ class MediaEngine : public QObject {
     double position_ = 0;
     double duration_ = 0;
     QTimer reverseTimer_;
-    QTimer coreWait_; // startCore() looks again while the library is still loading
+    QTimer coreWait_;         // startCore() looks again while the library is still loading
     uint64_t pickSerial_ = 0; // a plan that comes late is followed only if its pick is still the newest
     QString waitingFor_;
     QString corePlace_;           // where the core's current file lives: named when it holds the core
     bool coreBusy_ = false;       // a file has started in the core and not ended
     bool noRenderTarget_ = false; // no OpenGL here: loads go on without a render context
+    bool videoRefused_ = false;   // so the core could not show the file's video
     QTimer heldWatch_;            // a load to a busy core that shows no progress by then: the core is held
 
     int volume_ = 50;

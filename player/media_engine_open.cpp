@@ -29,7 +29,8 @@ void MediaEngine::planAndOpen(const QString& url, bool playNow) {
         openInternal(url, plan.items, playNow);
         notice_ = plan.note;
     };
-    switch (fsCall<OpenPlan>(path, [url] { return planOpen(url); }, this, follow)) {
+    switch (fsCall<OpenPlan>(
+        path, [url] { return planOpen(url); }, this, follow)) {
     case FsOutcome::Answered:
         break;
     case FsOutcome::Pending:

@@ -73,8 +73,9 @@ void VideoSurface::retireRenderer(const std::shared_ptr<HeldCore>& core, bool re
     spare->setFormat(requestedFormat());
     spare->create();
     auto letGo = std::make_shared<QSemaphore>();
-    connect(renderer, &VideoRenderer::windowReleased, renderer, [letGo] { letGo->release(); },
-            Qt::DirectConnection);
+    connect(
+        renderer, &VideoRenderer::windowReleased, renderer, [letGo] { letGo->release(); },
+        Qt::DirectConnection);
     connect(thread, &QThread::finished, thread, [thread, renderer, spare] {
         thread->wait();
         delete renderer;

@@ -2,7 +2,6 @@
 // run-time error report (answered here) or in a quiet, correct list; never a crash, a hang or a frozen
 // window.
 
-#include "toolkit/error_report.h"
 #include "list_test_helpers.h"
 #include "player/media_controls.h"
 #include "player/video_view.h"
@@ -10,6 +9,7 @@
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
+#include "toolkit/error_report.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -200,7 +200,8 @@ void AccidentsTest::playAgainGoesThroughThePlan() {
     QTemporaryDir dir;
     const QString played = dir.filePath("c_green.mp4");
     QVERIFY(QFile::copy(media_.video(1.0), played));
-    QVERIFY(listtest::makeFile(dir.path(), "b_archive.mp4", QByteArray("PK\x03\x04", 4) + QByteArray(600, 'z')));
+    QVERIFY(
+        listtest::makeFile(dir.path(), "b_archive.mp4", QByteArray("PK\x03\x04", 4) + QByteArray(600, 'z')));
     MediaPlayer* component = player()->WindowsMediaPlayer1;
     component->setURL(played);
     QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, kSettleMs);

@@ -3,10 +3,8 @@
 // does not return is replaced, so a good file picked next plays at once; and once the share is aborted, the
 // threads and held cores it kept come back.
 
-#include "toolkit/error_report.h"
 #include "player/media_controls.h"
 #include "player/mpv_held_core.h"
-#include "toolkit/fs_call.h"
 #include "support/child_process.h"
 #include "support/process_probe.h"
 #include "support/session.h"
@@ -14,6 +12,8 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "support/x11_properties.h"
+#include "toolkit/error_report.h"
+#include "toolkit/fs_call.h"
 
 #include <QElapsedTimer>
 #include <QMenuBar>
@@ -43,8 +43,10 @@ class HeldEngineTest : public QObject {
     void initTestCase();
     void deadShare_data();
     void deadShare();
+    void heldCoresAreBounded();
     void leavingDoesNotWait_data();
     void leavingDoesNotWait();
+    void noOpenGL();
 
   private:
     TestMedia media_;
@@ -55,6 +57,8 @@ class HeldEngineTest : public QObject {
 void HeldEngineTest::initTestCase() {
     heartbeat_ = showPlayerWithHeartbeat();
     QVERIFY(heartbeat_);
+    if (isChild())
+        return;
     QVERIFY(media_.isValid());
     QVERIFY(QFileInfo(media_.video(30.0)).size() > 0);
     MediaPlayer* component = player()->WindowsMediaPlayer1;
@@ -73,6 +77,7 @@ void HeldEngineTest::deadShare_data() {
     QTest::newRow("answers late") << "late:3" << false << true << true;
     QTest::newRow("answers late, another pick meanwhile") << "late:3" << false << true << false;
     QTest::newRow("dies while playing") << "dies:2" << true << false << false;
+    // Whichever waits, the plan or the core.
     QTest::newRow("dies as it opens") << "dies:0.3" << false << false << false;
 }
 
@@ -122,6 +127,40 @@ void HeldEngineTest::deadShare() {
     share.abort();
     QTRY_COMPARE_WITH_TIMEOUT(HeldCore::alive(), 0, kSettleMs);
     QTRY_COMPARE_WITH_TIMEOUT(fsCallsInFlight(), 0, kSettleMs);
+    QTRY_VERIFY_WITH_TIMEOUT(probe::threads() <= threadsAtRest_ + 2, kSettleMs);
+}
+
+// Each held core keeps its threads and memory until its read returns: past two, a pick is refused with the
+// place that holds the engine, and once the shares are aborted everything comes back and plays again.
+void HeldEngineTest::heldCoresAreBounded() {
+    QTemporaryDir source;
+    QVERIFY(QFile::copy(media_.video(30.0), source.filePath("far.mp4")));
+    std::vector<std::unique_ptr<StallingShare>> shares;
+    const auto unmount = qScopeGuard([&shares] {
+        for (const auto& share : shares)
+            share->abort();
+    });
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    for (int i = 0; i < 3; ++i) {
+        shares.push_back(std::make_unique<StallingShare>(source.path(), QStringLiteral("dies:1")));
+        REQUIRE_SHARE(*shares.back());
+        component->setURL(shares.back()->path() + "/far.mp4");
+        QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
+        QTest::qWait(2500); // the share dies under the playing core
+    }
+    QCOMPARE(HeldCore::alive(), 2);
+    const QString near = media_.video(1.0);
+    component->setURL(near);
+    QVERIFY(waitSettled(component, kSettleMs));
+    QCOMPARE(component->playState(), 10);
+    QCOMPARE(component->statusText(),
+             QStringLiteral("Cannot play %1: the media engine is held by %2, which does not answer")
+                 .arg(QFileInfo(near).fileName(), shares.back()->path()));
+    for (const auto& share : shares)
+        share->abort();
+    QTRY_COMPARE_WITH_TIMEOUT(HeldCore::alive(), 0, kSettleMs);
+    component->setURL(near);
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
     QTRY_VERIFY_WITH_TIMEOUT(probe::threads() <= threadsAtRest_ + 2, kSettleMs);
 }
 
@@ -185,6 +224,34 @@ void HeldEngineTest::leavingDoesNotWait() {
     QVERIFY(program.waitForExit(5000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+}
+
+// Where no OpenGL context can be made, sound plays and a video fails with that reason, each pick trying
+// again. In a child, whose toolkit has no OpenGL at all.
+void HeldEngineTest::noOpenGL() {
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    if (!isChild()) {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(media_.mp3(3.0), dir.filePath("tone.mp3")));
+        QVERIFY(QFile::copy(media_.video(3.0), dir.filePath("pattern.mp4")));
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+        QByteArray output;
+        const int code = runChild({}, QStringLiteral("noOpenGL"), dir.path(), &output);
+        qunsetenv("QT_XCB_GL_INTEGRATION");
+        QVERIFY2(code == 0, output.constData());
+        return;
+    }
+    const QString folder = childDir();
+    const QString sound = folder + "/tone.mp3", video = folder + "/pattern.mp4";
+    QVERIFY(QFileInfo::exists(sound) && QFileInfo::exists(video));
+    for (int round = 0; round < 2; ++round) {
+        component->setURL(sound);
+        QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
+        component->setURL(video);
+        QVERIFY(waitSettled(component, kSettleMs));
+        QCOMPARE(component->playState(), 10);
+        QCOMPARE(component->statusText(), "Cannot play pattern.mp4: video cannot be shown: no OpenGL");
+    }
 }
 
 TOLVANE_TEST_MAIN(HeldEngineTest)

@@ -3,9 +3,9 @@
 // calls never return. The connection is aborted and the mount lazily removed when the object goes, also when
 // a test fails, so no caller stays stuck after the test.
 
+#include <QDir>
 #include <QProcess>
 #include <QString>
-#include <QDir>
 #include <QTemporaryDir>
 
 class StallingShare {
