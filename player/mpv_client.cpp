@@ -168,7 +168,7 @@ bool MpvClient::start(const Options& settings) {
     // QApplication sets the C locale from the environment; libmpv parses numbers with the C one.
     std::setlocale(LC_NUMERIC, "C");
     lib_ = mpvLibrary();
-    mpv_ = lib_ ? lib_->create() : nullptr;
+    setCore(lib_ ? lib_->create() : nullptr);
     if (!mpv_) {
         error_ = lib_ ? QStringLiteral("libmpv could not be created") : mpvLoadError();
         qCWarning(lcMpv, "libmpv could not be started: %s", qPrintable(error_));
@@ -199,8 +199,14 @@ void MpvClient::shutdown() {
     // After this returns no callback runs any more, so nothing posts to a dying object.
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
     position_.detach();
-    lib_->terminate_destroy(mpv_);
-    mpv_ = nullptr;
+    mpv_handle* core = mpv_;
+    setCore(nullptr);
+    lib_->terminate_destroy(core);
+}
+
+void MpvClient::setCore(mpv_handle* core) {
+    const std::lock_guard guard(coreLock_);
+    mpv_ = core;
 }
 
 std::shared_ptr<HeldCore> MpvClient::giveUpCore() {
@@ -209,7 +215,7 @@ std::shared_ptr<HeldCore> MpvClient::giveUpCore() {
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
     position_.detach();
     auto core = std::make_shared<HeldCore>(*lib_, mpv_);
-    mpv_ = nullptr;
+    setCore(nullptr);
     tried_ = false;
     return core;
 }
@@ -367,6 +373,7 @@ QString MpvClient::property(const char* name) {
 
 RenderContext* MpvClient::createRenderContext(RenderContext::ProcAddress procAddress,
                                               RenderContext::FrameCallback frameCallback) {
+    const std::lock_guard guard(coreLock_);
     if (!mpv_)
         return nullptr;
     mpv_opengl_init_params glInit{procAddress, nullptr};

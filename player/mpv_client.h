@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -87,7 +88,10 @@ class MpvClient : public QObject {
     void endFile(const mpv_event& event);
     void changeProperty(const mpv_event& event);
 
-    mpv_handle* mpv_ = nullptr;
+    void setCore(mpv_handle* core);
+
+    mpv_handle* mpv_ = nullptr; // written on the UI thread only, under coreLock_
+    std::mutex coreLock_;       // the render thread reads mpv_ to make its render context
     const MpvLibrary* lib_ = nullptr;
     bool tried_ = false;
     QString error_;
