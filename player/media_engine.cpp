@@ -183,11 +183,7 @@ void MediaEngine::resetForOpen(const QString& url) {
 }
 
 void MediaEngine::openInternal(const QString& url, const QList<Item>& items, bool playNow) {
-    ++pickSerial_; // a plan still on its way is for an older pick
-    if (!waitingFor_.isEmpty()) {
-        waitingFor_.clear();
-        emit waitingForChanged();
-    }
+    endWait();
     resetForOpen(url);
     items_ = items;
     if (url.isEmpty() || items.isEmpty()) { // an empty URL closes the media
@@ -296,11 +292,7 @@ void MediaEngine::commitFailure() {
 
 // Ends all work on the file: the core stops, so a half-opened file probes nothing more in the background.
 void MediaEngine::failWith(const QString& reason) {
-    ++pickSerial_;
-    if (!waitingFor_.isEmpty()) {
-        waitingFor_.clear();
-        emit waitingForChanged();
-    }
+    endWait();
     endScan();
     openWatch_.stop();
     loadWaiting_ = false;

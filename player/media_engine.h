@@ -146,6 +146,7 @@ class MediaEngine : public QObject {
     // The open plan, made on a worker (media_engine_open.cpp).
     void planAndOpen(const QString& url, bool playNow);
     void awaitPlan(const QString& url, bool playNow, const QString& place);
+    void endWait(); // a plan still on its way is for an older pick: it is not followed
     void refuse(const QString& url, const QString& why);
     void resetForOpen(const QString& url);
     // A core that does not answer is replaced, not waited for (media_engine_held.cpp).

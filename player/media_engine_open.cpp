@@ -56,6 +56,14 @@ void MediaEngine::awaitPlan(const QString& url, bool playNow, const QString& pla
     openWatch_.start();
 }
 
+void MediaEngine::endWait() {
+    ++pickSerial_;
+    if (waitingFor_.isEmpty())
+        return;
+    waitingFor_.clear();
+    emit waitingForChanged();
+}
+
 // A refusal ends whatever played before, and the core never sees the file. Nothing of the file before stays
 // to be played again or reported.
 void MediaEngine::refuse(const QString& url, const QString& why) {

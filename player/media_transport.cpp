@@ -26,11 +26,7 @@ void MediaEngine::pause() {
 
 // Whatever the core is doing, it stops: also a file the component has given up on, or a playlist entry.
 void MediaEngine::stop() {
-    ++pickSerial_; // a plan still on its way is not followed
-    if (!waitingFor_.isEmpty()) {
-        waitingFor_.clear();
-        emit waitingForChanged();
-    }
+    endWait();
     endScan();
     openWatch_.stop();
     failurePending_ = false;

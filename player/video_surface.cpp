@@ -82,6 +82,8 @@ void VideoSurface::retireRenderer(const std::shared_ptr<HeldCore>& core, bool re
         delete spare;
         thread->deleteLater();
     });
+    // The queued call's object is Qt's to free once the call has run.
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
     QMetaObject::invokeMethod(renderer, [renderer, spare, core] { renderer->retire(spare, core); });
     retiring_.removeIf([](const std::shared_ptr<QSemaphore>& s) { return s->available() > 0; });
     retiring_ << letGo;
