@@ -199,13 +199,15 @@ class MediaEngine : public QObject {
     double position_ = 0;
     double duration_ = 0;
     QTimer reverseTimer_;
-    QTimer coreWait_;         // startCore() looks again while the library is still loading
+    QTimer coreWait_; // startCore() looks again while the library is still loading
+
+    // The plan on its way, and a core that may be held.
     uint64_t pickSerial_ = 0; // a plan that comes late is followed only if its pick is still the newest
     QString waitingFor_;
     QString corePlace_;           // where the core's current file lives: named when it holds the core
     bool coreBusy_ = false;       // a file has started in the core and not ended
     bool noRenderTarget_ = false; // no OpenGL here: loads go on without a render context
-    bool videoRefused_ = false;   // so the core could not show the file's video
+    bool videoRefused_ = false;   // the core could not show this file's video: no render context
     QTimer heldWatch_;            // a load to a busy core that shows no progress by then: the core is held
 
     int volume_ = 50;
