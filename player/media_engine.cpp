@@ -1,16 +1,13 @@
 #include "player/media_engine.h"
 
 #include "player/mpv_preload.h"
+#include "toolkit/fs_call.h"
 #include "toolkit/fs_names.h"
 
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-// Long enough for a slow disk or a large file's index, short enough that a user still waits.
-constexpr int kOpenTimeoutMs = 10000;
-} // namespace
+#include <utility>
 
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     reverseTimer_.setInterval(250);
@@ -21,6 +18,14 @@ MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     coreWait_.setSingleShot(true);
     coreWait_.setInterval(50);
     connect(&coreWait_, &QTimer::timeout, this, &MediaEngine::startCore);
+    heldWatch_.setSingleShot(true);
+    heldWatch_.setInterval(kHeldAfterMs);
+    connect(&heldWatch_, &QTimer::timeout, this, &MediaEngine::onCoreHeld);
+    connect(this, &MediaEngine::renderTargetUnavailable, this, [this] {
+        noRenderTarget_ = true;
+        if (loadWaiting_)
+            loadNow();
+    });
     connect(this, &MediaEngine::renderTargetReported, this, &MediaEngine::renderTargetChanged);
     connectClient();
 }
@@ -34,6 +39,11 @@ void MediaEngine::connectClient() {
     connect(c, &MpvClient::logLine, this, [this](const char* prefix, const char* level, const QString& line) {
         if ((hasMedia() && !state_.isLoaded()) || failurePending_) // only while a file opens
             failureText_.noteLogLine(prefix, level, line);
+        // Without a render context the core cannot show a video: the file fails with that reason.
+        if (noRenderTarget_ && (hasMedia() || failurePending_) && qstrcmp(prefix, "vo/libmpv") == 0) {
+            videoRefused_ = failurePending_ = true;
+            pendingError_ = OpenError::Other;
+        }
     });
     connect(c, &MpvClient::commandAnswered, this, &MediaEngine::onCommandAnswered);
     connect(c, &MpvClient::propertySetAnswered, this, [this](uint64_t reply) {
@@ -41,6 +51,10 @@ void MediaEngine::connectClient() {
             state_.ourPauseWriteAnswered();
     });
     connect(c, &MpvClient::fileStarted, this, [this](int64_t entry) {
+        coreBusy_ = true;
+        heldWatch_.stop();
+        if (!items_.isEmpty())
+            corePlace_ = fsPlaceOf(items_.first().path);
         if (state_.fileStarted(entry)) {
             failureText_.clear();
             if (!state_.isLoaded())
@@ -97,11 +111,6 @@ void MediaEngine::connectProperties() {
     });
 }
 
-void MediaEngine::shutdown() {
-    reverseTimer_.stop();
-    client_.shutdown();
-}
-
 // ---- the render contract ---------------------------------------------------------------------------------
 
 RenderContext* MediaEngine::createRenderContext(RenderContext::ProcAddress procAddress,
@@ -130,6 +139,7 @@ void MediaEngine::renderTargetChanged(bool arrived) {
         }
         return;
     }
+    noRenderTarget_ = false;
     if (loadWaiting_) {
         loadNow();
     } else if (reloadOnRenderTarget_ && hasMedia()) {
@@ -156,40 +166,28 @@ void MediaEngine::prepare() {
         emit renderTargetNeeded();
 }
 
-void MediaEngine::open(const QString& url) {
-    if (url.isEmpty()) {
-        open(url, {});
-        return;
-    }
-    const OpenPlan plan = planOpen(url);
-    if (plan.refusal.isEmpty()) {
-        open(url, plan.items);
-        notice_ = plan.note;
-        return;
-    }
-    // A refusal ends whatever played before, and the core never sees the file.
-    url_ = url;
-    ++loadSerial_; // answers to an earlier load change nothing now
-    failWith(FailureText::cannotPlay(url, plan.refusal));
-}
-
 void MediaEngine::open(const QString& url, const QList<Item>& items) {
     forgetFileChoices();
     openInternal(url, items, autoStart_);
 }
 
-void MediaEngine::openInternal(const QString& url, const QList<Item>& items, bool playNow) {
+void MediaEngine::resetForOpen(const QString& url) {
     endScan();
     openWatch_.stop();
-    failurePending_ = false;
+    failurePending_ = videoRefused_ = false;
     url_ = url;
-    items_ = items;
     notice_.clear();
     failureReason_.clear();
     failureText_.clear();
     resetPosition();
     duration_ = 0;
     emit durationChanged(0);
+}
+
+void MediaEngine::openInternal(const QString& url, const QList<Item>& items, bool playNow) {
+    endWait();
+    resetForOpen(url);
+    items_ = items;
     if (url.isEmpty() || items.isEmpty()) { // an empty URL closes the media
         client_.command({"stop"});
         loadWaiting_ = false;
@@ -214,8 +212,9 @@ void MediaEngine::openInternal(const QString& url, const QList<Item>& items, boo
 
 void MediaEngine::loadNow(double start) {
     loadWaiting_ = false;
-    if (!client_.isRunning())
+    if (!client_.isRunning() || items_.isEmpty())
         return;
+    watchCore();
     // What the state asks for, also when it changed while the load waited (a pause while opening).
     setPause(state_.isPaused() || state_.awaitsPlay());
     const uint64_t reply = kLoadReplyBase + ++loadSerial_;
@@ -244,16 +243,6 @@ void MediaEngine::loadNow(double start) {
     openWatch_.start();
 }
 
-// A read that never returns (a hung network share) would keep the core opening for ever: the pick is given
-// up with a reason, and the core is told to stop.
-void MediaEngine::abandonOpen() {
-    if (!hasMedia() || state_.isLoaded())
-        return;
-    ++loadSerial_;
-    failWith(FailureText::cannotPlay(
-        url_, QStringLiteral("it did not open within %1 seconds").arg(kOpenTimeoutMs / 1000)));
-}
-
 void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error,
                                     const QString& text) {
     if (reply != kLoadReplyBase + loadSerial_ || !hasMedia())
@@ -268,6 +257,8 @@ void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, Open
 }
 
 void MediaEngine::onFileEnded(const FileEnd& end) {
+    coreBusy_ = false;
+    heldWatch_.stop();
     const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
     switch (state_.fileEnded(end)) {
     case PlayState::Verdict::Ended:
@@ -298,11 +289,15 @@ void MediaEngine::commitFailure() {
     if (!failurePending_)
         return;
     failurePending_ = false;
-    failWith(failureText_.describe(url_, pendingError_, pendingErrorText_));
+    if (std::exchange(videoRefused_, false))
+        failWith(FailureText::cannotPlay(url_, QStringLiteral("video cannot be shown: no OpenGL")));
+    else
+        failWith(failureText_.describe(url_, pendingError_, pendingErrorText_));
 }
 
 // Ends all work on the file: the core stops, so a half-opened file probes nothing more in the background.
 void MediaEngine::failWith(const QString& reason) {
+    endWait();
     endScan();
     openWatch_.stop();
     loadWaiting_ = false;

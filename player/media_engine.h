@@ -17,6 +17,9 @@
 #include <QStringList>
 #include <QTimer>
 #include <cstdint>
+#include <memory>
+
+class HeldCore;
 
 class MediaEngine : public QObject {
     Q_OBJECT
@@ -31,7 +34,8 @@ class MediaEngine : public QObject {
 
     // True once the core has been made for a first file, until shutdown().
     bool hasCore() const { return client_.isRunning(); }
-    // Ends the core at once (blocks briefly); every render context must be freed before.
+    // Ends the core with whatever draws from it (coreGivenUp), waiting for that a short while at most: a
+    // core held by a share that does not answer is left to end on its own thread.
     void shutdown();
 
     // The render contract. Made and freed with the drawing OpenGL context current, on the thread that holds
@@ -52,6 +56,8 @@ class MediaEngine : public QObject {
     void startCore();
     void prepare();
     void open(const QString& url, const QList<Item>& items);
+    // The place a pick waits for (its plan's reads have not come back within a moment), or empty.
+    QString waitingFor() const { return waitingFor_; }
     // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
     QString notice() const { return hasMedia() ? notice_ : QString(); }
     void play();
@@ -134,8 +140,22 @@ class MediaEngine : public QObject {
     void tracksChanged();
     void controlsChanged(); // what controls() offers, where the play state stays the same
     void rateChanged(double rate);
+    // Whoever draws cannot make a render context here (no OpenGL): loads go on without one. Any thread.
+    void renderTargetUnavailable();
+    void waitingForChanged();
+    // The core stopped answering (or the engine ends): it goes, together with whatever draws from it. The
+    // receiver (on this thread) that holds its render context sets taken and ends it on the drawing thread;
+    // else the engine ends it on a thread of its own. replace: a fresh core serves the next load.
+    void coreGivenUp(const std::shared_ptr<HeldCore>& core, bool replace, bool* taken);
 
   private:
+    // Long enough for a slow disk or a large file's index, short enough that a user still waits.
+    static constexpr int kOpenTimeoutMs = 10000;
+    // A core that has not started the next file by then is held: a live one does it in milliseconds.
+    static constexpr int kHeldAfterMs = 300;
+    // Held cores kept at most (each keeps its threads and memory until its read returns); past that a
+    // pick is refused with the place that holds them.
+    static constexpr int kMaxHeldCores = 2;
     // Reply ids of our own requests to the core.
     static constexpr uint64_t kPauseReplyId = 100;
     static constexpr uint64_t kLoadReplyBase = 1'000'000; // + serial of the load
@@ -143,6 +163,16 @@ class MediaEngine : public QObject {
     void connectClient();
     void connectProperties();
     void openInternal(const QString& url, const QList<Item>& items, bool playNow);
+    // The open plan, made on a worker (media_engine_open.cpp).
+    void planAndOpen(const QString& url, bool playNow);
+    void awaitPlan(const QString& url, bool playNow, const QString& place);
+    void endWait(); // a plan still on its way is for an older pick: it is not followed
+    void refuse(const QString& url, const QString& why);
+    void resetForOpen(const QString& url);
+    // A core that does not answer is replaced, not waited for (media_engine_held.cpp).
+    void watchCore();
+    void onCoreHeld();
+    void retire(bool replace);
     void loadNow(double start = -1); // start >= 0: open again there, keeping the reported state
     void renderTargetChanged(bool arrived);
     void publish();
@@ -197,6 +227,15 @@ class MediaEngine : public QObject {
     double duration_ = 0;
     QTimer reverseTimer_;
     QTimer coreWait_; // startCore() looks again while the library is still loading
+
+    // The plan on its way, and a core that may be held.
+    uint64_t pickSerial_ = 0; // a plan that comes late is followed only if its pick is still the newest
+    QString waitingFor_;
+    QString corePlace_;           // where the core's current file lives: named when it holds the core
+    bool coreBusy_ = false;       // a file has started in the core and not ended
+    bool noRenderTarget_ = false; // no OpenGL here: loads go on without a render context
+    bool videoRefused_ = false;   // the core could not show this file's video: no render context
+    QTimer heldWatch_;            // a load to a busy core that shows no progress by then: the core is held
 
     int volume_ = 50;
     bool mute_ = false;

@@ -90,6 +90,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     connect(e, &MediaEngine::rateChanged, this, &MediaPlayer::rateChanged);
     connect(e, &MediaEngine::hasVideoChanged, this, &MediaPlayer::hasVideoChanged);
     connect(e, &MediaEngine::mediaTitleChanged, this, &MediaPlayer::mediaTitleChanged);
+    connect(e, &MediaEngine::waitingForChanged, this, &MediaPlayer::updateStatus);
     fullScreenSwitch_.setSingleShot(true);
     fullScreenSwitch_.setInterval(0);
     connect(&fullScreenSwitch_, &QTimer::timeout, this, &MediaPlayer::applyFullScreen);
@@ -106,14 +107,15 @@ MediaPlayer::~MediaPlayer() {
     delete fullScreenWindow_;
 }
 
-// The order matters: the render context goes with the view (GL context current), then the core.
+// The core goes with the view's renderer, which frees its render context (GL context current) before the
+// core ends; a core held by a share that does not answer is left to end on that renderer's thread.
 void MediaPlayer::shutdown() {
     if (!engine_ || !engine_->hasCore())
         return;
     if (menu_)
         menu_->close();
-    video_->releaseRenderContext();
     engine_->shutdown();
+    video_->releaseRenderContext();
 }
 
 // ---- the component's settings and operations -------------------------------------------------------------
@@ -261,7 +263,9 @@ void MediaPlayer::updateStatus() {
         statusText_ = QStringLiteral("Media ended");
         break;
     case MediaEngine::Transitioning:
-        statusText_ = QStringLiteral("Opening");
+        statusText_ = engine_->waitingFor().isEmpty()
+                          ? QStringLiteral("Opening")
+                          : QStringLiteral("Waiting for %1 \u2026").arg(engine_->waitingFor());
         break;
     case MediaEngine::Ready:
         statusText_ = engine_->failureReason().isEmpty() ? QStringLiteral("Ready") : engine_->failureReason();

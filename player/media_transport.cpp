@@ -10,12 +10,7 @@ void MediaEngine::play() {
         state_.play();
         publish();
     } else if (!url_.isEmpty() && state_.wasOpened()) {
-        // After stop, end or failure: open the same file again; one refused before it was opened is asked
-        // about again.
-        if (items_.isEmpty())
-            open(url_);
-        else
-            openInternal(url_, items_, true);
+        planAndOpen(url_, true); // after stop, end or failure: the same file again, looked at afresh
     }
 }
 
@@ -31,6 +26,7 @@ void MediaEngine::pause() {
 
 // Whatever the core is doing, it stops: also a file the component has given up on, or a playlist entry.
 void MediaEngine::stop() {
+    endWait();
     endScan();
     openWatch_.stop();
     failurePending_ = false;

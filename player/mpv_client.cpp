@@ -1,5 +1,6 @@
 #include "player/mpv_client.h"
 
+#include "player/mpv_held_core.h"
 #include "player/mpv_library.h"
 #include "player/mpv_track_list.h"
 
@@ -186,7 +187,7 @@ bool MpvClient::start(const Options& settings) {
     // QApplication sets the C locale from the environment; libmpv parses numbers with the C one.
     std::setlocale(LC_NUMERIC, "C");
     lib_ = mpvLibrary();
-    mpv_ = lib_ ? lib_->create() : nullptr;
+    setCore(lib_ ? lib_->create() : nullptr);
     if (!mpv_) {
         error_ = lib_ ? QStringLiteral("libmpv could not be created") : mpvLoadError();
         qCWarning(lcMpv, "libmpv could not be started: %s", qPrintable(error_));
@@ -217,8 +218,25 @@ void MpvClient::shutdown() {
     // After this returns no callback runs any more, so nothing posts to a dying object.
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
     position_.detach();
-    lib_->terminate_destroy(mpv_);
-    mpv_ = nullptr;
+    mpv_handle* core = mpv_;
+    setCore(nullptr);
+    lib_->terminate_destroy(core);
+}
+
+void MpvClient::setCore(mpv_handle* core) {
+    const std::lock_guard guard(coreLock_);
+    mpv_ = core;
+}
+
+std::shared_ptr<HeldCore> MpvClient::giveUpCore() {
+    if (!mpv_)
+        return nullptr;
+    lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
+    position_.detach();
+    auto core = std::make_shared<HeldCore>(*lib_, mpv_);
+    setCore(nullptr);
+    tried_ = false;
+    return core;
 }
 
 // Called on a libmpv thread: only posts one queued call to the UI thread.
@@ -383,6 +401,7 @@ QString MpvClient::property(const char* name) {
 
 RenderContext* MpvClient::createRenderContext(RenderContext::ProcAddress procAddress,
                                               RenderContext::FrameCallback frameCallback) {
+    const std::lock_guard guard(coreLock_);
     if (!mpv_)
         return nullptr;
     mpv_opengl_init_params glInit{procAddress, nullptr};

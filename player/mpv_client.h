@@ -15,10 +15,13 @@
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
 struct mpv_event;
+class HeldCore;
 
 Q_DECLARE_LOGGING_CATEGORY(lcMpv)
 
@@ -37,6 +40,9 @@ class MpvClient : public QObject {
     QString error() const { return error_; }
     // Ends the core at once (blocks briefly); every render context must be freed before.
     void shutdown();
+    // Hands the core over whole (no callback reaches this client any more, nor does it call the core); the
+    // next start() makes a fresh one. Null without a core.
+    std::shared_ptr<HeldCore> giveUpCore();
 
     // All writes are asynchronous: the UI thread never waits for the core. reply, when not 0, comes back in
     // commandAnswered() or propertySetAnswered().
@@ -91,7 +97,10 @@ class MpvClient : public QObject {
     void endFile(const mpv_event& event);
     void changeProperty(const mpv_event& event);
 
-    mpv_handle* mpv_ = nullptr;
+    void setCore(mpv_handle* core);
+
+    mpv_handle* mpv_ = nullptr; // written on the UI thread only, under coreLock_
+    std::mutex coreLock_;       // the render thread reads mpv_ to make its render context
     const MpvLibrary* lib_ = nullptr;
     bool tried_ = false;
     QString error_;

@@ -32,6 +32,7 @@ class RenderContext {
 
   private:
     friend class MpvClient; // the only maker and freer
+    friend class HeldCore;  // frees it once a held core answers again
     RenderContext(const MpvLibrary& lib, mpv_handle* core, mpv_render_context* context,
                   FrameCallback frameCallback);
     ~RenderContext();

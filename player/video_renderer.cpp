@@ -1,6 +1,7 @@
 #include "player/video_renderer.h"
 
 #include "player/media_engine.h"
+#include "player/mpv_held_core.h"
 
 #include <QLoggingCategory>
 #include <QOffscreenSurface>
@@ -8,6 +9,7 @@
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 #include <QOpenGLShaderProgram>
+#include <QThread>
 #include <QWindow>
 
 Q_LOGGING_CATEGORY(lcVideo, "tolvane.video", QtWarningMsg)
@@ -53,10 +55,11 @@ void VideoRenderer::useSpareSurface(QOffscreenSurface* spare) {
         gl_->doneCurrent();
 }
 
+// Without OpenGL the engine is told, so that a load does not wait for a render context that never comes.
 bool VideoRenderer::ensureRenderContext() {
     if (frames_)
         return true;
-    if (failed_)
+    if (failed_ || retiring_)
         return false;
     if (!gl_) {
         gl_ = std::make_unique<QOpenGLContext>();
@@ -65,6 +68,7 @@ bool VideoRenderer::ensureRenderContext() {
             qCWarning(lcVideo, "no OpenGL context for the video");
             failed_ = true;
             gl_.reset();
+            engine_->renderTargetUnavailable();
             return false;
         }
     }
@@ -73,6 +77,7 @@ bool VideoRenderer::ensureRenderContext() {
     frames_ = engine_->createRenderContext(&procAddress, [this] { emit frameMayWait(); });
     if (!frames_) {
         failed_ = true;
+        engine_->renderTargetUnavailable();
         return false;
     }
     emit renderContextChanged(true);
@@ -157,6 +162,32 @@ QImage VideoRenderer::grab() {
     QOpenGLFramebufferObject target(pixels_);
     paint(int(target.handle()), target.size());
     return target.toImage();
+}
+
+void VideoRenderer::retry() {
+    if (!failed_)
+        return;
+    failed_ = false;
+    if (exposed_)
+        ensureRenderContext();
+}
+
+void VideoRenderer::retire(QOffscreenSurface* spare, const std::shared_ptr<HeldCore>& core) {
+    drawTimer_.stop();
+    useSpareSurface(spare);
+    emit windowReleased();
+    core->awaitAnswer();
+    if (frames_) {
+        if (!gl_ || !makeCurrent())
+            qCWarning(lcVideo, "freeing a held core's render context without a surface to draw on");
+        core->freeRenderContext(frames_); // waits until the core has let go of its video output
+        frames_ = nullptr;
+    }
+    if (gl_)
+        gl_->doneCurrent();
+    gl_.reset();
+    core->end();
+    thread()->quit();
 }
 
 void VideoRenderer::release() {

@@ -9,8 +9,10 @@
 #include <QObject>
 #include <QSize>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 
+class HeldCore;
 class MediaEngine;
 class QOffscreenSurface;
 class QOpenGLContext;
@@ -34,10 +36,18 @@ class VideoRenderer : public QObject {
     void useSpareSurface(QOffscreenSurface* spare);
     // Gives the render context back to the engine and frees the OpenGL context.
     void release();
+    // After no OpenGL context could be made: tries again (a new pick).
+    void retry();
+    // The core stopped answering (or the engine ends): this renderer goes with it. It lets go of the window
+    // at once, then waits here for the core to answer, frees the render context, ends the core, and ends its
+    // thread. markRetiring() is called first, on the UI thread: no render context is made after it.
+    void markRetiring() { retiring_ = true; }
+    void retire(QOffscreenSurface* spare, const std::shared_ptr<HeldCore>& core);
 
   signals:
     void frameMayWait(); // from a libmpv thread
     void renderContextChanged(bool present);
+    void windowReleased(); // by a retiring renderer, before it waits for its core
 
   private:
     bool ensureRenderContext();
@@ -58,4 +68,5 @@ class VideoRenderer : public QObject {
     bool hasSurface_ = false;
     bool blank_ = false;
     bool failed_ = false; // no OpenGL here: do not try again on every frame
+    std::atomic<bool> retiring_{false};
 };

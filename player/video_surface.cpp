@@ -1,20 +1,38 @@
 #include "player/video_surface.h"
 
+#include "player/media_engine.h"
 #include "player/video_renderer.h"
 
 #include <QOffscreenSurface>
 #include <QPlatformSurfaceEvent>
+#include <QSemaphore>
 
-VideoSurface::VideoSurface(MediaEngine* engine) : renderer_(std::make_unique<VideoRenderer>(engine, this)) {
+namespace {
+// How long leaving waits for a retired renderer to let go of this window before the window goes anyway.
+constexpr int kLetGoWaitMs = 1000;
+} // namespace
+
+VideoSurface::VideoSurface(MediaEngine* engine) : engine_(engine) {
     setSurfaceType(QSurface::OpenGLSurface);
     // Output only: the pointer passes through to the host widget beneath, and the focus stays with the
     // widgets, so clicks, double clicks and the pointer's shape work as on any widget, even while the
     // window moves into or out of full screen between the two clicks of a double click.
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+    connect(engine_, &MediaEngine::coreGivenUp, this, &VideoSurface::retireRenderer, Qt::DirectConnection);
+    startRenderer();
+}
 
-    VideoRenderer* renderer = renderer_.get();
+VideoSurface::~VideoSurface() {
+    releaseRenderContext();
+}
+
+void VideoSurface::startRenderer() {
+    thread_ = new QThread;
+    renderer_ = new VideoRenderer(engine_, this);
+    VideoRenderer* renderer = renderer_;
     connect(this, &VideoSurface::targetChanged, renderer, &VideoRenderer::setTarget);
     connect(this, &VideoSurface::blankChanged, renderer, &VideoRenderer::setBlank);
+    connect(this, &VideoSurface::retryRequested, renderer, &VideoRenderer::retry);
     connect(
         this, &VideoSurface::grabRequested, renderer, [renderer](QImage* into) { *into = renderer->grab(); },
         Qt::BlockingQueuedConnection);
@@ -28,25 +46,70 @@ VideoSurface::VideoSurface(MediaEngine* engine) : renderer_(std::make_unique<Vid
             renderer->moveToThread(ui); // deleted there, once this thread has ended
         },
         Qt::BlockingQueuedConnection);
-    connect(renderer, &VideoRenderer::renderContextChanged, this, [this](bool present) {
+    connect(renderer, &VideoRenderer::renderContextChanged, this, [this, renderer](bool present) {
+        if (renderer != renderer_)
+            return; // a retired one's
         hasRenderContext_ = present;
         emit renderContextChanged();
     });
-    thread_.setObjectName(QStringLiteral("video"));
-    renderer->moveToThread(&thread_);
-    thread_.start();
+    thread_->setObjectName(QStringLiteral("video"));
+    renderer->setBlank(blank_);
+    renderer->moveToThread(thread_);
+    thread_->start();
 }
 
-VideoSurface::~VideoSurface() {
-    releaseRenderContext();
+// Nothing here waits for the retired renderer: its thread is ended and freed, with its stand-in surface,
+// whenever its core answers. One still waiting when the program ends is left running, not destroyed: a
+// QThread destroyed while it runs ends the program.
+void VideoSurface::retireRenderer(const std::shared_ptr<HeldCore>& core, bool replace, bool* taken) {
+    if (!renderer_)
+        return;
+    *taken = true;
+    QThread* thread = thread_;
+    VideoRenderer* renderer = renderer_;
+    renderer->markRetiring();
+    disconnect(this, nullptr, renderer, nullptr);
+    auto* spare = new QOffscreenSurface; // made here, as it must be, for the renderer to hold its context on
+    spare->setFormat(requestedFormat());
+    spare->create();
+    auto letGo = std::make_shared<QSemaphore>();
+    connect(
+        renderer, &VideoRenderer::windowReleased, renderer, [letGo] { letGo->release(); },
+        Qt::DirectConnection);
+    connect(thread, &QThread::finished, thread, [thread, renderer, spare] {
+        thread->wait();
+        delete renderer;
+        delete spare;
+        thread->deleteLater();
+    });
+    // The queued call's object is Qt's to free once the call has run.
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
+    QMetaObject::invokeMethod(renderer, [renderer, spare, core] { renderer->retire(spare, core); });
+    retiring_.removeIf([](const std::shared_ptr<QSemaphore>& s) { return s->available() > 0; });
+    retiring_ << letGo;
+    thread_ = nullptr;
+    renderer_ = nullptr;
+    hasRenderContext_ = false;
+    emit renderContextChanged();
+    if (replace) {
+        startRenderer();
+        sendTarget();
+    }
 }
 
 void VideoSurface::releaseRenderContext() {
-    if (!thread_.isRunning())
+    for (const std::shared_ptr<QSemaphore>& letGo : std::as_const(retiring_))
+        letGo->tryAcquire(1, kLetGoWaitMs);
+    retiring_.clear();
+    if (!thread_ || !thread_->isRunning())
         return;
     emit stopRequested();
-    thread_.quit();
-    thread_.wait();
+    thread_->quit();
+    thread_->wait();
+    delete thread_;
+    delete renderer_;
+    thread_ = nullptr;
+    renderer_ = nullptr;
     // Reports the renderer queued on its way out are not delivered now: the context is gone either way.
     hasRenderContext_ = false;
 }
@@ -58,15 +121,19 @@ void VideoSurface::setBlank(bool blank) {
     emit blankChanged(blank);
 }
 
+void VideoSurface::retryRenderContext() {
+    emit retryRequested();
+}
+
 QImage VideoSurface::grabFrame() {
     QImage image;
-    if (thread_.isRunning() && handle())
+    if (thread_ && thread_->isRunning() && handle())
         emit grabRequested(&image);
     return image;
 }
 
 void VideoSurface::sendTarget() {
-    if (thread_.isRunning())
+    if (thread_ && thread_->isRunning())
         emit targetChanged(size() * devicePixelRatio(), isExposed(), handle() != nullptr);
 }
 
@@ -81,7 +148,7 @@ void VideoSurface::resizeEvent(QResizeEvent*) {
 // The platform window may be destroyed and made again while this window lives (moved between top-level
 // windows): the renderer must let go of it first, or it would draw into a window that is gone.
 bool VideoSurface::event(QEvent* event) {
-    if (event->type() == QEvent::PlatformSurface && thread_.isRunning() &&
+    if (event->type() == QEvent::PlatformSurface && thread_ && thread_->isRunning() &&
         static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
             QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
         if (!spare_) {

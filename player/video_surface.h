@@ -4,12 +4,15 @@
 // pointer and keys belong to the widget that hosts it.
 
 #include <QImage>
+#include <QList>
 #include <QThread>
 #include <QWindow>
 #include <memory>
 
+class HeldCore;
 class MediaEngine;
 class QOffscreenSurface;
+class QSemaphore;
 class VideoRenderer;
 
 class VideoSurface : public QWindow {
@@ -25,6 +28,8 @@ class VideoSurface : public QWindow {
     // Black instead of the engine's last frame: after a file that could not be played, or with none.
     void setBlank(bool blank);
     bool isBlank() const { return blank_; }
+    // No OpenGL context could be made before: a new pick tries again.
+    void retryRenderContext();
 
     // Draws the current frame afresh into an offscreen framebuffer and reads it back.
     QImage grabFrame();
@@ -34,6 +39,7 @@ class VideoSurface : public QWindow {
     // To the render thread.
     void targetChanged(QSize pixels, bool exposed, bool hasSurface);
     void blankChanged(bool blank);
+    void retryRequested();
     void grabRequested(QImage* into);            // waits for the answer
     void surfaceGoing(QOffscreenSurface* spare); // waits until the renderer has let go of the window
     void stopRequested();                        // waits
@@ -44,11 +50,18 @@ class VideoSurface : public QWindow {
     bool event(QEvent* event) override;
 
   private:
+    void startRenderer();
+    // The engine's core stopped answering, or the engine ends: the renderer goes with it (see
+    // VideoRenderer::retire) and, for a fresh core, a fresh one takes its place.
+    void retireRenderer(const std::shared_ptr<HeldCore>& core, bool replace, bool* taken);
     void sendTarget();
 
-    QThread thread_;
-    std::unique_ptr<VideoRenderer> renderer_; // lives on thread_ while it runs
+    MediaEngine* engine_;
+    QThread* thread_ = nullptr;
+    VideoRenderer* renderer_ = nullptr; // lives on thread_ while it runs
     std::unique_ptr<QOffscreenSurface> spare_;
+    // Retired renderers, each released once it has let go of this window: leaving waits for that, briefly.
+    QList<std::shared_ptr<QSemaphore>> retiring_;
     bool hasRenderContext_ = false;
     bool blank_ = false;
 };

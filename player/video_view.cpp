@@ -28,8 +28,10 @@ VideoView::~VideoView() {
 }
 
 void VideoView::prepareSurface() {
-    if (surface_)
+    if (surface_) {
+        surface_->retryRenderContext(); // after no OpenGL, each pick tries again
         return;
+    }
     surface_ = new VideoSurface(engine_);
     container_ = QWidget::createWindowContainer(surface_, this);
     container_->setAttribute(Qt::WA_TransparentForMouseEvents); // the pointer is the host's

@@ -2,12 +2,14 @@
 // run-time error report (answered here) or in a quiet, correct list; never a crash, a hang or a frozen
 // window.
 
-#include "toolkit/error_report.h"
 #include "list_test_helpers.h"
+#include "player/media_controls.h"
+#include "player/video_view.h"
 #include "support/play_states.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
+#include "toolkit/error_report.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,6 +33,16 @@ QStringList openFolder(const QString& folder) {
     return catcher.texts;
 }
 
+// Some pixel of the video area is lit: a picture shows, not black.
+bool showsPicture(MediaPlayer* component) {
+    const QImage frame = component->videoView()->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); y += 4)
+        for (int x = 0; x < frame.width(); x += 4)
+            if (qGray(frame.pixel(x, y)) > 40)
+                return true;
+    return false;
+}
+
 bool fileListIsReadable() {
     return player()->File1->isVisible() && player()->isVisible();
 }
@@ -48,6 +60,8 @@ class AccidentsTest : public QObject {
     void subfolderChild();
     void playingFileDeleted();
     void playingFileTruncated();
+    void playAgainGoesThroughThePlan_data();
+    void playAgainGoesThroughThePlan();
     void volumeUnmounted();
     void hundredThousandFiles();
     void symbolicLinkLoop();
@@ -170,6 +184,52 @@ void AccidentsTest::playingFileTruncated() {
     QVERIFY(waitSettled(component, kSettleMs));
     QCOMPARE(component->playState(), 10);
     QVERIFY2(heartbeat_->longestGapMs() < 1000, qPrintable(QString::number(heartbeat_->longestGapMs())));
+}
+
+// Play after a file was refused, or after the file that played was replaced by something whose read may
+// never return: nothing plays without the open plan's say, and the reason shows.
+void AccidentsTest::playAgainGoesThroughThePlan_data() {
+    QTest::addColumn<QString>("replacement"); // what the played file becomes after Stop; empty: another pick
+    QTest::newRow("archive picked, then Play") << QString();
+    QTest::newRow("replaced by a FIFO") << "fifo";
+    QTest::newRow("replaced by a link to a kernel file") << "/proc/self/status";
+}
+
+void AccidentsTest::playAgainGoesThroughThePlan() {
+    QFETCH(QString, replacement);
+    QTemporaryDir dir;
+    const QString played = dir.filePath("c_green.mp4");
+    QVERIFY(QFile::copy(media_.video(1.0), played));
+    QVERIFY(
+        listtest::makeFile(dir.path(), "b_archive.mp4", QByteArray("PK\x03\x04", 4) + QByteArray(600, 'z')));
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    component->setURL(played);
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, kSettleMs);
+    QString refused = played;
+    if (replacement.isEmpty()) {
+        refused = dir.filePath("b_archive.mp4");
+        component->setURL(refused);
+        QCOMPARE(component->playState(), 10);
+    } else {
+        component->controls()->stop();
+        QVERIFY(QFile::remove(played));
+        if (replacement == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(played).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link(replacement, played));
+    }
+    const QString before = component->statusText();
+    component->controls()->play();
+    QVERIFY(waitSettled(component, kSettleMs));
+    QTest::qWait(500); // whatever the core would do, it has begun to do by now
+    QCOMPARE(component->playState(), 10);
+    QCOMPARE(component->URL(), refused);
+    const QString name = QFileInfo(refused).fileName();
+    QVERIFY2(component->statusText().startsWith("Cannot play " + name + ": it is "),
+             qPrintable(component->statusText()));
+    if (replacement.isEmpty())
+        QCOMPARE(component->statusText(), before);
+    QVERIFY(!showsPicture(component));
 }
 
 void AccidentsTest::volumeUnmounted() {

@@ -27,6 +27,7 @@ class PlayerProcess {
     // Moves the pointer to `screenPoint` and clicks the left button `count` times in quick succession.
     void click(QPoint screenPoint, int count = 1) const;
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
+    qint64 processId() const { return process_.processId(); }
     // Waits for the program to end; false if it still runs after `timeoutMs`.
     bool waitForExit(int timeoutMs) { return process_.waitForFinished(timeoutMs); }
     int exitCode() const { return process_.exitCode(); }

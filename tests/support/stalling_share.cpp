@@ -43,8 +43,13 @@ StallingShare::StallingShare(const QString& source, const QString& mode) {
             connection_ =
                 QStringLiteral("/sys/fs/fuse/connections/") + QString::fromLatin1(device.split(':').value(1));
     }
-    if (connection_.isEmpty())
+    if (connection_.isEmpty()) {
         error_ = QStringLiteral("the FUSE server did not mount (needs root, fuse3 and python3-fusepy)");
+        server_.kill(); // before it mounts after all: a mount without its server would stay behind
+        server_.waitForFinished(2000);
+        if (!deviceAt(path()).isEmpty())
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), path()});
+    }
 }
 
 StallingShare::~StallingShare() {

@@ -3,6 +3,7 @@
 // calls never return. The connection is aborted and the mount lazily removed when the object goes, also when
 // a test fails, so no caller stays stuck after the test.
 
+#include <QDir>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -22,7 +23,8 @@ class StallingShare {
     void abort();
 
   private:
-    QTemporaryDir mountPoint_;
+    // Named without spaces: the mount table writes a space as \040, and the mount is found by its name there.
+    QTemporaryDir mountPoint_{QDir::tempPath() + QStringLiteral("/stalling-share-XXXXXX")};
     QProcess server_;
     QString connection_; // /sys/fs/fuse/connections/N
     QString error_;
