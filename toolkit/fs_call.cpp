@@ -95,6 +95,8 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
         int& out = callsOut()[call->place];
         if (out >= kCallsPerPlace)
             return FsOutcome::NotAnswering;
+        if (out > 0) // a place still owing an answer is not waited for again: each click would cost the wait
+            waitMs = 0;
         ++out;
     }
     // Detached: a call held by a dead share must not hold up the program's end.
