@@ -24,24 +24,11 @@ namespace {
 
 const QString kTitle = QStringLiteral("Tolvane URL Media Player");
 
-// The fuse connection's abort switch for the share mounted at mountPoint, from the mount table alone.
-QByteArray abortSwitchOf(const QString& mountPoint) {
-    QFile table(QStringLiteral("/proc/self/mountinfo"));
-    if (!table.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray& line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() > 4 && fields[4] == mountPoint.toLocal8Bit().replace(" ", "\\040"))
-            return "/sys/fs/fuse/connections/" + fields[2].split(':').value(1) + "/abort";
-    }
-    return {};
-}
-
 // Frees the share's callers when the UI thread has not run for 5 s, so a window stuck on the share fails
 // the test instead of holding it till the time-out.
 class Watchdog {
   public:
-    explicit Watchdog(const QString& mountPoint) : abortSwitch_(abortSwitchOf(mountPoint)) {
+    explicit Watchdog(const StallingShare& share) : abortSwitch_(share.abortSwitch().toLocal8Bit()) {
         QObject::connect(&beat_, &QTimer::timeout, [this] { lastBeat_ = now(); });
         beat_.start(20);
         thread_ = std::thread([this] {
@@ -159,7 +146,7 @@ void DeadShareTest::windowKeepsAnswering() {
     const qint64 memoryBefore = residentKiB();
     StallingShare share(source_, mode);
     REQUIRE_SHARE(share);
-    Watchdog watchdog(share.path());
+    Watchdog watchdog(share);
     const QString album = share.path() + "/Album";
     if (mode.startsWith("dies")) { // its clock starts at the first read of a file
         QFile clip(album + "/clip.mp4");

@@ -14,7 +14,7 @@ ListReading::ListReading(QAbstractItemView* list) : QObject(list), list_(list) {
 }
 
 bool ListReading::start(const QString& path, std::function<FolderRead()> work,
-                        std::function<void(FolderRead&&)> show) {
+                        const std::function<void(FolderRead&&)>& show) {
     const quint64 serial = ++serial_;
     place_ = fsPlaceOf(path);
     giveUp_.stop();

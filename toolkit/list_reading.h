@@ -31,7 +31,8 @@ class ListReading : public QObject {
     // Reads on a worker: work() must not touch UI objects, and reports failures in FolderRead::error.
     // show() gets a successful answer on the UI thread. Throws RuntimeError when an answer within the short
     // wait is an error. Returns true when the answer was shown before returning.
-    bool start(const QString& path, std::function<FolderRead()> work, std::function<void(FolderRead&&)> show);
+    bool start(const QString& path, std::function<FolderRead()> work,
+               const std::function<void(FolderRead&&)>& show);
     // Forgets the reading under way: its answer, when it comes, is dropped.
     void forget();
 
