@@ -2,12 +2,12 @@
 // run-time error report (answered here) or in a quiet, correct list; never a crash, a hang or a frozen
 // window.
 
-#include "toolkit/error_report.h"
 #include "list_test_helpers.h"
 #include "support/play_states.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
+#include "toolkit/error_report.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,6 +28,11 @@ constexpr int kSettleMs = 15000;
 QStringList openFolder(const QString& folder) {
     listtest::ErrorReportCatcher catcher;
     runHandler([&] { player()->Dir1->setPath(folder); });
+    // A big folder on a loaded machine may take longer than the lists wait: it is read on, then shown.
+    const auto reading = [](QWidget* list) {
+        return list->accessibleDescription().startsWith("Waiting for ");
+    };
+    QTest::qWaitFor([&] { return !reading(player()->Dir1) && !reading(player()->File1); }, 30000);
     return catcher.texts;
 }
 
