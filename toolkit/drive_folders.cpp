@@ -38,7 +38,7 @@ void DriveFolders::update(const QList<Volume>& mounted) {
 }
 
 QString DriveFolders::rememberedFolder(const Volume& volume, const QList<Volume>& mounted) const {
-    const QString folder = folders_.value(volume.mountPoint);
+    QString folder = folders_.value(volume.mountPoint);
     if (!folder.isEmpty())
         return folder;
     const Volume* startVolume = volumeHolding(mounted, start_);
