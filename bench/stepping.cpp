@@ -19,6 +19,8 @@ int main(int argc, char* argv[]) {
     FileList* list = window->File1;
     MediaPlayer* player = window->WindowsMediaPlayer1;
     list->setPath(QString::fromLocal8Bit(argv[1]));
+    while (list->model()->rowCount() == 0) // a big folder is read past the short wait, on a worker
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const int rows = list->model()->rowCount();
     list->setFocus();
     list->setCurrentIndex(list->model()->index(0, 0));

@@ -30,6 +30,11 @@ constexpr int kSettleMs = 15000;
 QStringList openFolder(const QString& folder) {
     listtest::ErrorReportCatcher catcher;
     runHandler([&] { player()->Dir1->setPath(folder); });
+    // A big folder on a loaded machine may take longer than the lists wait: it is read on, then shown.
+    const auto reading = [](QWidget* list) {
+        return list->accessibleDescription().startsWith("Waiting for ");
+    };
+    QTest::qWaitFor([&] { return !reading(player()->Dir1) && !reading(player()->File1); }, 30000);
     return catcher.texts;
 }
 

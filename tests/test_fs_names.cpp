@@ -99,6 +99,15 @@ void FsNamesTest::naturalOrder_data() {
                                                    QString::fromUtf8("\xc3\x89t\xc3\xa9 2")}
                                     << QStringList{"z", QString::fromUtf8("\xc3\xa9t\xc3\xa9"),
                                                    QString::fromUtf8("\xc3\x89t\xc3\xa9 2")};
+    // keys that agree on their first eight bytes, the radix passes' whole prefix: the rest decides
+    QTest::newRow("ties past eight key bytes")
+        << QStringList{"Vacation photos", "vacation", "Album", "VACATION 2", "Vacation", "vacations"}
+        << QStringList{"Album", "Vacation", "vacation", "VACATION 2", "Vacation photos", "vacations"};
+    QTest::newRow("ties past sixteen key bytes")
+        << QStringList{"holiday pictures 2019", "holiday pictures", "HOLIDAY PICTURES 9", "Best",
+                       "Holiday Pictures"}
+        << QStringList{"Best", "Holiday Pictures", "holiday pictures", "HOLIDAY PICTURES 9",
+                       "holiday pictures 2019"};
 }
 
 void FsNamesTest::naturalOrder() {
@@ -124,7 +133,7 @@ void FsNamesTest::sortIsTotalAndStable() {
 void FsNamesTest::manyNamesSortAsComparedOneByOne_data() {
     // Groups big enough for the sorter's radix passes, whose names tie on eight key bytes or more.
     QTest::addColumn<QStringList>("names");
-    QStringList albums, zeros, foreign;
+    QStringList albums, zeros, foreign, vacations;
     const QString albumNames[] = {QStringLiteral("One Long Album"), QStringLiteral("Two Long Albums"),
                                   QStringLiteral("Three Long Albums")};
     const QString accents[] = {QStringLiteral(u"\u00e9t\u00e9"),
@@ -140,10 +149,16 @@ void FsNamesTest::manyNamesSortAsComparedOneByOne_data() {
         zeros << QStringLiteral("x") + QString(i % 11, u'0') + (i % 2 ? u'a' : u'A') +
                      QString::number(i / 22);
         foreign << accents[i % 6] + QString::number(i % 50) + accents[(i / 6) % 6];
+        // equal on eight key bytes, then ending, going on, or differing only in case
+        const QString stem[] = {QStringLiteral("vacation"), QStringLiteral("Vacation photos"),
+                                QStringLiteral("VACATION"), QStringLiteral("vacation "),
+                                QStringLiteral("Album")};
+        vacations << stem[i % 5] + (i % 3 ? QString::number(i / 5) : QString());
     }
     QTest::newRow("long shared starts") << albums;
     QTest::newRow("zeros and case") << zeros;
     QTest::newRow("non-ascii and escaped bytes") << foreign;
+    QTest::newRow("ties on the first eight key bytes") << vacations;
 }
 
 void FsNamesTest::manyNamesSortAsComparedOneByOne() {

@@ -27,25 +27,33 @@ DriveFolders& DriveFolders::process() {
 
 void DriveFolders::update(const QList<Volume>& mounted) {
     for (const Volume& volume : mounted) {
-        const auto same = std::find_if(known_.begin(), known_.end(),
-                                       [&](const Volume& v) { return v.mountPoint == volume.mountPoint; });
-        if (same == known_.end())
+        const qsizetype at = knownAt_.value(volume.mountPoint, -1);
+        if (at < 0) {
+            knownAt_.insert(volume.mountPoint, known_.size());
             known_.append(volume);
-        else
-            *same = volume; // the label may have changed with a remount
+        } else {
+            known_[at] = volume; // the label may have changed with a remount
+        }
     }
 }
 
-QString DriveFolders::folderFor(const Volume& volume, const QList<Volume>& mounted) const {
+QString DriveFolders::rememberedFolder(const Volume& volume, const QList<Volume>& mounted) const {
     QString folder = folders_.value(volume.mountPoint);
-    if (folder.isEmpty()) {
-        const Volume* startVolume = volumeHolding(mounted, start_);
-        folder = startVolume && startVolume->mountPoint == volume.mountPoint ? start_ : volume.mountPoint;
-    }
+    if (!folder.isEmpty())
+        return folder;
+    const Volume* startVolume = volumeHolding(mounted, start_);
+    return startVolume && startVolume->mountPoint == volume.mountPoint ? start_ : volume.mountPoint;
+}
+
+QString DriveFolders::nearestFolder(QString folder, const QString& mountPoint) {
     // Going back to a folder deleted meanwhile would lock the user out of the whole volume.
-    while (folder != volume.mountPoint && pathIsWithin(folder, volume.mountPoint) && !isFolder(folder))
+    while (folder != mountPoint && pathIsWithin(folder, mountPoint) && !isFolder(folder))
         folder = QDir::cleanPath(folder + QStringLiteral("/.."));
     return folder;
+}
+
+QString DriveFolders::folderFor(const Volume& volume, const QList<Volume>& mounted) const {
+    return nearestFolder(rememberedFolder(volume, mounted), volume.mountPoint);
 }
 
 void DriveFolders::remember(const QString& folder, const QList<Volume>& mounted) {
@@ -62,7 +70,7 @@ bool DriveFolders::onVanishedVolume(const QString& path, const QList<Volume>& mo
 
 const Volume* DriveFolders::vanishedVolume(const QString& driveText, const QList<Volume>& mounted) const {
     for (const Volume& volume : known_)
-        if (volume.driveText() == driveText && !isMounted(volume.mountPoint, mounted))
-            return &volume;
+        if (volume.driveText() == driveText)
+            return isMounted(volume.mountPoint, mounted) ? nullptr : &volume;
     return nullptr;
 }

@@ -20,7 +20,12 @@ class DriveFolders {
     void update(const QList<Volume>& mounted);
 
     // The volume's remembered folder; if that folder has gone, its nearest existing parent on the volume.
+    // Looks at the folders: off the UI thread, or split as below.
     QString folderFor(const Volume& volume, const QList<Volume>& mounted) const;
+    // The remembered folder as remembered, from memory alone.
+    QString rememberedFolder(const Volume& volume, const QList<Volume>& mounted) const;
+    // The folder, or its nearest existing parent up to the mount point (file system calls: a worker's job).
+    static QString nearestFolder(QString folder, const QString& mountPoint);
 
     // The folder list now shows folder: it becomes the current folder of the volume holding it.
     void remember(const QString& folder, const QList<Volume>& mounted);
@@ -35,4 +40,5 @@ class DriveFolders {
     QString start_;
     QHash<QString, QString> folders_; // mount point -> current folder
     QList<Volume> known_;
+    QHash<QString, qsizetype> knownAt_; // mount point -> index in known_
 };

@@ -1,11 +1,26 @@
 #include "toolkit/drive_list.h"
 #include "toolkit/drive_folders.h"
+#include "toolkit/fs_call.h"
 #include "toolkit/mount_watcher.h"
 #include "toolkit/runtime_error.h"
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QStylePainter>
+#include <memory>
+
+namespace {
+
+// Whether the path is a folder; a place that does not answer at once may hold one, and is taken at its word.
+bool isFolderOrUnanswered(const QString& path, const QObject* receiver) {
+    auto folder = std::make_shared<bool>(true); // a late answer still finds it
+    fsCall<bool>(
+        path, [path] { return QFileInfo(path).isDir(); }, receiver,
+        [folder](bool isDir) { *folder = isDir; });
+    return *folder;
+}
+
+} // namespace
 
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
@@ -50,7 +65,7 @@ void DriveList::setDrive(const QString& text) {
     refresh();
     int index = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     // a folder stands for the volume holding it; a stale drive text is no folder and fails below
-    if (index < 0 && text.startsWith(QLatin1Char('/')) && QFileInfo(text).isDir())
+    if (index < 0 && text.startsWith(QLatin1Char('/')) && isFolderOrUnanswered(text, this))
         if (const Volume* volume = volumeHolding(volumes_, QDir::cleanPath(text)))
             index = findText(volume->driveText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)

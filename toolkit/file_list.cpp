@@ -3,12 +3,14 @@
 #include "toolkit/file_model.h"
 #include "toolkit/fs_folder_read.h"
 #include "toolkit/list_item_delegate.h"
+#include "toolkit/list_reading.h"
 #include "toolkit/runtime_error.h"
 #include "toolkit/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
 
-FileList::FileList(QWidget* parent) : QListView(parent), model_(new FileModel(this)) {
+FileList::FileList(QWidget* parent)
+    : QListView(parent), model_(new FileModel(this)), reading_(new ListReading(this)) {
     setModel(model_);
     setItemDelegate(new ListItemDelegate(this));
     setUniformItemSizes(true);
@@ -32,9 +34,26 @@ void FileList::setPath(const QString& path) {
     folders.update(mounted);
     if (folders.onVanishedVolume(absolute, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
-    SortedNames names = readFolder(absolute, EntryKind::File);
-    model_->show(std::move(names));
-    path_ = absolute;
+    const auto work = [absolute] {
+        FolderRead read;
+        try {
+            read.names = readFolder(absolute, EntryKind::File);
+        } catch (const RuntimeError& error) {
+            read.error = error.number();
+        }
+        return read;
+    };
+    const auto show = [this, absolute](FolderRead&& read) {
+        model_->show(std::move(read.names));
+        path_ = absolute;
+    };
+    if (!reading_->start(absolute, work, show))
+        model_->show(SortedNames()); // no files of another folder while this one is awaited
+}
+
+void FileList::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    reading_->paint();
 }
 
 QString FileList::FileName() const {

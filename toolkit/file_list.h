@@ -5,6 +5,7 @@
 #include <QListView>
 
 class FileModel;
+class ListReading;
 
 class FileList : public QListView {
     Q_OBJECT
@@ -12,7 +13,9 @@ class FileList : public QListView {
     explicit FileList(QWidget* parent = nullptr);
 
     QString Path() const { return path_; }
-    // Re-reads the list. Throws RuntimeError 76, 70 or 68 and then keeps showing what it showed.
+    // Re-reads the list. Throws RuntimeError 76, 70 or 68 and then keeps showing what it showed. A place
+    // that does not answer at once is read on: the list is emptied and says what it waits for, and Path
+    // follows when the answer comes, unless another folder was asked for since.
     void setPath(const QString& path);
     // The selected file's name without folder, empty when none is selected. Names that are not valid
     // UTF-8 carry escaped bytes: turn them back into the file's bytes with fsEncodeName.
@@ -26,8 +29,10 @@ class FileList : public QListView {
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     FileModel* model_;
+    ListReading* reading_;
     QString path_;
 };

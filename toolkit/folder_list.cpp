@@ -5,6 +5,7 @@
 #include "toolkit/fs_folder_read.h"
 #include "toolkit/fs_names.h"
 #include "toolkit/list_item_delegate.h"
+#include "toolkit/list_reading.h"
 #include "toolkit/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
@@ -20,15 +21,34 @@ QList<Volume> volumesNow() {
     return mounted;
 }
 
+// On a worker: the folder (for a drive, its nearest surviving parent), links resolved, and its subfolders.
+FolderRead readSubfolders(const QString& folder, const QString& driveRoot) {
+    FolderRead read;
+    try {
+        const QString existing =
+            driveRoot.isEmpty() ? folder : DriveFolders::nearestFolder(folder, driveRoot);
+        read.folder = resolveFolder(existing);
+        read.names = readFolder(read.folder, EntryKind::Folder);
+    } catch (const RuntimeError& error) {
+        read.error = error.number();
+        // A volume whose mount point cannot be read is a drive that is not ready.
+        if (!driveRoot.isEmpty() && ::access(fsEncodeName(driveRoot).constData(), R_OK | X_OK) != 0)
+            read.error = rterr::DeviceUnavailable;
+    }
+    return read;
+}
+
 } // namespace
 
-FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderModel(this)) {
+FolderList::FolderList(QWidget* parent)
+    : QListView(parent), model_(new FolderModel(this)), reading_(new ListReading(this)) {
     setModel(model_);
     setItemDelegate(new ListItemDelegate(this));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     const QString start = QDir::currentPath();
+    path_ = start;
     try {
         moveTo(start, volumesNow());
     } catch (const RuntimeError&) {
@@ -36,7 +56,6 @@ FolderList::FolderList(QWidget* parent) : QListView(parent), model_(new FolderMo
         try {
             moveTo(QStringLiteral("/"), volumesNow());
         } catch (const RuntimeError&) {
-            path_ = start;
         }
     }
 }
@@ -46,41 +65,45 @@ void FolderList::setPath(const QString& pathOrDriveText) {
         throw RuntimeError(rterr::PathNotFound);
     const QList<Volume> mounted = volumesNow();
     const DriveFolders& folders = DriveFolders::process();
-    for (const Volume& volume : mounted) {
-        if (volume.driveText() != pathOrDriveText)
-            continue;
-        try {
-            return moveTo(folders.folderFor(volume, mounted), mounted);
-        } catch (const RuntimeError&) {
-            // A volume whose mount point cannot be read is a drive that is not ready.
-            if (::access(fsEncodeName(volume.mountPoint).constData(), R_OK | X_OK) != 0)
-                throw RuntimeError(rterr::DeviceUnavailable);
-            throw;
-        }
-    }
+    for (const Volume& volume : mounted)
+        if (volume.driveText() == pathOrDriveText)
+            return moveTo(folders.rememberedFolder(volume, mounted), mounted, volume.mountPoint);
     if (folders.vanishedVolume(pathOrDriveText, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
     moveTo(pathOrDriveText, mounted);
 }
 
-void FolderList::moveTo(const QString& folder, const QList<Volume>& mounted) {
-    DriveFolders& folders = DriveFolders::process();
+void FolderList::moveTo(const QString& folder, const QList<Volume>& mounted, const QString& driveRoot) {
     const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
-    if (folders.onVanishedVolume(absolute, mounted))
+    if (DriveFolders::process().onVanishedVolume(absolute, mounted))
         throw RuntimeError(rterr::DeviceUnavailable);
-    const QString real = resolveFolder(absolute);
-    SortedNames children = readFolder(real, EntryKind::Folder);
+    // Nothing changes on screen before the answer, so a failure leaves the list as it was.
+    const bool shown = reading_->start(
+        absolute, [absolute, driveRoot] { return readSubfolders(absolute, driveRoot); },
+        [this, mounted](FolderRead&& read) { showRead(std::move(read), mounted); });
+    if (!shown) // the folders down to the one asked for, and below them what is awaited
+        showRows(volumeHolding(mounted, absolute)->mountPoint, absolute, SortedNames());
+}
 
-    // Nothing changes on screen before this point, so a failure above leaves the list as it was.
-    model_->show(volumeHolding(mounted, real)->mountPoint, real, std::move(children));
+void FolderList::showRead(FolderRead&& read, const QList<Volume>& mounted) {
+    showRows(volumeHolding(mounted, read.folder)->mountPoint, read.folder, std::move(read.names));
+    DriveFolders::process().remember(read.folder, mounted);
+    const bool moved = read.folder != path_;
+    path_ = read.folder;
+    if (moved)
+        emit Change();
+}
+
+void FolderList::showRows(const QString& root, const QString& folder, SortedNames children) {
+    model_->show(root, folder, std::move(children));
     const QModelIndex current = model_->index(model_->currentRow());
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
     scrollTo(current);
-    folders.remember(real, mounted);
-    const bool moved = real != path_;
-    path_ = real;
-    if (moved)
-        emit Change();
+}
+
+void FolderList::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    reading_->paint();
 }
 
 void FolderList::openSelected() {

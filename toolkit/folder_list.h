@@ -2,10 +2,13 @@
 // The folder list (Dir1): the path from the volume's root to the current folder and the current folder's
 // subfolders. A click only selects; a double click or Enter opens the selected folder.
 
+#include "toolkit/natural_order.h"
 #include "toolkit/volumes.h"
 #include <QListView>
 
 class FolderModel;
+class ListReading;
+struct FolderRead;
 
 class FolderList : public QListView {
     Q_OBJECT
@@ -17,7 +20,9 @@ class FolderList : public QListView {
     // as "/" for an unlabelled root volume, is read as the drive text; "/." names the
     // root folder itself. Links are resolved: Path is always the real folder. Re-reads the list and
     // raises Change when Path moves. Throws RuntimeError 76 (no such folder), 70 (not readable) or 68
-    // (its volume is no longer mounted) and then keeps showing what it showed.
+    // (its volume is no longer mounted) and then keeps showing what it showed. A place that does not
+    // answer at once is read on: the list shows the folders down to the one asked for and says what it
+    // waits for; Path and Change follow when the answer comes, unless another folder was asked for since.
     void setPath(const QString& pathOrDriveText);
 
   signals:
@@ -26,11 +31,16 @@ class FolderList : public QListView {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
-    void moveTo(const QString& folder, const QList<Volume>& mounted);
+    // driveRoot: the folder is a drive's remembered one, to be walked up from if it has gone.
+    void moveTo(const QString& folder, const QList<Volume>& mounted, const QString& driveRoot = QString());
+    void showRead(FolderRead&& read, const QList<Volume>& mounted);
+    void showRows(const QString& root, const QString& folder, SortedNames children);
     void openSelected();
 
     FolderModel* model_;
+    ListReading* reading_;
     QString path_;
 };

@@ -7,8 +7,10 @@
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
+#include <linux/close_range.h>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -93,10 +95,16 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
         int& out = callsOut()[call->place];
         if (out >= kCallsPerPlace)
             return FsOutcome::NotAnswering;
+        if (out > 0) // a place still owing an answer is not waited for again: each click would cost the wait
+            waitMs = 0;
         ++out;
     }
     // Detached: a call held by a dead share must not hold up the program's end.
     std::thread([call] {
+        // A call the kernel cannot give up (a FUSE request its server has taken) outlives even the
+        // process's end; with a table of files of its own it does not keep the display connection, and so
+        // the windows, open after the program has ended.
+        ::close_range(3, ~0U, CLOSE_RANGE_UNSHARE);
         call->run();
         finish(call);
     }).detach();

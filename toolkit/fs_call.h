@@ -4,7 +4,8 @@
 // place that answers always meets, so handlers keep their synchronous behaviour there; past it the answer
 // comes later, on the UI thread, if the receiver still exists. A place (the mount that holds the path) with
 // calls that have not come back gets only a few threads: past that it is reported as not answering at once,
-// so a dead share holds a bounded number of threads whatever the user clicks. Threads never block leaving.
+// so a dead share holds a bounded number of threads whatever the user clicks; while it still owes an answer,
+// a new call there is not waited for at all. Threads never block leaving.
 
 #include <QObject>
 #include <QString>

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -76,66 +77,88 @@ QString Volume::driveText() const {
     return label.isEmpty() ? mountPoint : mountPoint + QStringLiteral(" [") + label + QLatin1Char(']');
 }
 
-QList<Volume> volumesFromMountInfo(const QByteArray& mountInfo) {
-    QList<Volume> topmost; // one per mount point, the last mounted, or a placeholder when it is not browsable
-    QList<bool> browsable;
+namespace {
+
+// One line of the mount table as a volume; false for lines that are not mount entries.
+bool parseMountLine(const QByteArray& line, Volume& volume, bool& browsable) {
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    const qsizetype dash = fields.indexOf("-");
+    if (fields.size() < 7 || dash < 6 || dash + 2 >= fields.size())
+        return false;
+    const QString root = unescapeOctal(fields[3]);
+    volume.mountPoint = unescapeOctal(fields[4]);
+    volume.fsType = QString::fromUtf8(fields[dash + 1]);
+    volume.source = unescapeOctal(fields[dash + 2]);
+    const bool isRoot = volume.mountPoint == QLatin1String("/");
+    const bool onDevice = volume.source.startsWith(QLatin1String("/dev/")) &&
+                          !isPackageImageType(volume.fsType) &&
+                          // a bind mount of a subtree (or of a single file) is not a volume of its own;
+                          // btrfs reports its subvolumes this way, and those are
+                          (root == QLatin1String("/") || volume.fsType == QLatin1String("btrfs"));
+    browsable = isRoot || onDevice || volume.isNetwork();
+    return true;
+}
+
+struct MountEntry {
+    Volume volume;
+    bool browsable;
+};
+
+} // namespace
+
+// Sorted by mount point (stable, so mount order stays within one point) and the last of each run kept: a
+// machine with thousands of mounts gets n log n comparisons a mount event, not n squared.
+QList<Volume> volumesFromMountInfo(const QByteArray& mountInfo, const MountPointLess& less) {
+    const auto before = [&less](const MountEntry& a, const MountEntry& b) {
+        return less ? less(a.volume.mountPoint, b.volume.mountPoint)
+                    : a.volume.mountPoint < b.volume.mountPoint;
+    };
+    std::vector<MountEntry> entries;
     for (const QByteArray& line : mountInfo.split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        const qsizetype dash = fields.indexOf("-");
-        if (fields.size() < 7 || dash < 6 || dash + 2 >= fields.size())
-            continue;
-        Volume volume;
-        const QString root = unescapeOctal(fields[3]);
-        volume.mountPoint = unescapeOctal(fields[4]);
-        volume.fsType = QString::fromUtf8(fields[dash + 1]);
-        volume.source = unescapeOctal(fields[dash + 2]);
-
-        const bool isRoot = volume.mountPoint == QLatin1String("/");
-        const bool onDevice = volume.source.startsWith(QLatin1String("/dev/")) &&
-                              !isPackageImageType(volume.fsType) &&
-                              // a bind mount of a subtree (or of a single file) is not a volume of its own;
-                              // btrfs reports its subvolumes this way, and those are
-                              (root == QLatin1String("/") || volume.fsType == QLatin1String("btrfs"));
-        const bool keep = isRoot || onDevice || volume.isNetwork();
-
-        const auto same = std::find_if(topmost.begin(), topmost.end(),
-                                       [&](const Volume& v) { return v.mountPoint == volume.mountPoint; });
-        if (same != topmost.end()) {
-            browsable[same - topmost.begin()] = keep;
-            *same = volume;
-        } else {
-            topmost.append(volume);
-            browsable.append(keep);
-        }
+        MountEntry entry{};
+        if (parseMountLine(line, entry.volume, entry.browsable))
+            entries.push_back(std::move(entry));
     }
+    std::stable_sort(entries.begin(), entries.end(), before);
     QList<Volume> volumes;
-    for (qsizetype i = 0; i < topmost.size(); ++i)
-        if (browsable[i])
-            volumes.append(topmost[i]);
-    if (std::none_of(volumes.begin(), volumes.end(),
-                     [](const Volume& v) { return v.mountPoint == QLatin1String("/"); }))
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const bool hidden = i + 1 < entries.size() &&
+                            entries[i + 1].volume.mountPoint == entries[i].volume.mountPoint; // by the next
+        if (!hidden && entries[i].browsable)
+            volumes.append(std::move(entries[i].volume));
+    }
+    if (volumes.isEmpty() || volumes.first().mountPoint != QLatin1String("/")) // "/" sorts first
         volumes.prepend(Volume{QStringLiteral("/"), QString(), QString(), QString()});
-    std::stable_sort(volumes.begin(), volumes.end(),
-                     [](const Volume& a, const Volume& b) { return a.mountPoint < b.mountPoint; });
     return volumes;
 }
 
-QString volumeLabel(const Volume& volume, const QString& labelDir) {
-    if (volume.isNetwork())
-        return volume.source;
-    if (volume.source.isEmpty())
-        return QString();
-    const QString device = QFileInfo(volume.source).canonicalFilePath();
+VolumeLabels::VolumeLabels(const QString& labelDir) {
     const QDir dir(labelDir);
     for (const QFileInfo& link : dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         if (!link.isSymLink())
             continue;
-        const QString target = link.canonicalFilePath();
-        const QString written = QDir::cleanPath(dir.absoluteFilePath(link.symLinkTarget()));
-        if ((!device.isEmpty() && target == device) || written == QDir::cleanPath(volume.source))
-            return unescapeHex(link.fileName());
+        const QString label = unescapeHex(link.fileName());
+        byDevice_.insert(link.canonicalFilePath(), label);
+        byTarget_.insert(QDir::cleanPath(dir.absoluteFilePath(link.symLinkTarget())), label);
     }
-    return QString();
+    byDevice_.remove(QString());
+}
+
+QString VolumeLabels::of(const Volume& volume) const {
+    if (volume.isNetwork())
+        return volume.source;
+    if (volume.source.isEmpty())
+        return QString();
+    // Only device nodes are followed: any other source text (FUSE mounts name whatever they like) could be
+    // a path on a share that does not answer.
+    if (volume.source.startsWith(QLatin1String("/dev/")))
+        if (const QString device = QFileInfo(volume.source).canonicalFilePath(); byDevice_.contains(device))
+            return byDevice_.value(device);
+    return byTarget_.value(QDir::cleanPath(volume.source));
+}
+
+QString volumeLabel(const Volume& volume, const QString& labelDir) {
+    return VolumeLabels(labelDir).of(volume);
 }
 
 bool pathIsWithin(const QString& path, const QString& folder) {
@@ -165,8 +188,9 @@ QList<Volume> mountedVolumes() {
     if (file.open(QIODevice::ReadOnly))
         text = file.readAll(); // /proc files report size 0; readAll reads on to the end regardless
     QList<Volume> volumes = volumesFromMountInfo(text);
+    const VolumeLabels labels(source.labelDir); // read once, not once a volume
     for (Volume& volume : volumes)
-        volume.label = volumeLabel(volume, source.labelDir);
+        volume.label = labels.of(volume);
     return volumes;
 }
 

@@ -3,8 +3,10 @@
 // filesystem. Pseudo filesystems (proc, sysfs, cgroup, tmpfs, ...) and bind mounts of subtrees are left out.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 
 struct Volume {
     QString mountPoint; // absolute, as the kernel reports it (octal escapes undone)
@@ -18,12 +20,26 @@ struct Volume {
     bool operator==(const Volume&) const = default;
 };
 
-// Picks the browsable volumes out of /proc/self/mountinfo text, in mount order, without labels.
-// Where several mounts share a mount point only the topmost counts, since it hides the others.
-QList<Volume> volumesFromMountInfo(const QByteArray& mountInfo);
+// Orders mount points; empty means operator<. Tests pass one that counts.
+using MountPointLess = std::function<bool(const QString&, const QString&)>;
 
-// The label /dev/disk/by-label (or labelDir) gives the device, or empty. Network shares are labelled with
-// their share name, so that two mounts of different servers can be told apart in the list.
+// Picks the browsable volumes out of /proc/self/mountinfo text, sorted by mount point, without labels.
+// Where several mounts share a mount point only the topmost counts, since it hides the others.
+QList<Volume> volumesFromMountInfo(const QByteArray& mountInfo, const MountPointLess& less = {});
+
+// The labels of a by-label folder, read once for all volumes. Network shares are labelled with their share
+// name, so that two mounts of different servers can be told apart in the list.
+class VolumeLabels {
+  public:
+    explicit VolumeLabels(const QString& labelDir);
+    QString of(const Volume& volume) const; // empty when the volume has none
+
+  private:
+    QHash<QString, QString> byDevice_; // the device the link leads to -> label
+    QHash<QString, QString> byTarget_; // the link's own target text, made absolute -> label
+};
+
+// The label /dev/disk/by-label (or labelDir) gives the device, or empty.
 QString volumeLabel(const Volume& volume, const QString& labelDir);
 
 // The volume whose mount point is the longest prefix of the absolute path, or nullptr.

@@ -14,7 +14,8 @@ QByteArray deviceAt(const QString& mountPoint) {
         return {};
     for (const QByteArray& line : table.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() > 4 && fields[4] == mountPoint.toLocal8Bit())
+        // the table writes a space as \040 (the program's name, and so its temporary folders, have spaces)
+        if (fields.size() > 4 && fields[4] == mountPoint.toLocal8Bit().replace(" ", "\\040"))
             return fields[2];
     }
     return {};

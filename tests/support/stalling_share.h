@@ -21,6 +21,8 @@ class StallingShare {
     QString path() const { return mountPoint_.path(); }
     // Frees every caller still waiting on the share (they get an error), then removes the mount.
     void abort();
+    // Writing "1" to this file frees every waiting caller too, and may be done from any thread.
+    QString abortSwitch() const { return connection_ + QStringLiteral("/abort"); }
 
   private:
     // Named without spaces: the mount table writes a space as \040, and the mount is found by its name there.
