@@ -34,7 +34,7 @@ QStringList openFolder(const QString& folder) {
     const auto reading = [](QWidget* list) {
         return list->accessibleDescription().startsWith("Waiting for ");
     };
-    QTest::qWaitFor([&] { return !reading(player()->Dir1) && !reading(player()->File1); }, 30000);
+    (void)QTest::qWaitFor([&] { return !reading(player()->Dir1) && !reading(player()->File1); }, 30000);
     return catcher.texts;
 }
 
