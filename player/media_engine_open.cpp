@@ -9,10 +9,12 @@
 #include <QFileInfo>
 
 void MediaEngine::open(const QString& url) {
-    if (url.isEmpty())
+    if (url.isEmpty()) {
         open(url, {});
-    else
-        planAndOpen(url, autoStart_);
+        return;
+    }
+    forgetFileChoices(); // a new pick; a replay keeps them
+    planAndOpen(url, autoStart_);
 }
 
 // Every open goes through the plan, a replay included: the file may have been replaced since.
