@@ -2,7 +2,7 @@
 #include "app/once_on_screen.h"
 #include "app/window_registry.h"
 #include "desktop/desktop_services.h"
-#include "player/mpv_preload.h"
+#include "engine/mpv_preload.h"
 #include <QApplication>
 
 int main(int argc, char* argv[]) {

@@ -3,9 +3,9 @@
 #include "bench/bare_mpv_view.h"
 
 #include "app/window_registry.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
-#include "player/video_view.h"
+#include "media/video_view.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

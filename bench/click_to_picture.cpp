@@ -6,9 +6,9 @@
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "bench/screen_colour.h"
-#include "player/media_controls.h"
-#include "player/media_player.h"
-#include "player/video_view.h"
+#include "media/media_controls.h"
+#include "media/media_player.h"
+#include "media/video_view.h"
 
 #include <QApplication>
 #include <algorithm>

@@ -10,10 +10,10 @@
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "bench/screen_colour.h"
-#include "player/media_engine.h"
-#include "player/media_player.h"
+#include "engine/media_engine.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
-#include "player/video_view.h"
+#include "media/video_view.h"
 #include "toolkit/file_list.h"
 
 #include <QApplication>

@@ -12,10 +12,10 @@
 #include "bench/bench_support.h"
 #include "bench/latency_probe.h"
 #include "bench/memory_sampler.h"
-#include "player/media_engine.h"
-#include "player/media_player.h"
+#include "engine/media_engine.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
-#include "player/video_view.h"
+#include "media/video_view.h"
 
 #include <QApplication>
 #include <QTimer>

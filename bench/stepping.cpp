@@ -3,8 +3,8 @@
 // Usage: bench_stepping FOLDER [STEPS]
 #include "toolkit/file_list.h"
 #include "bench/bench_support.h"
-#include "player/media_engine.h"
-#include "player/media_player.h"
+#include "engine/media_engine.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
 
 #include <QApplication>

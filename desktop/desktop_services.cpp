@@ -4,7 +4,7 @@
 #include "desktop/player_link.h"
 #include "desktop/screen_saver_inhibitor.h"
 #include "desktop/session_bus.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
 #include "toolkit/window_slots.h"
 #include <QApplication>

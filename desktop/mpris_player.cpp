@@ -2,10 +2,10 @@
 
 #include "desktop/mpris_values.h"
 #include "desktop/player_link.h"
-#include "player/media_actions.h"
-#include "player/media_controls.h"
-#include "player/media_player.h"
-#include "player/play_state.h"
+#include "engine/play_numbers.h"
+#include "media/media_actions.h"
+#include "media/media_controls.h"
+#include "media/media_player.h"
 #include <QAction>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -18,7 +18,7 @@ const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 // A position further than this from where steady playback would be is a seek, not a step.
 constexpr double jumpSeconds = 1.0;
 
-using S = PlayState::Number;
+using S = PlayStateNumbers::Number;
 
 bool playing(int state) {
     return state == S::Playing || state == S::ScanForward || state == S::ScanReverse || state == S::Buffering;

@@ -1,7 +1,7 @@
 #include "desktop/mpris_track.h"
 
 #include "desktop/mpris_values.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include <QDBusObjectPath>
 #include <QFileInfo>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "desktop/player_link.h"
 
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include <QGuiApplication>
 #include <QScopedValueRollback>
 #include <QWindow>

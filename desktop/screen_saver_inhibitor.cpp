@@ -2,7 +2,7 @@
 
 #include "desktop/bus_idle_inhibitor.h"
 #include "desktop/video_activity.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include <QGuiApplication>
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)

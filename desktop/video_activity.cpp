@@ -1,7 +1,7 @@
 #include "desktop/video_activity.h"
 
-#include "player/media_player.h"
-#include "player/play_state.h"
+#include "engine/play_numbers.h"
+#include "media/media_player.h"
 #include <QEvent>
 #include <QWidget>
 
@@ -52,8 +52,8 @@ bool VideoActivity::computeActive() const {
     if (!player_ || !window_)
         return false;
     const int state = player_->playState();
-    const bool playing =
-        state == PlayState::Playing || state == PlayState::ScanForward || state == PlayState::ScanReverse;
+    const bool playing = state == PlayStateNumbers::Playing || state == PlayStateNumbers::ScanForward ||
+                         state == PlayStateNumbers::ScanReverse;
     return playing && player_->hasVideo() && window_->isVisible() && !window_->isMinimized();
 }
 

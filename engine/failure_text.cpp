@@ -1,5 +1,5 @@
-#include "player/failure_text.h"
-#include "player/media_url.h"
+#include "engine/failure_text.h"
+#include "opening/media_url.h"
 
 void FailureText::clear() {
     openError_.clear();

@@ -2,7 +2,7 @@
 // The reason a file cannot be played, in the words the status text shows: "Cannot play NAME: reason". The
 // core's own log lines say best why a file would not open, so they are kept while a file opens.
 
-#include "player/engine_events.h"
+#include "engine/engine_events.h"
 
 #include <QString>
 

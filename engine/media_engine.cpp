@@ -1,6 +1,6 @@
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
-#include "player/mpv_preload.h"
+#include "engine/mpv_preload.h"
 #include "toolkit/fs_call.h"
 #include "toolkit/fs_names.h"
 

@@ -6,10 +6,10 @@
 // The road of every file, the first included: open() -> the core is made if need be -> the load waits until
 // a render context exists (renderTargetNeeded() asks for one) -> loadNow() sends it.
 
-#include "player/failure_text.h"
-#include "player/mpv_client.h"
-#include "player/open_policy.h"
-#include "player/play_state.h"
+#include "engine/failure_text.h"
+#include "engine/mpv_client.h"
+#include "opening/open_policy.h"
+#include "engine/play_state.h"
 
 #include <QList>
 #include <QObject>

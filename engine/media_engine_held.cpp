@@ -2,9 +2,9 @@
 // passed) is not waited for: it goes, with whatever draws from it, to end on a thread of its own whenever
 // the read returns, and a fresh core takes the pick. "Held" is what the core shows, not a guess: a load sent
 // while a file was under way that neither ends that file nor starts the next within kHeldAfterMs.
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
-#include "player/mpv_held_core.h"
+#include "engine/mpv_held_core.h"
 
 #include <thread>
 

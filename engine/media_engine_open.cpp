@@ -1,9 +1,9 @@
 // The road from a picked URL to its plan (open_policy): made on a worker, since its reads may wait on a share
 // that does not answer. A place that answers gives the plan within a moment and the pick goes on as if it had
 // been made here; past that the pick waits, saying for what, and the window goes on.
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
-#include "player/media_url.h"
+#include "opening/media_url.h"
 #include "toolkit/fs_call.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // The component's settings that the engine acts on: kept here before the core exists, given to it as
 // options when it is made, and written to it afterwards.
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Within a file and a list: Previous and Next over chapters and entries, the audio and subtitle tracks, and
 // what resets when a new file opens. The choices are written as file-local options, so the core forgets
 // them by itself when the entry ends: the next entry of a list starts with its own default tracks.
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
 void MediaEngine::connectTracks() {
     MpvClient* c = &client_;

@@ -1,5 +1,5 @@
 // The transport: play, pause, stop, the scans and seeking, as the component's controls ask for them.
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
 #include <algorithm>
 

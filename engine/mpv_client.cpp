@@ -1,9 +1,9 @@
-#include "player/mpv_client.h"
+#include "engine/mpv_client.h"
 
-#include "player/mpv_held_core.h"
-#include "player/mpv_library.h"
-#include "player/mpv_options.h"
-#include "player/mpv_track_list.h"
+#include "engine/mpv_held_core.h"
+#include "engine/mpv_library.h"
+#include "engine/mpv_options.h"
+#include "engine/mpv_track_list.h"
 
 #include <QPointer>
 #include <QThread>

@@ -3,9 +3,9 @@
 // signals through the property table, and the event pump that hands the core's events to the UI thread.
 // It keeps no play state of its own: MediaEngine reads these signals.
 
-#include "player/engine_events.h"
-#include "player/mpv_position_poll.h"
-#include "player/mpv_render_context.h"
+#include "engine/engine_events.h"
+#include "engine/mpv_position_poll.h"
+#include "engine/mpv_render_context.h"
 
 #include <QByteArray>
 #include <QList>

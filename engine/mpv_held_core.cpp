@@ -1,7 +1,7 @@
-#include "player/mpv_held_core.h"
+#include "engine/mpv_held_core.h"
 
-#include "player/mpv_library.h"
-#include "player/mpv_render_context.h"
+#include "engine/mpv_library.h"
+#include "engine/mpv_render_context.h"
 
 #include <chrono>
 #include <condition_variable>

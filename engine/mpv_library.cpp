@@ -1,4 +1,4 @@
-#include "player/mpv_library.h"
+#include "engine/mpv_library.h"
 
 #include <atomic>
 #include <dlfcn.h>

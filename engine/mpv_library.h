@@ -4,7 +4,7 @@
 // (dlopen() holds the loader's lock throughout, and the toolkit loads its plugins with dlopen() too). The
 // engine finds the library ready by the time a file is opened, or waits for it to finish.
 
-#include "player/mpv_preload.h"
+#include "engine/mpv_preload.h"
 #include <QString>
 #include <mpv/client.h>
 #include <mpv/render.h>

@@ -1,4 +1,4 @@
-#include "player/mpv_options.h"
+#include "engine/mpv_options.h"
 
 #include <QFile>
 #include <QFileInfo>

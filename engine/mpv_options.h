@@ -1,6 +1,6 @@
 #pragma once
 // The options table: every option the core gets that does not follow a setting. The one place to add one.
 
-#include "player/mpv_client.h"
+#include "engine/mpv_client.h"
 
 MpvClient::Options fixedOptions();

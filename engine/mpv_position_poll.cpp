@@ -1,6 +1,6 @@
-#include "player/mpv_position_poll.h"
+#include "engine/mpv_position_poll.h"
 
-#include "player/mpv_library.h"
+#include "engine/mpv_library.h"
 
 namespace {
 // Reply ids of our reads: this base plus the file's number, far from the client's other ids.

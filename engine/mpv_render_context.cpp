@@ -1,6 +1,6 @@
-#include "player/mpv_render_context.h"
+#include "engine/mpv_render_context.h"
 
-#include "player/mpv_library.h"
+#include "engine/mpv_library.h"
 
 #include <algorithm>
 #include <mpv/render_gl.h>

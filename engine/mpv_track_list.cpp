@@ -1,4 +1,4 @@
-#include "player/mpv_track_list.h"
+#include "engine/mpv_track_list.h"
 
 namespace {
 

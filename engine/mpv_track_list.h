@@ -2,7 +2,7 @@
 // Observed values that need more than a cast: the core's track list (a node) as the audio and subtitle
 // tracks the menus offer, and counts and places that may be unavailable (then `none`).
 
-#include "player/engine_events.h"
+#include "engine/engine_events.h"
 
 #include <QList>
 #include <mpv/client.h>

@@ -1,4 +1,4 @@
-#include "player/play_state.h"
+#include "engine/play_state.h"
 
 #include <algorithm>
 

@@ -9,25 +9,14 @@
 //   a file that cannot be played: Transitioning, then Ready (fail());
 //   pause(): Paused at once; stop(): Stopped at once.
 
-#include "player/engine_events.h"
+#include "engine/engine_events.h"
+#include "engine/play_numbers.h"
 
 #include <cstdint>
 #include <vector>
 
-class PlayState {
+class PlayState : public PlayStateNumbers {
   public:
-    enum Number {
-        Undefined = 0,
-        Stopped = 1,
-        Paused = 2,
-        Playing = 3,
-        ScanForward = 4,
-        ScanReverse = 5,
-        Buffering = 6,
-        MediaEnded = 8,
-        Transitioning = 9,
-        Ready = 10,
-    };
     enum class Scan { None, Forward, Reverse };
     // What a file end means for the component.
     enum class Verdict { Ignored, Ended, Failed, GoesOn };

@@ -1,4 +1,4 @@
-#include "player/full_screen_window.h"
+#include "media/full_screen_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>

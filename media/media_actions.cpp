@@ -1,6 +1,6 @@
-#include "player/media_actions.h"
+#include "media/media_actions.h"
 
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
 #include <QAction>
 #include <QActionGroup>

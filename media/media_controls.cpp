@@ -1,6 +1,6 @@
-#include "player/media_controls.h"
+#include "media/media_controls.h"
 
-#include "player/media_engine.h"
+#include "engine/media_engine.h"
 
 MediaControls::MediaControls(MediaEngine* engine, QObject* parent) : QObject(parent), engine_(engine) {}
 

@@ -1,12 +1,12 @@
-#include "player/media_player.h"
+#include "media/media_player.h"
 
-#include "player/full_screen_window.h"
-#include "player/media_actions.h"
-#include "player/media_controls.h"
-#include "player/media_engine.h"
-#include "player/media_url.h"
-#include "player/transport_bar.h"
-#include "player/video_view.h"
+#include "media/full_screen_window.h"
+#include "media/media_actions.h"
+#include "media/media_controls.h"
+#include "engine/media_engine.h"
+#include "opening/media_url.h"
+#include "media/transport_bar.h"
+#include "media/video_view.h"
 
 #include <QAction>
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "player/stored_settings.h"
+#include "media/stored_settings.h"
 
 class FullScreenWindow;
 class MediaActions;

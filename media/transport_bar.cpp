@@ -1,8 +1,8 @@
-#include "player/transport_bar.h"
+#include "media/transport_bar.h"
 
-#include "player/media_actions.h"
-#include "player/media_colours.h"
-#include "player/media_engine.h"
+#include "media/media_actions.h"
+#include "media/media_colours.h"
+#include "engine/media_engine.h"
 
 #include <QAction>
 #include <QHBoxLayout>

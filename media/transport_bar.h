@@ -4,7 +4,7 @@
 // buttons are the component's actions (MediaActions) in another form: they trigger them and show their
 // enabled state, label and check mark.
 
-#include "player/transport_button.h"
+#include "media/transport_button.h"
 
 #include <QSlider>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "player/transport_button.h"
+#include "media/transport_button.h"
 
-#include "player/media_colours.h"
+#include "media/media_colours.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "player/video_renderer.h"
+#include "media/video_renderer.h"
 
-#include "player/media_engine.h"
-#include "player/mpv_held_core.h"
+#include "engine/media_engine.h"
+#include "engine/mpv_held_core.h"
 
 #include <QLoggingCategory>
 #include <QOffscreenSurface>

@@ -1,7 +1,7 @@
-#include "player/video_surface.h"
+#include "media/video_surface.h"
 
-#include "player/media_engine.h"
-#include "player/video_renderer.h"
+#include "engine/media_engine.h"
+#include "media/video_renderer.h"
 
 #include <QOffscreenSurface>
 #include <QPlatformSurfaceEvent>

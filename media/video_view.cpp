@@ -1,8 +1,8 @@
-#include "player/video_view.h"
+#include "media/video_view.h"
 
-#include "player/media_colours.h"
-#include "player/media_engine.h"
-#include "player/video_surface.h"
+#include "media/media_colours.h"
+#include "engine/media_engine.h"
+#include "media/video_surface.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "player/cover_art.h"
-#include "player/local_file.h"
-#include "player/picture_header.h"
+#include "opening/cover_art.h"
+#include "opening/local_file.h"
+#include "opening/picture_header.h"
 #include "toolkit/fs_names.h"
 
 #include <QDir>

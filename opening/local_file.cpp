@@ -1,4 +1,4 @@
-#include "player/local_file.h"
+#include "opening/local_file.h"
 
 #include <cerrno>
 #include <cstring>

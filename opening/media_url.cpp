@@ -1,4 +1,4 @@
-#include "player/media_url.h"
+#include "opening/media_url.h"
 
 #include <QFileInfo>
 #include <QUrl>

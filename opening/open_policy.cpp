@@ -1,9 +1,9 @@
-#include "player/open_policy.h"
-#include "player/cover_art.h"
-#include "player/local_file.h"
-#include "player/media_url.h"
-#include "player/playlist_file.h"
-#include "player/sidecar_subtitle.h"
+#include "opening/open_policy.h"
+#include "opening/cover_art.h"
+#include "opening/local_file.h"
+#include "opening/media_url.h"
+#include "opening/playlist_file.h"
+#include "opening/sidecar_subtitle.h"
 #include "toolkit/fs_names.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "player/picture_header.h"
+#include "opening/picture_header.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "player/playlist_file.h"
+#include "opening/playlist_file.h"
 #include "toolkit/fs_names.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "player/sidecar_subtitle.h"
-#include "player/local_file.h"
+#include "opening/sidecar_subtitle.h"
+#include "opening/local_file.h"
 #include "toolkit/fs_names.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "toolkit/drive_list.h"
 #include "toolkit/file_list.h"
 #include "toolkit/folder_list.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
 
 void frm::Drive1_Change() {

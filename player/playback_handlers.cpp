@@ -1,7 +1,7 @@
 // The pause picture and the two full-screen handlers of the player window.
-#include "player/media_controls.h"
-#include "player/media_player.h"
-#include "player/play_state.h"
+#include "engine/play_numbers.h"
+#include "media/media_controls.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
 
 void frm::Image1_Click() {
@@ -18,5 +18,5 @@ void frm::WindowsMediaPlayer1_DoubleClick(short, short, int, int) {
 
 // One assignment of a computed value: any state but playing also leaves full screen.
 void frm::WindowsMediaPlayer1_MouseUp(short, short, int, int) {
-    WindowsMediaPlayer1->setFullScreen(WindowsMediaPlayer1->playState() == PlayState::Playing);
+    WindowsMediaPlayer1->setFullScreen(WindowsMediaPlayer1->playState() == PlayStateNumbers::Playing);
 }

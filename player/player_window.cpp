@@ -1,5 +1,5 @@
 #include "player/player_window.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_layout.h"
 #include "toolkit/drive_list.h"
 #include "toolkit/error_report.h"

@@ -4,7 +4,7 @@
 Functions are found the simple way our style makes possible (clang-format, braces attached): a definition
 starts on a line at column 0 that is not a class, struct, enum or namespace and ends with '{' (or opens a
 constructor's initialiser list), and ends at the next '}' at column 0.
-Usage: scripts/check-sizes.py [FOLDER...]   (default: app player info)
+Usage: scripts/check-sizes.py [FOLDER...]   (default: every product folder)
 """
 import pathlib
 import re
@@ -33,7 +33,7 @@ def check(path):
 
 def main(folders):
     found = []
-    for folder in folders or ["app", "player", "info"]:
+    for folder in folders or ["app", "desktop", "player", "media", "engine", "opening", "info", "toolkit"]:
         for path in sorted(pathlib.Path(folder).rglob("*")):
             if path.suffix in (".cpp", ".h"):
                 found += check(path)

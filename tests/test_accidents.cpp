@@ -3,8 +3,8 @@
 // window.
 
 #include "list_test_helpers.h"
-#include "player/media_controls.h"
-#include "player/video_view.h"
+#include "media/media_controls.h"
+#include "media/video_view.h"
 #include "support/play_states.h"
 #include "support/session.h"
 #include "support/test_main.h"

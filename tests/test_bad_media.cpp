@@ -3,8 +3,8 @@
 // component's status text; files with strange names must play.
 
 #include "list_test_helpers.h"
-#include "player/media_engine.h"
-#include "player/transport_bar.h"
+#include "engine/media_engine.h"
+#include "media/transport_bar.h"
 #include "support/play_states.h"
 #include "support/process_probe.h"
 #include "support/session.h"

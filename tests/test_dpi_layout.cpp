@@ -10,7 +10,7 @@
 #include "info/about_window.h"
 #include "info/farewell_layout.h"
 #include "info/farewell_window.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_layout.h"
 #include "player/player_window.h"
 #include "support/test_main.h"

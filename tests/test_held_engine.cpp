@@ -3,8 +3,8 @@
 // does not return is replaced, so a good file picked next plays at once; and once the share is aborted, the
 // threads and held cores it kept come back.
 
-#include "player/media_controls.h"
-#include "player/mpv_held_core.h"
+#include "media/media_controls.h"
+#include "engine/mpv_held_core.h"
 #include "support/child_process.h"
 #include "support/process_probe.h"
 #include "support/session.h"

@@ -3,11 +3,11 @@
 // way (QOpenGLContext::aboutToBeDestroyed), the component frees libmpv's render context in time and makes a
 // new one. Either way the video must come back, not stay black, and go on from where it was.
 
-#include "player/full_screen_window.h"
-#include "player/media_controls.h"
-#include "player/media_engine.h"
-#include "player/media_player.h"
-#include "player/video_view.h"
+#include "media/full_screen_window.h"
+#include "media/media_controls.h"
+#include "engine/media_engine.h"
+#include "media/media_player.h"
+#include "media/video_view.h"
 #include "support/pixels.h"
 #include "support/test_main.h"
 #include "support/test_media.h"

@@ -2,7 +2,7 @@
 // crash, no file that keeps the component busy for more than 5 s, and the UI thread answering throughout.
 // A failure names the seed and the file; TOLVANE_FUZZ_SEED=<seed> TOLVANE_FUZZ_COUNT=<n> replays a run.
 
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "support/session.h"
 #include "support/test_main.h"
 #include "support/test_media.h"

@@ -1,8 +1,8 @@
 // The video area at a device pixel ratio of 2: libmpv must draw into the whole framebuffer (device pixels),
 // not a quarter of it.
 
-#include "player/media_player.h"
-#include "player/video_view.h"
+#include "media/media_player.h"
+#include "media/video_view.h"
 #include "support/test_media.h"
 
 #include <QApplication>

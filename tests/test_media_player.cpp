@@ -6,13 +6,13 @@
 //   a file that cannot be played: 9, then 10 (ready) with the reason in the status text;
 //   controls.pause: 2 at once; stop: 1 at once.
 
-#include "player/full_screen_window.h"
-#include "player/media_actions.h"
-#include "player/media_controls.h"
-#include "player/media_engine.h"
-#include "player/media_player.h"
-#include "player/transport_bar.h"
-#include "player/video_view.h"
+#include "media/full_screen_window.h"
+#include "media/media_actions.h"
+#include "media/media_controls.h"
+#include "engine/media_engine.h"
+#include "media/media_player.h"
+#include "media/transport_bar.h"
+#include "media/video_view.h"
 #include "support/pixels.h"
 #include "support/play_states.h"
 #include "support/real_pointer.h"

@@ -1,8 +1,8 @@
 // The play state and the failure text on their own: scripts of engine events in, playState numbers and
 // controls out. No libmpv, no windows.
 
-#include "player/failure_text.h"
-#include "player/play_state.h"
+#include "engine/failure_text.h"
+#include "engine/play_state.h"
 
 #include <QtTest>
 

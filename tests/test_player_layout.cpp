@@ -5,7 +5,7 @@
 #include "toolkit/label.h"
 #include "toolkit/picture.h"
 #include "app/window_registry.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
 #include "support/test_main.h"
 #include <QMenuBar>

@@ -2,7 +2,7 @@
 // click that ends it. The program and every library in it may create, write, rename or delete no file
 // (caches and state included); only sockets and pipes to the display and sound servers are used.
 
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
 #include "support/child_process.h"
 #include "support/private_bus.h"

@@ -5,9 +5,9 @@
 #include "app/window_registry.h"
 #include "info/about_window.h"
 #include "info/farewell_window.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
-#include "player/video_view.h"
+#include "media/video_view.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include <QAction>

@@ -6,7 +6,7 @@
 #include "toolkit/file_model.h"
 #include "toolkit/folder_list.h"
 #include "app/window_registry.h"
-#include "player/media_player.h"
+#include "media/media_player.h"
 #include "player/player_window.h"
 #include <QApplication>
 #include <QDir>
