@@ -75,6 +75,10 @@ void MediaEngine::connectClient() {
     // The core hands out queued events before log lines: a failure is told once the lines that explain it
     // are in.
     connect(c, &MpvClient::eventsDrained, this, &MediaEngine::commitFailure);
+    connect(c, &MpvClient::eventsDrained, this, [this] {
+        if (hasMedia() && !loadWaiting_ && nextLoad_ < items_.size())
+            sendLoads(-1);
+    });
     connectProperties();
     connectTracks();
 }
@@ -217,30 +221,41 @@ void MediaEngine::loadNow(double start) {
     watchCore();
     // What the state asks for, also when it changed while the load waited (a pause while opening).
     setPause(state_.isPaused() || state_.awaitsPlay());
-    const uint64_t reply = kLoadReplyBase + ++loadSerial_;
-    for (qsizetype i = 0; i < items_.size(); ++i) {
+    ++loadSerial_;
+    nextLoad_ = 0;
+    sendLoads(start);
+    openWatch_.start();
+}
+
+// The core queues at most 1000 events for us, answers included: a long list is handed over in batches, each
+// once the answers to the one before have been taken (eventsDrained), so that no entry is lost for want of
+// room.
+void MediaEngine::sendLoads(double start) {
+    constexpr qsizetype kBatch = 250;
+    const uint64_t reply = kLoadReplyBase + loadSerial_;
+    for (const qsizetype end = std::min(items_.size(), nextLoad_ + kBatch); nextLoad_ < end; ++nextLoad_) {
+        const OpenItem& item = items_[nextLoad_];
         // Per-file options; %N% quotes a value of N bytes, whatever characters it holds.
         QByteArrayList options;
-        if (i == 0 && start >= 0)
+        if (nextLoad_ == 0 && start >= 0)
             options << "start=" + QByteArray::number(start, 'f', 3);
-        if (!items_[i].subtitle.isEmpty()) {
-            const QByteArray name = fsEncodeName(items_[i].subtitle);
+        if (!item.subtitle.isEmpty()) {
+            const QByteArray name = fsEncodeName(item.subtitle);
             options << "sub-files-append=%" + QByteArray::number(name.size()) + '%' + name;
         }
-        if (items_[i].plainSubtitle) // its styling would cost too much to draw
+        if (item.plainSubtitle) // its styling would cost too much to draw
             options << "sub-ass-override=strip";
-        if (!items_[i].coverArt.isEmpty()) { // checked by the plan, as the subtitle is
-            const QByteArray picture = fsEncodeName(items_[i].coverArt);
+        if (!item.coverArt.isEmpty()) { // checked by the plan, as the subtitle is
+            const QByteArray picture = fsEncodeName(item.coverArt);
             options << "cover-art-files-append=%" + QByteArray::number(picture.size()) + '%' + picture;
         }
         // A file name's own bytes, also where they are not valid UTF-8.
-        const QByteArray path = fsEncodeName(items_[i].path), how = i == 0 ? "replace" : "append";
+        const QByteArray path = fsEncodeName(item.path), how = nextLoad_ == 0 ? "replace" : "append";
         if (options.isEmpty())
             client_.command({"loadfile", path, how}, reply);
         else
             client_.command({"loadfile", path, how, options.join(',')}, reply);
     }
-    openWatch_.start();
 }
 
 void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error,

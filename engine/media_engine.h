@@ -8,8 +8,8 @@
 
 #include "engine/failure_text.h"
 #include "engine/mpv_client.h"
-#include "opening/open_policy.h"
 #include "engine/play_state.h"
+#include "opening/open_policy.h"
 
 #include <QList>
 #include <QObject>
@@ -174,6 +174,7 @@ class MediaEngine : public QObject {
     void onCoreHeld();
     void retire(bool replace);
     void loadNow(double start = -1); // start >= 0: open again there, keeping the reported state
+    void sendLoads(double start);
     void renderTargetChanged(bool arrived);
     void publish();
     void failWith(const QString& reason);
@@ -215,6 +216,7 @@ class MediaEngine : public QObject {
     bool loadWaiting_ = false;          // a load waits for a render target
     bool reloadOnRenderTarget_ = false; // the render target vanished while a video was open
     uint64_t loadSerial_ = 0;           // reply id of the newest load, less kLoadReplyBase
+    qsizetype nextLoad_ = 0;            // the first of items_ not yet handed to the core
     bool failurePending_ = false;       // told once the core's log lines that explain it are in
     OpenError pendingError_ = OpenError::None;
     QString pendingErrorText_;

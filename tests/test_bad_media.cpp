@@ -2,8 +2,8 @@
 // real component. The program must stay alive and answering, show no dialog, and name the reason in the
 // component's status text; files with strange names must play.
 
-#include "list_test_helpers.h"
 #include "engine/media_engine.h"
+#include "list_test_helpers.h"
 #include "media/transport_bar.h"
 #include "support/play_states.h"
 #include "support/process_probe.h"
@@ -895,7 +895,8 @@ void BadMediaTest::longPlaylistIsCut() {
     QTest::qWait(500);
     const QStringList past = opened.names().filter(QRegularExpression(QStringLiteral("^1[0-9]{3}$")));
     QVERIFY2(past.isEmpty(), qPrintable(past.mid(0, 5).join(QLatin1Char(','))));
-    QVERIFY(component->engine()->coreProperty("playlist-count").toInt() <= 1000);
+    // All of the first thousand reach the core: none is dropped for want of room in its event queue.
+    QTRY_COMPARE(component->engine()->coreProperty("playlist-count").toInt(), 1000);
     QTest::mouseClick(component->transportBar()->stopButton(), Qt::LeftButton);
 }
 
