@@ -3,8 +3,8 @@
 // does not return is replaced, so a good file picked next plays at once; and once the share is aborted, the
 // threads and held cores it kept come back.
 
-#include "media/media_controls.h"
 #include "engine/mpv_held_core.h"
+#include "media/media_controls.h"
 #include "support/child_process.h"
 #include "support/process_probe.h"
 #include "support/session.h"
@@ -192,8 +192,13 @@ void HeldEngineTest::leavingDoesNotWait() {
     const auto unmount = qScopeGuard([&share] { share.abort(); });
     const QString home = QDir::currentPath();
     QVERIFY(QDir::setCurrent(share.path())); // the child starts there
+    // In the sanitizer build the leak check runs as the program ends and first stops every thread, which it
+    // cannot do to one held in the share's read: the child's own end is timed without it.
+    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
+    qputenv("ASAN_OPTIONS", sanitizer + ":detect_leaks=0");
     PlayerProcess program;
     const bool started = program.start();
+    qputenv("ASAN_OPTIONS", sanitizer);
     QDir::setCurrent(home);
     QVERIFY2(started, qPrintable(program.errorOutput()));
     const quint64 main = program.waitForWindow(QStringLiteral("Tolvane URL Media Player"));
