@@ -16,7 +16,6 @@ ListReading::ListReading(QAbstractItemView* list) : QObject(list), list_(list) {
 bool ListReading::start(const QString& path, std::function<FolderRead()> work,
                         const std::function<void(FolderRead&&)>& show) {
     const quint64 serial = ++serial_;
-    place_ = fsPlaceOf(path);
     giveUp_.stop();
     // The answer within the short wait is kept here and handled below, where an error may be thrown.
     auto early = std::make_shared<std::optional<FolderRead>>();
@@ -36,6 +35,7 @@ bool ListReading::start(const QString& path, std::function<FolderRead()> work,
         return true;
     }
     *late = true;
+    place_ = fsPlaceOf(path); // named only in the waiting texts: the mount table is not read again otherwise
     if (outcome == FsOutcome::NotAnswering) {
         setText(place_ + QStringLiteral(" does not answer"));
     } else {
