@@ -23,5 +23,6 @@ struct OpenPlan {
     QString note;          // what was left out and why (a sidecar or a picture over its limit)
 };
 
-// Pure: reads the file system only, keeps no state between calls; may run on any thread.
-OpenPlan planOpen(const QString& path);
+// url: the pick as the component was given it, a file's path or a file: URL (media_url.h); a network
+// address is refused. Pure: reads the file system only, keeps no state between calls; may run on any thread.
+OpenPlan planOpen(const QString& url);
