@@ -250,7 +250,8 @@ void TransportBar::showDuration(double seconds) {
     showPosition(engine_->position());
 }
 
-// Called for every frame's position: touches the widgets only when what they show changes.
+// Called with each position read (PositionPoll: five times a second while a file plays, and once more when
+// a seek lands or playback pauses): touches the widgets only when what they show changes.
 void TransportBar::showPosition(double seconds) {
     seconds = bounded(seconds);
     const int quarter = int(seconds * 4);
