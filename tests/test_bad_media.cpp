@@ -688,7 +688,7 @@ void BadMediaTest::hostileFileIsContained_data() {
     QTest::addColumn<bool>("direct");       // handed to the engine itself, past the policy: its own doors
     auto row = [](const char* tag, const char* name, const QByteArray& bytes, bool plays, const char* status,
                   const char* notOpened = "", bool direct = false) {
-        QTest::newRow(tag) << QString::fromUtf8(name) << bytes << plays << QString::fromUtf8(status)
+        QTest::newRow(tag) << name << bytes << plays << QString::fromUtf8(status)
                            << QString::fromUtf8(notOpened) << direct;
     };
     const QByteArray sdp = "v=0\no=- 0 0 IN IP4 127.0.0.1\ns=x\nc=IN IP4 0.0.0.0\nt=0 0\n"
@@ -816,40 +816,47 @@ void BadMediaTest::hostileFileIsContained() {
 
 void BadMediaTest::coverArtIsShown_data() {
     QTest::addColumn<QString>("name");       // beside Song.mp3
-    QTest::addColumn<QStringList>("encode"); // ffmpeg's output options; empty: the PNG made by the table
+    QTest::addColumn<QByteArray>("bytes");   // the picture as it is; empty: made by ffmpeg
+    QTest::addColumn<QStringList>("encode"); // ffmpeg's output options
     QTest::addColumn<QString>("size");
     QTest::addColumn<QString>("note"); // empty: shown
-    QTest::newRow("png, any case") << "COVER.Png" << QStringList() << ""
-                                   << "";
-    QTest::newRow("jpeg") << "Song.JPG" << QStringList() << "64x48"
-                          << "";
-    QTest::newRow("webp") << "folder.webp" << QStringList() << "64x48"
-                          << "";
-    QTest::newRow("webp, lossless") << "front.webp" << QStringList{"-lossless", "1"} << "64x48"
-                                    << "";
-    QTest::newRow("bmp") << "album.bmp" << QStringList() << "64x48"
-                         << "";
-    QTest::newRow("gif") << "cover.gif" << QStringList() << "64x48"
-                         << "";
-    QTest::newRow("jpeg, too many pixels") << "cover.jpeg" << QStringList() << "4100x4100"
-                                           << "4100 x 4100 pixels";
-    QTest::newRow("webp, too many pixels") << "cover.webp" << QStringList{"-lossless", "1"} << "8000x2500"
-                                           << "8000 x 2500 pixels";
-    QTest::newRow("bmp, too many bytes") << "cover.bmp" << QStringList() << "4000x1600"
-                                         << "over the 16.0 MiB";
+    auto made = [](const char* tag, const char* name, const char* size, const char* note = "",
+                   const QStringList& encode = {}) {
+        QTest::newRow(tag) << name << QByteArray() << encode << size << note;
+    };
+    auto written = [](const char* tag, const char* name, const QByteArray& bytes, const char* note = "") {
+        QTest::newRow(tag) << name << bytes << QStringList() << "" << note;
+    };
+    written("png, any case", "COVER.Png", flatPng(64));
+    made("jpeg", "Song.JPG", "64x48");
+    made("webp", "folder.webp", "64x48");
+    made("webp, lossless", "front.webp", "64x48", "", {"-lossless", "1"});
+    made("bmp", "album.bmp", "64x48");
+    made("gif", "cover.gif", "64x48");
+    made("jpeg, too many pixels", "cover.jpeg", "4100x4100", "4100 x 4100 pixels");
+    made("webp, too many pixels", "cover.webp", "8000x2500", "8000 x 2500 pixels", {"-lossless", "1"});
+    made("bmp, too many bytes", "cover.bmp", "4000x1600", "over the 16.0 MiB");
+    // Headers that do not say the size: what decoding them would take is not known.
+    const char* unread = "its size in pixels cannot be read";
+    written("png without IHDR", "cover.png", flatPng(64).remove(8, 25), unread);
+    written("jpeg without a frame header", "Song.jpg",
+            QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\xff\xd9", 22),
+            unread);
+    written("gif cut after its signature", "folder.gif", "GIF89a", unread);
 }
 
 // A song plays with the picture beside it, in each format its header is read from; one too large is left
 // out with a note.
 void BadMediaTest::coverArtIsShown() {
     QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
     QFETCH(QStringList, encode);
     QFETCH(QString, size);
     QFETCH(QString, note);
     QTemporaryDir dir;
     QVERIFY(QFile::copy(media_.mp3(4.0), dir.filePath(QStringLiteral("Song.mp3"))));
-    if (size.isEmpty()) {
-        QVERIFY(listtest::makeFile(dir.path(), name.toUtf8(), flatPng(64)));
+    if (!bytes.isEmpty()) {
+        QVERIFY(listtest::makeFile(dir.path(), name.toUtf8(), bytes));
     } else {
         const QString picture = dir.filePath(QStringLiteral("picture.") + QFileInfo(name).suffix().toLower());
         QVERIFY(run(QStringLiteral("ffmpeg"),
