@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/process_hygiene.h"
 #include "app/window_registry.h"
+#include "desktop/accessibility_offer.h"
 #include "desktop/session_bus.h"
 #include "product_version.h"
 #include "toolkit/accessibility.h"
@@ -93,6 +94,9 @@ void setUpApplication() {
     QApplication::setDesktopFileName(QString::fromUtf8(product::desktopFileName));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/play.ico")));
     installFontSubstitutes();
+    // Before the first window, whose building makes the accessibility bridge. A bus that answers does so
+    // within a few milliseconds; the bound is what a stopped one may cost the window.
+    offerAccessibilityBus(std::chrono::milliseconds(100));
     installAccessibility();
     registerWindows();
 }

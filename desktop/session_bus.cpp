@@ -43,11 +43,9 @@ int openSocket(const QString& entry) {
     return -1;
 }
 
-// Waits, on the calling thread, until the bus daemon answers the first line of its handshake. Qt makes its
-// connections on one thread for the whole process and waits there for the daemon without a time limit;
-// asked of a stopped daemon, every other bus user in the process would wait with it, the program's end
-// included. False when no daemon listens there at all.
-bool waitUntilAnswering(const QString& address) {
+} // namespace
+
+bool busAnswers(const QString& address, int timeoutMs) {
     const int fd = openSocket(address.section(QLatin1Char(';'), 0, 0));
     if (fd < 0)
         return !address.startsWith(QLatin1String("unix:")); // another transport: Qt's own attempt decides
@@ -56,12 +54,10 @@ bool waitUntilAnswering(const QString& address) {
     char answer[64] = {};
     pollfd readable{fd, POLLIN, 0};
     const bool answered = ::send(fd, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size() &&
-                          ::poll(&readable, 1, -1) == 1 && ::read(fd, answer, sizeof answer - 1) > 0;
+                          ::poll(&readable, 1, timeoutMs) == 1 && ::read(fd, answer, sizeof answer - 1) > 0;
     ::close(fd);
     return answered;
 }
-
-} // namespace
 
 QString sessionBusAddress() {
     QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
@@ -89,7 +85,7 @@ void connectSessionBus(QObject* receiver, std::function<void(const QDBusConnecti
     QPointer<QObject> target(receiver);
     // Detached: a thread still waiting for a stopped bus when the program ends is ended with it.
     std::thread([address, name, target, connected = std::move(connected)] {
-        if (!waitUntilAnswering(address))
+        if (!busAnswers(address, -1))
             return;
         QDBusConnection bus = QDBusConnection::connectToBus(address, name);
         if (!bus.isConnected()) {
@@ -125,4 +121,9 @@ void disconnectSessionBus(const QDBusConnection& bus) {
 void keepToolkitOffSessionBus() {
     ownAddress = sessionBusAddress();
     qputenv("DBUS_SESSION_BUS_ADDRESS", noBus);
+}
+
+void letToolkitOnSessionBus() {
+    // The usable entries only: libdbus would still run dbus-launch for an "autolaunch:" one.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", sessionBusAddress().toUtf8());
 }

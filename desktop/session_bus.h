@@ -17,6 +17,14 @@ QString sessionBusAddress();
 // receiver has gone; it never runs when there is no bus, and not before the bus answers.
 void connectSessionBus(QObject* receiver, std::function<void(const QDBusConnection&)> connected);
 
+// True once the daemon at the first entry of `address` answers the first line of the handshake, within
+// `timeoutMs` (-1: however long it takes). Qt makes its connections on one thread for the whole process and
+// waits there for the daemon without a time limit; asked of a stopped daemon, every other bus user in the
+// process would wait with it, the program's end included. So this is asked first, on a thread that may wait.
+// False when no daemon listens there at all; true for a transport other than a unix socket, where Qt's own
+// attempt decides.
+bool busAnswers(const QString& address, int timeoutMs);
+
 // Closes a connection made by connectSessionBus once the messages already sent on it have reached the bus,
 // without waiting for that.
 void disconnectSessionBus(const QDBusConnection& bus);
@@ -24,7 +32,8 @@ void disconnectSessionBus(const QDBusConnection& bus);
 // Call before QApplication exists. Qt's own parts ask for the session bus on the UI thread and wait for it
 // without limit (the accessibility bridge asks it several questions while the first window is built), and
 // libdbus runs dbus-launch when it knows of no bus. They are given an address that names no bus; the
-// program's own connection keeps the real one (sessionBusAddress). Screen readers still reach the program
-// through the accessibility bus the desktop publishes on the X root window (AT_SPI_BUS), or
-// $AT_SPI_BUS_ADDRESS.
+// program's own connection keeps the real one (sessionBusAddress), and offerAccessibilityBus may hand it back
+// to the toolkit once the bus has answered.
 void keepToolkitOffSessionBus();
+// Gives the toolkit's own parts the session bus from here on.
+void letToolkitOnSessionBus();
