@@ -6,8 +6,10 @@
 #include "info/about_window.h"
 #include "info/farewell_window.h"
 #include "media/media_player.h"
-#include "player/player_window.h"
 #include "media/video_view.h"
+#include "player/player_window.h"
+#include "support/accessibility_bus.h"
+#include "support/private_bus.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include <QAction>
@@ -41,6 +43,7 @@ class WaylandSession : public QObject {
     void playerShowsAndPlays();
     void aboutAndFarewellShow();
     void theRealProgramStarts();
+    void aScreenReaderFindsTheProgram();
 
   private:
     TestMedia media_;
@@ -92,6 +95,33 @@ void WaylandSession::theRealProgramStarts() {
              qPrintable(errors));
     program.kill();
     program.waitForFinished(5000);
+}
+
+// The same road as on X11 (test_screen_reader): the accessibility bus found through the session bus alone.
+void WaylandSession::aScreenReaderFindsTheProgram() {
+    PrivateSessionBus bus;
+    QVERIFY(bus.isValid());
+    AccessibilityBus accessibility(bus.address());
+    QVERIFY(accessibility.isValid());
+    QProcess program;
+    program.setProgram(QStringLiteral(TOLVANE_PLAYER_EXE));
+    program.setWorkingDirectory(media_.folder());
+    program.start();
+    QVERIFY(program.waitForStarted(10000));
+    const auto end = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished(5000);
+    });
+    const QString tree = atspiClient(program.processId(), {QStringLiteral("tree")}).value_or(QString());
+    for (const char* control : {"frame\tTolvane URL Media Player", "list\tFiles", "filler\tMedia player",
+                                "slider\tSeek", "menu item\tAbout Me"})
+        QVERIFY2(tree.contains(QLatin1String(control)), qPrintable(tree));
+    QVERIFY(atspiClient(program.processId(),
+                        {QStringLiteral("press"), QStringLiteral("About"), QStringLiteral("About Me")}));
+    QTRY_VERIFY_WITH_TIMEOUT(atspiClient(program.processId(), {QStringLiteral("tree")})
+                                 .value_or(QString())
+                                 .contains(QLatin1String("frame\tTolvane Cooperation")),
+                             10000);
 }
 
 TOLVANE_TEST_MAIN(WaylandSession)

@@ -20,6 +20,8 @@ class PlayerProcess {
     // Starts build/tolvane-player with `arguments` and waits for its player window; false if it does not show
     // up.
     bool start(const QStringList& arguments = {});
+    // The folder the program starts in, and so shows; the test's own by default.
+    void setWorkingDirectory(const QString& folder) { process_.setWorkingDirectory(folder); }
     // The X id of a mapped window titled exactly `title`, waiting up to `timeoutMs`; 0 if none appears.
     quint64 waitForWindow(const QString& title, int timeoutMs = 10000) const;
     // Where the window stands on the screen, in pixels.

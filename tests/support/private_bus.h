@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <optional>
+#include <sys/types.h>
 
 class PrivateSessionBus {
   public:
@@ -19,6 +20,7 @@ class PrivateSessionBus {
 
     bool isValid() const { return !address_.isEmpty(); }
     QString address() const { return address_; }
+    pid_t daemon() const { return pid_t(daemon_.processId()); }
 
   private:
     QTemporaryDir dir_;
