@@ -6,8 +6,8 @@
 #include "desktop/mpris_service.h"
 #include "desktop/mpris_values.h"
 #include "desktop/screen_saver_inhibitor.h"
-#include "media/media_controls.h"
 #include "engine/media_engine.h"
+#include "media/media_controls.h"
 #include "media/media_player.h"
 #include "player/player_window.h"
 #include "support/child_process.h"
@@ -164,6 +164,7 @@ class DesktopServicesTest : public QObject {
     void playerctlDrivesTheProgram();
     void noSessionBusNoBusAndNoHelper();
     void aStoppedBusHoldsNothingUp();
+    void aStoppedBusHoldsUpNoOtherBus();
 
   private:
     MediaPlayer* player() { return session::player()->WindowsMediaPlayer1; }
@@ -759,6 +760,37 @@ void DesktopServicesTest::aStoppedBusHoldsNothingUp() {
     QVERIFY(::kill(daemon, SIGSTOP) == 0); // stopped again, with the program on it
     QVERIFY2(exitThroughMenu(second), "File > Exit did not end the program");
     showWindow(windows().frm);
+}
+
+// A session bus whose daemon has stopped answering holds up no other bus connection of the process: the
+// program's own connection waits for that daemon before Qt's bus machinery, which all connections share, is
+// asked for it.
+void DesktopServicesTest::aStoppedBusHoldsUpNoOtherBus() {
+    PrivateSessionBus other, session; // the one made last is the session bus the environment names
+    QVERIFY(other.isValid() && session.isValid());
+    QDBusConnection elsewhere = QDBusConnection::connectToBus(other.address(), QStringLiteral("elsewhere"));
+    QVERIFY(elsewhere.isConnected());
+    QVERIFY(::kill(session.daemon(), SIGSTOP) == 0);
+    const auto resume = qScopeGuard([&] {
+        ::kill(session.daemon(), SIGCONT);
+        QDBusConnection::disconnectFromBus(QStringLiteral("elsewhere"));
+    });
+    services_ = installDesktopServices();
+    // The program has knocked on the stopped daemon: its connection waits in the socket's backlog (Recv-Q).
+    const QString socket = session.address().section("path=", 1).section(',', 0, 0);
+    const auto knocked = [&] {
+        return runTool("ss", {"-xlH", "src", socket}).value_or("").simplified().section(' ', 2, 2).toInt() >
+               0;
+    };
+    QTRY_VERIFY(knocked());
+    QElapsedTimer clock;
+    clock.start();
+    const QDBusMessage reply =
+        callAndWait(elsewhere, QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                              "org.freedesktop.DBus.Peer", "Ping"));
+    qInfo("the other bus answered in %lld ms", clock.elapsed());
+    QVERIFY2(reply.type() == QDBusMessage::ReplyMessage && clock.elapsed() < 10000,
+             "the other bus's answer waited for the stopped one");
 }
 
 TOLVANE_TEST_MAIN(DesktopServicesTest)
