@@ -1,9 +1,12 @@
 #include "engine/media_engine.h"
 
+#include "engine/mpv_held_core.h"
 #include "engine/mpv_preload.h"
+#include "opening/media_url.h"
 #include "toolkit/fs_call.h"
 #include "toolkit/fs_names.h"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
@@ -12,18 +15,13 @@
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
     reverseTimer_.setInterval(250);
     connect(&reverseTimer_, &QTimer::timeout, this, &MediaEngine::scanReverseStep);
-    openWatch_.setSingleShot(true);
-    openWatch_.setInterval(kOpenTimeoutMs);
-    connect(&openWatch_, &QTimer::timeout, this, &MediaEngine::abandonOpen);
+    connect(&pipeline_, &OpenPipeline::timedOut, this, &MediaEngine::abandonOpen);
     coreWait_.setSingleShot(true);
     coreWait_.setInterval(50);
     connect(&coreWait_, &QTimer::timeout, this, &MediaEngine::startCore);
-    heldWatch_.setSingleShot(true);
-    heldWatch_.setInterval(kHeldAfterMs);
-    connect(&heldWatch_, &QTimer::timeout, this, &MediaEngine::onCoreHeld);
+    connect(&watch_, &CoreWatch::held, this, &MediaEngine::onCoreHeld);
     connect(this, &MediaEngine::renderTargetUnavailable, this, [this] {
-        noRenderTarget_ = true;
-        if (loadWaiting_)
+        if (pipeline_.targetUnavailable())
             loadNow();
     });
     connect(this, &MediaEngine::renderTargetReported, this, &MediaEngine::renderTargetChanged);
@@ -37,13 +35,12 @@ MediaEngine::~MediaEngine() {
 void MediaEngine::connectClient() {
     MpvClient* c = &client_;
     connect(c, &MpvClient::logLine, this, [this](const char* prefix, const char* level, const QString& line) {
-        if ((hasMedia() && !state_.isLoaded()) || failurePending_) // only while a file opens
+        const bool failing = pipeline_.failurePending();
+        if ((hasMedia() && !state_.isLoaded()) || failing) // only while a file opens
             failureText_.noteLogLine(prefix, level, line);
         // Without a render context the core cannot show a video: the file fails with that reason.
-        if (noRenderTarget_ && (hasMedia() || failurePending_) && qstrcmp(prefix, "vo/libmpv") == 0) {
-            videoRefused_ = failurePending_ = true;
-            pendingError_ = OpenError::Other;
-        }
+        if (pipeline_.hasNoTarget() && (hasMedia() || failing) && qstrcmp(prefix, "vo/libmpv") == 0)
+            pipeline_.noteVideoRefused();
     });
     connect(c, &MpvClient::commandAnswered, this, &MediaEngine::onCommandAnswered);
     connect(c, &MpvClient::propertySetAnswered, this, [this](uint64_t reply) {
@@ -51,19 +48,17 @@ void MediaEngine::connectClient() {
             state_.ourPauseWriteAnswered();
     });
     connect(c, &MpvClient::fileStarted, this, [this](int64_t entry) {
-        coreBusy_ = true;
-        heldWatch_.stop();
-        if (!items_.isEmpty())
-            corePlace_ = fsPlaceOf(items_.first().path);
+        const QList<Item>& items = pipeline_.items();
+        watch_.fileStarted(items.isEmpty() ? QString() : fsPlaceOf(items.first().path));
         if (state_.fileStarted(entry)) {
             failureText_.clear();
             if (!state_.isLoaded())
-                openWatch_.start(); // the next entry of a list gets the same time to open
+                pipeline_.entryStarted();
         }
         publish();
     });
     connect(c, &MpvClient::fileLoaded, this, [this] {
-        openWatch_.stop();
+        pipeline_.fileLoaded();
         state_.fileLoaded();
         publish();
     });
@@ -76,8 +71,8 @@ void MediaEngine::connectClient() {
     // are in.
     connect(c, &MpvClient::eventsDrained, this, &MediaEngine::commitFailure);
     connect(c, &MpvClient::eventsDrained, this, [this] {
-        if (hasMedia() && !loadWaiting_ && nextLoad_ < items_.size())
-            sendLoads(-1);
+        if (hasMedia())
+            send(pipeline_.nextBatch());
     });
     connectProperties();
     connectTracks();
@@ -133,25 +128,27 @@ void MediaEngine::freeRenderContext(RenderContext* context) {
 }
 
 void MediaEngine::renderTargetChanged(bool arrived) {
-    renderTargets_ = std::max(0, renderTargets_ + (arrived ? 1 : -1));
     if (!arrived) {
         // The core drops its video output and the video track with the render context (and ends a file
         // that has nothing else to play). Only a context that Qt rebuilt does this: see VideoSurface.
-        if (hasMedia() && hasVideo_) {
+        const bool videoOpen = hasMedia() && hasVideo_;
+        pipeline_.targetLost(videoOpen);
+        if (videoOpen)
             state_.renderTargetLost();
-            reloadOnRenderTarget_ = true;
-        }
         return;
     }
-    noRenderTarget_ = false;
-    if (loadWaiting_) {
+    switch (pipeline_.targetArrived(hasMedia())) {
+    case OpenPipeline::OnTarget::Load:
         loadNow();
-    } else if (reloadOnRenderTarget_ && hasMedia()) {
+        break;
+    case OpenPipeline::OnTarget::Reopen:
         // Open the file again where it was, paused or not: the state the component reports stays as it is.
         state_.reopenKeepingState();
         loadNow(position_);
+        break;
+    case OpenPipeline::OnTarget::Nothing:
+        break;
     }
-    reloadOnRenderTarget_ = false;
 }
 
 // ---- the road from a URL to a load -----------------------------------------------------------------------
@@ -170,15 +167,93 @@ void MediaEngine::prepare() {
         emit renderTargetNeeded();
 }
 
-void MediaEngine::open(const QString& url, const QList<Item>& items) {
+void MediaEngine::open(const QString& url) {
+    if (url.isEmpty()) {
+        openPastThePlan(url, {});
+        return;
+    }
+    forgetFileChoices(); // a new pick; a replay keeps them
+    planAndOpen(url, autoStart_);
+}
+
+void MediaEngine::openPastThePlan(const QString& url, const QList<Item>& items) {
     forgetFileChoices();
     openInternal(url, items, autoStart_);
 }
 
+// Every open goes through the plan, a replay included: the file may have been replaced since. A place that
+// answers gives the plan within a moment and the pick goes on as if it had been made here; past that the
+// pick waits, saying for what, and the window goes on.
+void MediaEngine::planAndOpen(const QString& url, bool playNow) {
+    const uint64_t pick = pipeline_.startPick();
+    const QString path = QFileInfo(localPathOf(url)).absoluteFilePath();
+    const auto follow = [this, url, pick, playNow](OpenPlan&& plan) {
+        if (!pipeline_.isCurrent(pick))
+            return; // another pick, a stop or a failure came since
+        if (!plan.refusal.isEmpty()) {
+            refuse(url, plan.refusal);
+            return;
+        }
+        openInternal(url, plan.items, playNow);
+        notice_ = plan.note;
+    };
+    switch (fsCall<OpenPlan>(
+        path, [url] { return planOpen(url); }, this, follow)) {
+    case FsOutcome::Answered:
+        break;
+    case FsOutcome::Pending:
+        awaitPlan(url, playNow, fsPlaceOf(path));
+        break;
+    case FsOutcome::NotAnswering:
+        refuse(url, QStringLiteral("%1 does not answer").arg(fsPlaceOf(path)));
+        break;
+    }
+}
+
+// What played before ends; the pick shows as opening, with the place it waits for, until its plan comes or
+// the open bound gives it up (abandonOpen).
+void MediaEngine::awaitPlan(const QString& url, bool playNow, const QString& place) {
+    resetForOpen(url);
+    client_.command({"stop"});
+    state_.open(playNow);
+    pipeline_.planLate(place);
+    publish();
+    emit waitingForChanged();
+}
+
+void MediaEngine::endWait() {
+    if (pipeline_.endPick())
+        emit waitingForChanged();
+}
+
+// A refusal ends whatever played before, and the core never sees the file. Nothing of the file before stays
+// to be played again or reported.
+void MediaEngine::refuse(const QString& url, const QString& why) {
+    url_ = url;
+    pipeline_.forget();
+    if (!mediaTitle_.isEmpty()) {
+        mediaTitle_.clear();
+        emit mediaTitleChanged(mediaTitle_);
+    }
+    failWith(FailureText::cannotPlay(url, why));
+}
+
+// A read that never returns (a hung network share) would keep the pick opening for ever: it is given up with
+// a reason, and the core is told to stop.
+void MediaEngine::abandonOpen() {
+    if (!hasMedia() || state_.isLoaded())
+        return;
+    pipeline_.dropAnswers();
+    const QString place = pipeline_.waitingFor();
+    failWith(FailureText::cannotPlay(
+        url_,
+        place.isEmpty()
+            ? QStringLiteral("it did not open within %1 seconds").arg(OpenPipeline::kOpenTimeoutMs / 1000)
+            : QStringLiteral("%1 does not answer").arg(place)));
+}
+
 void MediaEngine::resetForOpen(const QString& url) {
     endScan();
-    openWatch_.stop();
-    failurePending_ = videoRefused_ = false;
     url_ = url;
     notice_.clear();
     failureReason_.clear();
@@ -191,10 +266,9 @@ void MediaEngine::resetForOpen(const QString& url) {
 void MediaEngine::openInternal(const QString& url, const QList<Item>& items, bool playNow) {
     endWait();
     resetForOpen(url);
-    items_ = items;
     if (url.isEmpty() || items.isEmpty()) { // an empty URL closes the media
+        pipeline_.forget();
         client_.command({"stop"});
-        loadWaiting_ = false;
         state_.close();
         publish();
         return;
@@ -207,38 +281,32 @@ void MediaEngine::openInternal(const QString& url, const QList<Item>& items, boo
     state_.open(playNow);
     onVideoTrack(true); // until the core says otherwise, a picture is expected
     publish();
-    loadWaiting_ = true;
-    if (hasRenderTarget())
+    if (pipeline_.begin(items))
         loadNow();
     else
         emit renderTargetNeeded();
 }
 
 void MediaEngine::loadNow(double start) {
-    loadWaiting_ = false;
-    if (!client_.isRunning() || items_.isEmpty())
+    if (!client_.isRunning() || pipeline_.items().isEmpty()) {
+        pipeline_.close();
         return;
-    watchCore();
+    }
+    watch_.loadSent();
     // What the state asks for, also when it changed while the load waited (a pause while opening).
     setPause(state_.isPaused() || state_.awaitsPlay());
-    ++loadSerial_;
-    nextLoad_ = 0;
-    sendLoads(start);
-    openWatch_.start();
+    send(pipeline_.startLoad(start));
 }
 
-// The core queues at most 1000 events for us, answers included: a long list is handed over in batches, each
-// once the answers to the one before have been taken (eventsDrained), so that no entry is lost for want of
-// room.
-void MediaEngine::sendLoads(double start) {
-    constexpr qsizetype kBatch = 250;
-    const uint64_t reply = kLoadReplyBase + loadSerial_;
-    for (const qsizetype end = std::min(items_.size(), nextLoad_ + kBatch); nextLoad_ < end; ++nextLoad_) {
-        const OpenItem& item = items_[nextLoad_];
+// A long list is handed over in batches, each once the answers to the one before have been taken
+// (eventsDrained), so that no entry is lost for want of room in the core's event queue.
+void MediaEngine::send(const OpenPipeline::Batch& batch) {
+    for (qsizetype index = batch.first; index < batch.end; ++index) {
+        const OpenItem& item = pipeline_.items()[index];
         // Per-file options; %N% quotes a value of N bytes, whatever characters it holds.
         QByteArrayList options;
-        if (nextLoad_ == 0 && start >= 0)
-            options << "start=" + QByteArray::number(start, 'f', 3);
+        if (index == 0 && batch.start >= 0)
+            options << "start=" + QByteArray::number(batch.start, 'f', 3);
         if (!item.subtitle.isEmpty()) {
             const QByteArray name = fsEncodeName(item.subtitle);
             options << "sub-files-append=%" + QByteArray::number(name.size()) + '%' + name;
@@ -250,30 +318,26 @@ void MediaEngine::sendLoads(double start) {
             options << "cover-art-files-append=%" + QByteArray::number(picture.size()) + '%' + picture;
         }
         // A file name's own bytes, also where they are not valid UTF-8.
-        const QByteArray path = fsEncodeName(item.path), how = nextLoad_ == 0 ? "replace" : "append";
+        const QByteArray path = fsEncodeName(item.path), how = index == 0 ? "replace" : "append";
         if (options.isEmpty())
-            client_.command({"loadfile", path, how}, reply);
+            client_.command({"loadfile", path, how}, batch.reply);
         else
-            client_.command({"loadfile", path, how, options.join(',')}, reply);
+            client_.command({"loadfile", path, how, options.join(',')}, batch.reply);
     }
 }
 
 void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error,
                                     const QString& text) {
-    if (reply != kLoadReplyBase + loadSerial_ || !hasMedia())
+    if (!pipeline_.isOurReply(reply) || !hasMedia())
         return; // an older load's answer, or a file since stopped
-    if (ok) {
+    if (ok)
         state_.addEntry(entry);
-        return;
-    }
-    failurePending_ = true;
-    pendingError_ = error;
-    pendingErrorText_ = text;
+    else
+        pipeline_.noteFailure(error, text);
 }
 
 void MediaEngine::onFileEnded(const FileEnd& end) {
-    coreBusy_ = false;
-    heldWatch_.stop();
+    watch_.fileEnded();
     const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
     switch (state_.fileEnded(end)) {
     case PlayState::Verdict::Ended:
@@ -287,9 +351,8 @@ void MediaEngine::onFileEnded(const FileEnd& end) {
         }
         break;
     case PlayState::Verdict::Failed:
-        failurePending_ = true;
-        pendingError_ = end.reason == FileEnd::Reason::Redirect ? OpenError::NothingToPlay : end.error;
-        pendingErrorText_ = end.errorText;
+        pipeline_.noteFailure(end.reason == FileEnd::Reason::Redirect ? OpenError::NothingToPlay : end.error,
+                              end.errorText);
         break;
     case PlayState::Verdict::GoesOn:
         endScan();
@@ -301,21 +364,20 @@ void MediaEngine::onFileEnded(const FileEnd& end) {
 }
 
 void MediaEngine::commitFailure() {
-    if (!failurePending_)
+    const std::optional<OpenPipeline::Failure> failure = pipeline_.takeFailure();
+    if (!failure)
         return;
-    failurePending_ = false;
-    if (std::exchange(videoRefused_, false))
+    if (failure->videoRefused)
         failWith(FailureText::cannotPlay(url_, QStringLiteral("video cannot be shown: no OpenGL")));
     else
-        failWith(failureText_.describe(url_, pendingError_, pendingErrorText_));
+        failWith(failureText_.describe(url_, failure->error, failure->text));
 }
 
 // Ends all work on the file: the core stops, so a half-opened file probes nothing more in the background.
 void MediaEngine::failWith(const QString& reason) {
     endWait();
     endScan();
-    openWatch_.stop();
-    loadWaiting_ = false;
+    pipeline_.close();
     client_.command({"stop"});
     state_.fail();
     failureReason_ = reason;
@@ -377,4 +439,50 @@ void MediaEngine::onVideoTrack(bool present) {
 
 QString MediaEngine::coreProperty(const char* name) {
     return client_.start(settingOptions()) ? client_.property(name) : QString();
+}
+
+// ---- a core that stops answering
+// ---------------------------------------------------------------------------
+
+void MediaEngine::onCoreHeld() {
+    if (!client_.isRunning() || !hasMedia())
+        return;
+    if (!CoreWatch::roomForHeld()) {
+        failWith(FailureText::cannotPlay(
+            url_,
+            QStringLiteral("the media engine is held by %1, which does not answer").arg(watch_.place())));
+        return;
+    }
+    retire(true);
+    if (!client_.start(settingOptions())) {
+        failWith(FailureText::cannotPlay(
+            url_, QStringLiteral("the media engine could not be started (%1)").arg(client_.error())));
+        return;
+    }
+    // The same pick on the fresh core, once it has somewhere to draw.
+    state_.reopenKeepingState();
+    if (pipeline_.again())
+        loadNow();
+    else
+        emit renderTargetNeeded();
+}
+
+// The render context goes with the core: it can only be freed once the core answers, on the thread whose
+// OpenGL context made it.
+void MediaEngine::retire(bool replace) {
+    std::shared_ptr<HeldCore> core = client_.giveUpCore();
+    if (!core)
+        return;
+    pipeline_.targetsGone();
+    watch_.retire(std::move(core), replace);
+}
+
+void MediaEngine::shutdown() {
+    reverseTimer_.stop();
+    pipeline_.close();
+    pipeline_.endPick();
+    const bool hadCore = client_.isRunning();
+    retire(false);
+    client_.shutdown(); // no core after this
+    watch_.leave(hadCore);
 }

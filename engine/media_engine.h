@@ -1,13 +1,17 @@
 #pragma once
-// The playback engine behind the component: the road from a URL to a load, the transport (play, pause, stop,
-// scans, seek), the settings, and the render contract. It knows nothing of widgets. Its parts: MpvClient
-// (libmpv), PlayState (the state shown) and FailureText (why a file cannot be played).
+// The playback engine behind the component: it wires its parts and acts on what they decide. MpvClient
+// (libmpv), OpenPipeline (the road of a pick: plan, somewhere to draw, loads, the open bound), CoreWatch
+// (a core that stops answering), PlayState (the state shown) and FailureText (why a file cannot be played).
+// Besides: the transport (play, pause, stop, scans, seek), the settings, and the render contract. It knows
+// nothing of widgets.
 //
-// The road of every file, the first included: open() -> the core is made if need be -> the load waits until
-// a render context exists (renderTargetNeeded() asks for one) -> loadNow() sends it.
+// The road of every file, the first included: open() -> the plan, on a worker -> the core is made if need be
+// -> the load waits until a render context exists (renderTargetNeeded() asks for one) -> loadNow() sends it.
 
+#include "engine/core_watch.h"
 #include "engine/failure_text.h"
 #include "engine/mpv_client.h"
+#include "engine/open_pipeline.h"
 #include "engine/play_state.h"
 #include "opening/open_policy.h"
 
@@ -43,21 +47,26 @@ class MediaEngine : public QObject {
     RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
                                        RenderContext::FrameCallback frameCallback);
     void freeRenderContext(RenderContext* context);
-    bool hasRenderTarget() const { return renderTargets_ > 0; }
+    bool hasRenderTarget() const { return pipeline_.hasTarget(); }
+    // Whoever draws takes a core that is given up (it stopped answering, or the engine ends) to its drawing
+    // thread; with none, or one that holds no render context, the engine ends it on a thread of its own.
+    void setHeldCoreTaker(HeldCoreTaker* taker) { watch_.setTaker(taker); }
+    HeldCoreTaker* heldCoreTaker() const { return watch_.taker(); }
 
     // The one entry where a URL becomes a load: what the pick may open is decided first (planOpen), and a
-    // refusal fails at once, before the core sees the file. The second form plays the given files in order
-    // where the URL names them; the URL is what the component reports. Never blocks.
+    // refusal fails at once, before the core sees the file. An empty URL closes the media. Never blocks.
     QString url() const { return url_; }
     void open(const QString& url);
+    // Hands `items` to the core past the plan, the URL being what the component reports: only for the tests
+    // of the core's own doors, which must see what the core does with what the plan would refuse.
+    void openPastThePlan(const QString& url, const QList<Item>& items);
     // Before the first file. startCore() makes the core: once the window sits on screen with nothing to do,
     // as it costs little memory. prepare() also asks for somewhere to draw, which brings in OpenGL (tens of
     // megabytes with software rendering): once a file is about to be picked. The first file then only loads.
     void startCore();
     void prepare();
-    void open(const QString& url, const QList<Item>& items);
     // The place a pick waits for (its plan's reads have not come back within a moment), or empty.
-    QString waitingFor() const { return waitingFor_; }
+    QString waitingFor() const { return pipeline_.waitingFor(); }
     // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
     QString notice() const { return hasMedia() ? notice_ : QString(); }
     void play();
@@ -143,38 +152,25 @@ class MediaEngine : public QObject {
     // Whoever draws cannot make a render context here (no OpenGL): loads go on without one. Any thread.
     void renderTargetUnavailable();
     void waitingForChanged();
-    // The core stopped answering (or the engine ends): it goes, together with whatever draws from it. The
-    // receiver (on this thread) that holds its render context sets taken and ends it on the drawing thread;
-    // else the engine ends it on a thread of its own. replace: a fresh core serves the next load.
-    void coreGivenUp(const std::shared_ptr<HeldCore>& core, bool replace, bool* taken);
 
   private:
-    // Long enough for a slow disk or a large file's index, short enough that a user still waits.
-    static constexpr int kOpenTimeoutMs = 10000;
-    // A core that has not started the next file by then is held: a live one does it in milliseconds.
-    static constexpr int kHeldAfterMs = 300;
-    // Held cores kept at most (each keeps its threads and memory until its read returns); past that a
-    // pick is refused with the place that holds them.
-    static constexpr int kMaxHeldCores = 2;
     // Reply ids of our own requests to the core.
     static constexpr uint64_t kPauseReplyId = 100;
-    static constexpr uint64_t kLoadReplyBase = 1'000'000; // + serial of the load
 
     void connectClient();
     void connectProperties();
     void openInternal(const QString& url, const QList<Item>& items, bool playNow);
-    // The open plan, made on a worker (media_engine_open.cpp).
+    // The open plan, made on a worker.
     void planAndOpen(const QString& url, bool playNow);
     void awaitPlan(const QString& url, bool playNow, const QString& place);
     void endWait(); // a plan still on its way is for an older pick: it is not followed
     void refuse(const QString& url, const QString& why);
     void resetForOpen(const QString& url);
-    // A core that does not answer is replaced, not waited for (media_engine_held.cpp).
-    void watchCore();
+    // A core that does not answer is replaced, not waited for.
     void onCoreHeld();
     void retire(bool replace);
     void loadNow(double start = -1); // start >= 0: open again there, keeping the reported state
-    void sendLoads(double start);
+    void send(const OpenPipeline::Batch& batch);
     void renderTargetChanged(bool arrived);
     void publish();
     void failWith(const QString& reason);
@@ -205,39 +201,22 @@ class MediaEngine : public QObject {
     void applyScaling();
 
     MpvClient client_;
+    OpenPipeline pipeline_;
+    CoreWatch watch_;
     PlayState state_;
     FailureText failureText_;
     int shownState_ = Undefined;
     PlayState::Controls shownControls_;
 
     QString url_;
-    QList<Item> items_;
-    int renderTargets_ = 0;
-    bool loadWaiting_ = false;          // a load waits for a render target
-    bool reloadOnRenderTarget_ = false; // the render target vanished while a video was open
-    uint64_t loadSerial_ = 0;           // reply id of the newest load, less kLoadReplyBase
-    qsizetype nextLoad_ = 0;            // the first of items_ not yet handed to the core
-    bool failurePending_ = false;       // told once the core's log lines that explain it are in
-    OpenError pendingError_ = OpenError::None;
-    QString pendingErrorText_;
     QString failureReason_;
     QString mediaTitle_;
     QString notice_;
-    QTimer openWatch_; // a pick that has not opened by then is given up
     bool hasVideo_ = false;
     double position_ = 0;
     double duration_ = 0;
     QTimer reverseTimer_;
     QTimer coreWait_; // startCore() looks again while the library is still loading
-
-    // The plan on its way, and a core that may be held.
-    uint64_t pickSerial_ = 0; // a plan that comes late is followed only if its pick is still the newest
-    QString waitingFor_;
-    QString corePlace_;           // where the core's current file lives: named when it holds the core
-    bool coreBusy_ = false;       // a file has started in the core and not ended
-    bool noRenderTarget_ = false; // no OpenGL here: loads go on without a render context
-    bool videoRefused_ = false;   // the core could not show this file's video: no render context
-    QTimer heldWatch_;            // a load to a busy core that shows no progress by then: the core is held
 
     int volume_ = 50;
     bool mute_ = false;

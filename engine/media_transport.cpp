@@ -28,9 +28,7 @@ void MediaEngine::pause() {
 void MediaEngine::stop() {
     endWait();
     endScan();
-    openWatch_.stop();
-    failurePending_ = false;
-    loadWaiting_ = false;
+    pipeline_.close();
     client_.command({"stop"});
     if (!hasMedia())
         return;

@@ -18,11 +18,13 @@ VideoSurface::VideoSurface(MediaEngine* engine) : engine_(engine) {
     // widgets, so clicks, double clicks and the pointer's shape work as on any widget, even while the
     // window moves into or out of full screen between the two clicks of a double click.
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
-    connect(engine_, &MediaEngine::coreGivenUp, this, &VideoSurface::retireRenderer, Qt::DirectConnection);
+    engine_->setHeldCoreTaker(this); // the newest surface holds the render context
     startRenderer();
 }
 
 VideoSurface::~VideoSurface() {
+    if (engine_->heldCoreTaker() == this)
+        engine_->setHeldCoreTaker(nullptr);
     releaseRenderContext();
 }
 
@@ -61,10 +63,9 @@ void VideoSurface::startRenderer() {
 // Nothing here waits for the retired renderer: its thread is ended and freed, with its stand-in surface,
 // whenever its core answers. One still waiting when the program ends is left running, not destroyed: a
 // QThread destroyed while it runs ends the program.
-void VideoSurface::retireRenderer(const std::shared_ptr<HeldCore>& core, bool replace, bool* taken) {
+bool VideoSurface::takeHeldCore(const std::shared_ptr<HeldCore>& core, bool replace) {
     if (!renderer_)
-        return;
-    *taken = true;
+        return false;
     QThread* thread = thread_;
     VideoRenderer* renderer = renderer_;
     renderer->markRetiring();
@@ -95,6 +96,7 @@ void VideoSurface::retireRenderer(const std::shared_ptr<HeldCore>& core, bool re
         startRenderer();
         sendTarget();
     }
+    return true;
 }
 
 void VideoSurface::releaseRenderContext() {

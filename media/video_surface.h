@@ -3,6 +3,8 @@
 // own; this side, on the UI thread, only tells the renderer where and whether to draw. It only shows;
 // pointer and keys belong to the widget that hosts it.
 
+#include "engine/core_watch.h"
+
 #include <QImage>
 #include <QList>
 #include <QThread>
@@ -15,7 +17,7 @@ class QOffscreenSurface;
 class QSemaphore;
 class VideoRenderer;
 
-class VideoSurface : public QWindow {
+class VideoSurface : public QWindow, private HeldCoreTaker {
     Q_OBJECT
   public:
     explicit VideoSurface(MediaEngine* engine);
@@ -53,7 +55,7 @@ class VideoSurface : public QWindow {
     void startRenderer();
     // The engine's core stopped answering, or the engine ends: the renderer goes with it (see
     // VideoRenderer::retire) and, for a fresh core, a fresh one takes its place.
-    void retireRenderer(const std::shared_ptr<HeldCore>& core, bool replace, bool* taken);
+    bool takeHeldCore(const std::shared_ptr<HeldCore>& core, bool replace) override;
     void sendTarget();
 
     MediaEngine* engine_;

@@ -770,7 +770,7 @@ void BadMediaTest::hostileFileIsContained() {
     clock.start();
     if (direct) {
         stall_->reset();
-        component->engine()->open(file.filePath(), {alone(file.filePath())});
+        component->engine()->openPastThePlan(file.filePath(), {alone(file.filePath())});
         QVERIFY(waitSettled(component, kSettleMs));
     } else {
         clickAndSettle(file.absolutePath(), file.fileName());
@@ -928,7 +928,7 @@ void BadMediaTest::failureStopsTheEngine() {
     QElapsedTimer clock;
     clock.start();
     if (giveUp)
-        engine->open(pipe, {alone(pipe)});
+        engine->openPastThePlan(pipe, {alone(pipe)});
     else
         component->setURL(dir.filePath(QStringLiteral("list.edl")));
     QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 10, kSettleMs);
@@ -962,7 +962,7 @@ void BadMediaTest::engineFetchesNothing() {
             ::getsockname(listener, generic, &length) == 0);
     const QString url = QStringLiteral("http://127.0.0.1:%1/clip.mp4").arg(ntohs(address.sin_port));
     MediaPlayer* component = player()->WindowsMediaPlayer1;
-    component->engine()->open(url, {alone(url)});
+    component->engine()->openPastThePlan(url, {alone(url)});
     const bool failed = waitSettled(component, kSettleMs) && component->playState() == 10;
     const int connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     if (connection >= 0)

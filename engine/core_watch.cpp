@@ -1,0 +1,52 @@
+#include "engine/core_watch.h"
+
+#include "engine/mpv_held_core.h"
+
+#include <thread>
+
+CoreWatch::CoreWatch(QObject* parent) : QObject(parent) {
+    timer_.setSingleShot(true);
+    timer_.setInterval(kHeldAfterMs);
+    connect(&timer_, &QTimer::timeout, this, &CoreWatch::held);
+}
+
+void CoreWatch::loadSent() {
+    if (busy_)
+        timer_.start();
+}
+
+void CoreWatch::fileStarted(const QString& place) {
+    busy_ = true;
+    timer_.stop();
+    if (!place.isEmpty())
+        place_ = place;
+}
+
+void CoreWatch::fileEnded() {
+    busy_ = false;
+    timer_.stop();
+}
+
+bool CoreWatch::roomForHeld() {
+    return HeldCore::alive() < kMaxHeldCores;
+}
+
+void CoreWatch::retire(std::shared_ptr<HeldCore> core, bool replace) {
+    if (!core)
+        return;
+    busy_ = false;
+    timer_.stop();
+    if (taker_ && taker_->takeHeldCore(core, replace))
+        return;
+    // Detached: it may wait on the held read for as long as the share takes, the program's end included.
+    std::thread([core = std::move(core)] {
+        core->awaitAnswer();
+        core->end();
+    }).detach();
+}
+
+void CoreWatch::leave(bool hadCore) {
+    timer_.stop();
+    if (hadCore)
+        HeldCore::waitAllEnded(kLeaveWaitMs);
+}
