@@ -139,8 +139,10 @@ void VideoRenderer::drawFrame() {
         gl_->swapBuffers(window_);
         frames_->reportSwap();
     } else {
-        // Not on screen: let the core take the frame without drawing it, so its frame timing does not stall.
+        // Not on screen: let the core take the frame without drawing it, and tell it the frame is out, or it
+        // waits for each one in turn and then drops it, and the picture lags when the window is back.
         frames_->render(int(gl_->defaultFramebufferObject()), QSize(1, 1), true);
+        frames_->reportSwap();
     }
 }
 
