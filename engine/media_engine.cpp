@@ -1,5 +1,6 @@
 #include "engine/media_engine.h"
 
+#include "engine/load_command.h"
 #include "engine/mpv_held_core.h"
 #include "engine/mpv_preload.h"
 #include "opening/media_url.h"
@@ -13,18 +14,11 @@
 #include <utility>
 
 MediaEngine::MediaEngine(QObject* parent) : QObject(parent) {
-    reverseTimer_.setInterval(250);
-    connect(&reverseTimer_, &QTimer::timeout, this, &MediaEngine::scanReverseStep);
     connect(&pipeline_, &OpenPipeline::timedOut, this, &MediaEngine::abandonOpen);
     coreWait_.setSingleShot(true);
     coreWait_.setInterval(50);
     connect(&coreWait_, &QTimer::timeout, this, &MediaEngine::startCore);
     connect(&watch_, &CoreWatch::held, this, &MediaEngine::onCoreHeld);
-    connect(this, &MediaEngine::renderTargetUnavailable, this, [this] {
-        if (pipeline_.targetUnavailable())
-            loadNow();
-    });
-    connect(this, &MediaEngine::renderTargetReported, this, &MediaEngine::renderTargetChanged);
     connectClient();
 }
 
@@ -44,7 +38,7 @@ void MediaEngine::connectClient() {
     });
     connect(c, &MpvClient::commandAnswered, this, &MediaEngine::onCommandAnswered);
     connect(c, &MpvClient::propertySetAnswered, this, [this](uint64_t reply) {
-        if (reply == kPauseReplyId)
+        if (reply == replyId::kPause)
             state_.ourPauseWriteAnswered();
     });
     connect(c, &MpvClient::fileStarted, this, [this](int64_t entry) {
@@ -75,7 +69,9 @@ void MediaEngine::connectClient() {
             send(pipeline_.nextBatch());
     });
     connectProperties();
-    connectTracks();
+    connect(&tracks_, &TrackChoice::changed, this, &MediaEngine::tracksChanged);
+    connect(&report_, &PlaybackReport::positionChanged, &transport_, &Transport::positionSeen);
+    connect(c, &MpvClient::fileLoaded, c, &MpvClient::readTitle);
 }
 
 // The property table's signals.
@@ -89,25 +85,20 @@ void MediaEngine::connectProperties() {
         state_.cacheStalled(on);
         publish();
     });
-    connect(c, &MpvClient::positionChanged, this, &MediaEngine::onPosition);
-    connect(c, &MpvClient::durationChanged, this, [this](double seconds) {
-        duration_ = seconds > 0 && seconds <= kLongestLength ? seconds : 0; // NaN, inf, 1e300: unknown
-        emit durationChanged(duration_);
+    connect(c, &MpvClient::volumeChanged, this, [this](double volume) {
+        const int rounded = int(std::lround(volume));
+        if (settings_.heardVolume(rounded))
+            emit volumeChanged(rounded);
     });
-    connect(c, &MpvClient::volumeChanged, this, &MediaEngine::onVolume);
     connect(c, &MpvClient::muteChanged, this, [this](bool mute) {
-        if (mute == mute_)
-            return;
-        mute_ = mute;
-        emit muteChanged(mute_);
+        if (settings_.heardMute(mute))
+            emit muteChanged(mute);
     });
-    connect(c, &MpvClient::videoTrackChanged, this, &MediaEngine::onVideoTrack);
-    connect(c, &MpvClient::mediaTitleChanged, this, [this](const QString& title) {
-        if (title == mediaTitle_)
-            return;
-        mediaTitle_ = title;
-        emit mediaTitleChanged(mediaTitle_);
-    });
+    PlaybackReport* r = &report_;
+    connect(r, &PlaybackReport::positionChanged, this, &MediaEngine::positionChanged);
+    connect(r, &PlaybackReport::durationChanged, this, &MediaEngine::durationChanged);
+    connect(r, &PlaybackReport::hasVideoChanged, this, &MediaEngine::hasVideoChanged);
+    connect(r, &PlaybackReport::mediaTitleChanged, this, &MediaEngine::mediaTitleChanged);
 }
 
 // ---- the render contract ---------------------------------------------------------------------------------
@@ -116,7 +107,7 @@ RenderContext* MediaEngine::createRenderContext(RenderContext::ProcAddress procA
                                                 RenderContext::FrameCallback frameCallback) {
     RenderContext* context = client_.createRenderContext(procAddress, std::move(frameCallback));
     if (context)
-        emit renderTargetReported(true);
+        postRenderTarget(true);
     return context;
 }
 
@@ -124,14 +115,29 @@ void MediaEngine::freeRenderContext(RenderContext* context) {
     if (!context)
         return;
     client_.freeRenderContext(context);
-    emit renderTargetReported(false);
+    postRenderTarget(false);
+}
+
+// Called on the drawing thread: the engine hears of it on its own, at once when that is the same thread.
+void MediaEngine::postRenderTarget(bool arrived) {
+    QMetaObject::invokeMethod(this, [this, arrived] {
+        renderTargetChanged(arrived);
+        emit renderTargetReported(arrived);
+    });
+}
+
+void MediaEngine::reportNoRenderTarget() {
+    QMetaObject::invokeMethod(this, [this] {
+        if (pipeline_.targetUnavailable())
+            loadNow();
+    });
 }
 
 void MediaEngine::renderTargetChanged(bool arrived) {
     if (!arrived) {
         // The core drops its video output and the video track with the render context (and ends a file
         // that has nothing else to play). Only a context that Qt rebuilt does this: see VideoSurface.
-        const bool videoOpen = hasMedia() && hasVideo_;
+        const bool videoOpen = hasMedia() && hasVideo();
         pipeline_.targetLost(videoOpen);
         if (videoOpen)
             state_.renderTargetLost();
@@ -144,7 +150,7 @@ void MediaEngine::renderTargetChanged(bool arrived) {
     case OpenPipeline::OnTarget::Reopen:
         // Open the file again where it was, paused or not: the state the component reports stays as it is.
         state_.reopenKeepingState();
-        loadNow(position_);
+        loadNow(position());
         break;
     case OpenPipeline::OnTarget::Nothing:
         break;
@@ -157,13 +163,13 @@ void MediaEngine::renderTargetChanged(bool arrived) {
 void MediaEngine::startCore() {
     preloadMpv();
     if (mpvPreloaded())
-        client_.start(settingOptions());
+        client_.start(settings_.options());
     else
         coreWait_.start();
 }
 
 void MediaEngine::prepare() {
-    if (client_.start(settingOptions()) && !hasRenderTarget())
+    if (client_.start(settings_.options()) && !hasRenderTarget())
         emit renderTargetNeeded();
 }
 
@@ -231,10 +237,7 @@ void MediaEngine::endWait() {
 void MediaEngine::refuse(const QString& url, const QString& why) {
     url_ = url;
     pipeline_.forget();
-    if (!mediaTitle_.isEmpty()) {
-        mediaTitle_.clear();
-        emit mediaTitleChanged(mediaTitle_);
-    }
+    report_.setMediaTitle(QString());
     failWith(FailureText::cannotPlay(url, why));
 }
 
@@ -253,14 +256,13 @@ void MediaEngine::abandonOpen() {
 }
 
 void MediaEngine::resetForOpen(const QString& url) {
-    endScan();
+    transport_.endScan();
     url_ = url;
     notice_.clear();
     failureReason_.clear();
     failureText_.clear();
-    resetPosition();
-    duration_ = 0;
-    emit durationChanged(0);
+    showPosition(0);
+    report_.setDuration(0);
 }
 
 void MediaEngine::openInternal(const QString& url, const QList<Item>& items, bool playNow) {
@@ -273,13 +275,10 @@ void MediaEngine::openInternal(const QString& url, const QList<Item>& items, boo
         publish();
         return;
     }
-    if (!client_.start(settingOptions())) {
-        failWith(FailureText::cannotPlay(
-            url_, QStringLiteral("the media engine could not be started (%1)").arg(client_.error())));
+    if (!startCoreOrFail())
         return;
-    }
     state_.open(playNow);
-    onVideoTrack(true); // until the core says otherwise, a picture is expected
+    report_.setHasVideo(true); // until the core says otherwise, a picture is expected
     publish();
     if (pipeline_.begin(items))
         loadNow();
@@ -294,36 +293,15 @@ void MediaEngine::loadNow(double start) {
     }
     watch_.loadSent();
     // What the state asks for, also when it changed while the load waited (a pause while opening).
-    setPause(state_.isPaused() || state_.awaitsPlay());
+    transport_.setPause(state_.isPaused() || state_.awaitsPlay());
     send(pipeline_.startLoad(start));
 }
 
 // A long list is handed over in batches, each once the answers to the one before have been taken
 // (eventsDrained), so that no entry is lost for want of room in the core's event queue.
 void MediaEngine::send(const OpenPipeline::Batch& batch) {
-    for (qsizetype index = batch.first; index < batch.end; ++index) {
-        const OpenItem& item = pipeline_.items()[index];
-        // Per-file options; %N% quotes a value of N bytes, whatever characters it holds.
-        QByteArrayList options;
-        if (index == 0 && batch.start >= 0)
-            options << "start=" + QByteArray::number(batch.start, 'f', 3);
-        if (!item.subtitle.isEmpty()) {
-            const QByteArray name = fsEncodeName(item.subtitle);
-            options << "sub-files-append=%" + QByteArray::number(name.size()) + '%' + name;
-        }
-        if (item.plainSubtitle) // its styling would cost too much to draw
-            options << "sub-ass-override=strip";
-        if (!item.coverArt.isEmpty()) { // checked by the plan, as the subtitle is
-            const QByteArray picture = fsEncodeName(item.coverArt);
-            options << "cover-art-files-append=%" + QByteArray::number(picture.size()) + '%' + picture;
-        }
-        // A file name's own bytes, also where they are not valid UTF-8.
-        const QByteArray path = fsEncodeName(item.path), how = index == 0 ? "replace" : "append";
-        if (options.isEmpty())
-            client_.command({"loadfile", path, how}, batch.reply);
-        else
-            client_.command({"loadfile", path, how, options.join(',')}, batch.reply);
-    }
+    for (qsizetype index = batch.first; index < batch.end; ++index)
+        client_.command(loadCommand(pipeline_.items()[index], index == 0, batch.start), batch.reply);
 }
 
 void MediaEngine::onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error,
@@ -341,10 +319,10 @@ void MediaEngine::onFileEnded(const FileEnd& end) {
     const QPointer<MediaEngine> alive(this); // a state handler may close the window, and us with it
     switch (state_.fileEnded(end)) {
     case PlayState::Verdict::Ended:
-        endScan();
+        transport_.endScan();
         publish();                                    // MediaEnded
         if (alive && state_.number() == MediaEnded) { // a handler may have opened another file meanwhile
-            resetPosition();
+            showPosition(0);
             state_.settleEnd();
             if (alive)
                 publish(); // Stopped
@@ -355,7 +333,7 @@ void MediaEngine::onFileEnded(const FileEnd& end) {
                               end.errorText);
         break;
     case PlayState::Verdict::GoesOn:
-        endScan();
+        transport_.endScan();
         publish();
         break;
     case PlayState::Verdict::Ignored:
@@ -376,7 +354,7 @@ void MediaEngine::commitFailure() {
 // Ends all work on the file: the core stops, so a half-opened file probes nothing more in the background.
 void MediaEngine::failWith(const QString& reason) {
     endWait();
-    endScan();
+    transport_.endScan();
     pipeline_.close();
     client_.command({"stop"});
     state_.fail();
@@ -404,41 +382,44 @@ void MediaEngine::publish() {
 
 PlayState::Controls MediaEngine::controls() const {
     PlayState::Controls c = state_.controls();
-    c.seek = c.seek && duration_ > 0;
+    c.seek = c.seek && duration() > 0;
     return c;
 }
 
 // ---- what the core reports -------------------------------------------------------------------------------
 
-void MediaEngine::resetPosition() {
-    position_ = 0;
-    emit positionChanged(0);
+void MediaEngine::showPosition(double seconds) {
+    report_.setPosition(seconds);
 }
 
-void MediaEngine::onPosition(double seconds, bool known) {
-    if (!known && hasMedia())
-        return; // unknown for a moment while seeking or loading: keep the last one
-    position_ = std::max(0.0, seconds);
-    emit positionChanged(position_);
+void MediaEngine::replay() {
+    if (!url_.isEmpty() && state_.wasOpened())
+        planAndOpen(url_, true);
 }
 
-void MediaEngine::onVolume(double volume) {
-    const int rounded = int(std::lround(volume));
-    if (rounded == volume_)
-        return;
-    volume_ = rounded;
-    emit volumeChanged(volume_);
+void MediaEngine::stopLoading() {
+    endWait();
+    pipeline_.close();
 }
 
-void MediaEngine::onVideoTrack(bool present) {
-    if (present == hasVideo_)
-        return;
-    hasVideo_ = present;
-    emit hasVideoChanged(hasVideo_);
+bool MediaEngine::startCoreOrFail() {
+    if (client_.start(settings_.options()))
+        return true;
+    failWith(FailureText::cannotPlay(
+        url_, QStringLiteral("the media engine could not be started (%1)").arg(client_.error())));
+    return false;
 }
 
 QString MediaEngine::coreProperty(const char* name) {
-    return client_.start(settingOptions()) ? client_.property(name) : QString();
+    return client_.start(settings_.options()) ? client_.property(name) : QString();
+}
+
+// The title is announced afresh for every file, also for the same file again; the speed chosen for the last
+// file goes back to the rate setting (Normal unless the host set another).
+void MediaEngine::forgetFileChoices() {
+    tracks_.forget();
+    report_.setMediaTitle(QString());
+    setSpeed(settings_.rate());
 }
 
 // ---- a core that stops answering
@@ -454,11 +435,8 @@ void MediaEngine::onCoreHeld() {
         return;
     }
     retire(true);
-    if (!client_.start(settingOptions())) {
-        failWith(FailureText::cannotPlay(
-            url_, QStringLiteral("the media engine could not be started (%1)").arg(client_.error())));
+    if (!startCoreOrFail())
         return;
-    }
     // The same pick on the fresh core, once it has somewhere to draw.
     state_.reopenKeepingState();
     if (pipeline_.again())
@@ -478,7 +456,7 @@ void MediaEngine::retire(bool replace) {
 }
 
 void MediaEngine::shutdown() {
-    reverseTimer_.stop();
+    transport_.endScan();
     pipeline_.close();
     pipeline_.endPick();
     const bool hadCore = client_.isRunning();

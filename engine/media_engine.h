@@ -9,10 +9,14 @@
 // -> the load waits until a render context exists (renderTargetNeeded() asks for one) -> loadNow() sends it.
 
 #include "engine/core_watch.h"
+#include "engine/engine_settings.h"
 #include "engine/failure_text.h"
 #include "engine/mpv_client.h"
 #include "engine/open_pipeline.h"
 #include "engine/play_state.h"
+#include "engine/playback_report.h"
+#include "engine/track_choice.h"
+#include "engine/transport.h"
 #include "opening/open_policy.h"
 
 #include <QList>
@@ -25,7 +29,7 @@
 
 class HeldCore;
 
-class MediaEngine : public QObject {
+class MediaEngine : public QObject, private TransportHost {
     Q_OBJECT
   public:
     using enum PlayState::Number; // the component's playState numbers: MediaEngine::Playing, ...
@@ -48,6 +52,8 @@ class MediaEngine : public QObject {
                                        RenderContext::FrameCallback frameCallback);
     void freeRenderContext(RenderContext* context);
     bool hasRenderTarget() const { return pipeline_.hasTarget(); }
+    // Whoever draws cannot make a render context here (no OpenGL): loads go on without one. Any thread.
+    void reportNoRenderTarget();
     // Whoever draws takes a core that is given up (it stopped answering, or the engine ends) to its drawing
     // thread; with none, or one that holds no render context, the engine ends it on a thread of its own.
     void setHeldCoreTaker(HeldCoreTaker* taker) { watch_.setTaker(taker); }
@@ -69,67 +75,83 @@ class MediaEngine : public QObject {
     QString waitingFor() const { return pipeline_.waitingFor(); }
     // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
     QString notice() const { return hasMedia() ? notice_ : QString(); }
-    void play();
-    void pause();
-    void stop();
-    void togglePlayPause();
-    void fastForward();
-    void fastReverse();
-    void seek(double seconds);
-    void seekBy(double seconds);
+    // The transport (Transport).
+    void play() { transport_.play(); }
+    void pause() { transport_.pause(); }
+    void stop() { transport_.stop(); }
+    void togglePlayPause() { transport_.togglePlayPause(); }
+    void fastForward() { transport_.fastForward(); }
+    void fastReverse() { transport_.fastReverse(); }
+    void seek(double seconds) { transport_.seek(seconds); }
+    void seekBy(double seconds) { transport_.seekBy(seconds); }
 
-    // Previous and Next (media_engine_tracks.cpp): over the chapters of the file, then the entries of the
+    // Previous and Next: over the chapters of the file, then the entries of the
     // list; Previous further than PlayState::kRestartSeconds in goes back to the start.
-    void previous();
-    void next();
-    // The file's audio and subtitle tracks; a choice lasts for that file only. Subtitle id 0 is "off".
-    const QList<MediaTrack>& tracks() const { return tracks_; }
-    void selectAudio(int64_t id);
-    void selectSubtitle(int64_t id);
-    void cycleAudio();
-    void cycleSubtitle();
-    bool subtitlesVisible() const { return subtitlesVisible_; }
-    void setSubtitlesVisible(bool on);
+    void previous() { transport_.previous(); }
+    void next() { transport_.next(); }
+    // The file's audio and subtitle tracks (TrackChoice); a choice lasts for that file only. Subtitle id 0
+    // is "off".
+    const QList<MediaTrack>& tracks() const { return tracks_.tracks(); }
+    void selectAudio(int64_t id) { tracks_.selectAudio(id); }
+    void selectSubtitle(int64_t id) { tracks_.selectSubtitle(id); }
+    void cycleAudio() { tracks_.cycleAudio(); }
+    void cycleSubtitle() { tracks_.cycleSubtitle(); }
+    bool subtitlesVisible() const { return tracks_.subtitlesVisible(); }
+    void setSubtitlesVisible(bool on) { tracks_.setSubtitlesVisible(on); }
 
     int playState() const { return state_.number(); }
     const PlayState& state() const { return state_; }
     // The controls that make sense now; seeking also needs a known length.
-    PlayState::Controls controls() const;
+    PlayState::Controls controls() const override;
     bool isPlaying() const {
         return playState() == Playing || playState() == ScanForward || playState() == ScanReverse;
     }
     bool hasMedia() const { return state_.hasMedia(); }
-    bool hasVideo() const { return hasVideo_; }
-    double position() const { return position_; }
+    // What the core reports (PlaybackReport).
+    bool hasVideo() const { return report_.hasVideo(); }
+    double position() const override { return report_.position(); }
     // 0 while unknown; a length past kLongestLength (a broken header's 1e300) is taken as unknown.
-    double duration() const { return duration_; }
-    static constexpr double kLongestLength = 2'000'000; // seconds: 23 days, in the seek bar's int of ms
+    double duration() const override { return report_.duration(); }
+    static constexpr double kLongestLength = PlaybackReport::kLongestLength;
     QString failureReason() const { return failureReason_; }
     // The tag's title, else the file name; empty with nothing loaded.
-    QString mediaTitle() const { return mediaTitle_; }
+    QString mediaTitle() const { return report_.mediaTitle(); }
 
     // The core's own value of a property, read synchronously (briefly blocks): for tests and diagnostics.
     QString coreProperty(const char* name);
 
-    // Settings the engine acts on.
-    int volume() const { return volume_; }
-    void setVolume(int volume);
-    bool mute() const { return mute_; }
-    void setMute(bool mute);
-    // The rate setting; every new file starts at it. setSpeed() changes the speed of this file only.
-    double rate() const { return rate_; }
-    void setRate(double rate);
-    void setSpeed(double rate);
-    int balance() const { return balance_; }
-    void setBalance(int balance);
-    int playCount() const { return playCount_; }
-    void setPlayCount(int count);
+    // Settings the engine acts on (EngineSettings).
+    int volume() const { return settings_.volume(); }
+    void setVolume(int volume) {
+        if (settings_.setVolume(volume))
+            emit volumeChanged(settings_.volume());
+    }
+    bool mute() const { return settings_.mute(); }
+    void setMute(bool mute) {
+        if (settings_.setMute(mute))
+            emit muteChanged(mute);
+    }
+    // The speed now. setRate() sets the rate setting, which every new file starts at; setSpeed() changes
+    // the speed of this file only.
+    double rate() const { return settings_.speed(); }
+    void setRate(double rate) {
+        if (settings_.setRate(rate, state_.scanning() != PlayState::Scan::Forward))
+            emit rateChanged(settings_.speed());
+    }
+    void setSpeed(double speed) {
+        if (settings_.setSpeed(speed, state_.scanning() != PlayState::Scan::Forward))
+            emit rateChanged(settings_.speed());
+    }
+    int balance() const { return settings_.balance(); }
+    void setBalance(int balance) { settings_.setBalance(balance); }
+    int playCount() const { return settings_.playCount(); }
+    void setPlayCount(int count) { settings_.setPlayCount(count); }
     bool autoStart() const { return autoStart_; }
     void setAutoStart(bool on) { autoStart_ = on; }
-    bool stretchToFit() const { return stretchToFit_; }
-    void setStretchToFit(bool on);
+    bool stretchToFit() const { return settings_.stretchToFit(); }
+    void setStretchToFit(bool on) { settings_.setStretchToFit(on); }
     // Full screen scales the picture to the screen whatever stretchToFit says.
-    void setFillScreen(bool on);
+    void setFillScreen(bool on) { settings_.setFillScreen(on); }
 
   signals:
     void playStateChanged(int state);
@@ -143,20 +165,14 @@ class MediaEngine : public QObject {
     void mediaFailed(const QString& reason);
     // A load waits for somewhere to draw: whoever shows the video makes a render context.
     void renderTargetNeeded();
-    // A render context was made (true) or freed (false), on whichever thread draws; the engine hears of it
-    // on its own (a direct call there, a queued one from a render thread).
+    // A render context was made (true) or freed (false), once the engine has heard of it on its thread.
     void renderTargetReported(bool arrived);
     void tracksChanged();
     void controlsChanged(); // what controls() offers, where the play state stays the same
     void rateChanged(double rate);
-    // Whoever draws cannot make a render context here (no OpenGL): loads go on without one. Any thread.
-    void renderTargetUnavailable();
     void waitingForChanged();
 
   private:
-    // Reply ids of our own requests to the core.
-    static constexpr uint64_t kPauseReplyId = 100;
-
     void connectClient();
     void connectProperties();
     void openInternal(const QString& url, const QList<Item>& items, bool playNow);
@@ -172,61 +188,36 @@ class MediaEngine : public QObject {
     void loadNow(double start = -1); // start >= 0: open again there, keeping the reported state
     void send(const OpenPipeline::Batch& batch);
     void renderTargetChanged(bool arrived);
-    void publish();
+    void postRenderTarget(bool arrived);
+    bool startCoreOrFail(); // false, failing the pick with the reason, when the core cannot be had
+    void publish() override;
+    void replay() override;
+    void stopLoading() override;
+    void showPosition(double seconds) override;
     void failWith(const QString& reason);
     void abandonOpen();
     void commitFailure();
-    void resetPosition();
     void onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& text);
     void onFileEnded(const FileEnd& end);
-    void onPosition(double seconds, bool known);
-    void onVolume(double volume);
-    void onVideoTrack(bool present);
 
-    // Tracks, chapters and the playlist (media_engine_tracks.cpp).
-    void connectTracks();
     void forgetFileChoices(); // a new file: its tracks are the core's choice, its speed normal
-    template <typename T> void updatePlace(T PlayState::Place::*field, T value);
-    void cycle(bool subtitle);
-
-    // Transport helpers (media_transport.cpp).
-    void setPause(bool paused);
-    void startScan(PlayState::Scan direction);
-    void endScan();
-    void scanReverseStep();
-
-    // Settings as the core's options (media_engine_settings.cpp).
-    MpvClient::Options settingOptions() const;
-    QString balanceFilter() const;
-    void applyScaling();
 
     MpvClient client_;
+    EngineSettings settings_{client_};
+    PlaybackReport report_{client_, [this] { return hasMedia(); }};
     OpenPipeline pipeline_;
     CoreWatch watch_;
     PlayState state_;
     FailureText failureText_;
+    Transport transport_{client_, state_, settings_, *this};
     int shownState_ = Undefined;
     PlayState::Controls shownControls_;
 
     QString url_;
     QString failureReason_;
-    QString mediaTitle_;
     QString notice_;
-    bool hasVideo_ = false;
-    double position_ = 0;
-    double duration_ = 0;
-    QTimer reverseTimer_;
     QTimer coreWait_; // startCore() looks again while the library is still loading
 
-    int volume_ = 50;
-    bool mute_ = false;
-    double rate_ = 1.0; // the speed now
-    double settingRate_ = 1.0;
-    int balance_ = 0;
-    int playCount_ = 1;
     bool autoStart_ = true;
-    bool stretchToFit_ = false;
-    bool fillScreen_ = false;
-    QList<MediaTrack> tracks_;
-    bool subtitlesVisible_ = true;
+    TrackChoice tracks_{client_};
 };

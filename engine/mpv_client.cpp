@@ -4,6 +4,7 @@
 #include "engine/mpv_library.h"
 #include "engine/mpv_options.h"
 #include "engine/mpv_track_list.h"
+#include "engine/reply_ids.h"
 
 #include <QPointer>
 #include <QThread>
@@ -75,7 +76,6 @@ const Observed kObserved[] = {
      [](MpvClient* c, const mpv_event_property& p) { emit c->entryCountChanged(countOf(p, 0)); }},
 };
 constexpr uint64_t kObservedCount = sizeof(kObserved) / sizeof(kObserved[0]);
-constexpr uint64_t kTitleReadId = uint64_t(1) << 41; // beside the position reads' ids
 
 OpenError openErrorOf(int error) {
     switch (error) {
@@ -124,7 +124,8 @@ bool MpvClient::start(const Options& settings) {
                 qCWarning(lcMpv, "libmpv rejected option %s=%s", name, value.constData());
     lib_->request_log_messages(mpv_, "warn");
     for (uint64_t row = 0; row < kObservedCount; ++row)
-        lib_->observe_property(mpv_, row + 1, kObserved[row].name, kObserved[row].format);
+        lib_->observe_property(mpv_, replyId::kObservedFirst + row, kObserved[row].name,
+                               kObserved[row].format);
     lib_->set_wakeup_callback(mpv_, &MpvClient::onWakeup, this);
     if (lib_->initialize(mpv_) < 0) {
         error_ = QStringLiteral("libmpv could not be initialised");
@@ -219,7 +220,7 @@ void MpvClient::handleEvent(const mpv_event& event) {
         changeProperty(event);
         break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
-        if (event.reply_userdata == kTitleReadId)
+        if (event.reply_userdata == replyId::kTitleRead)
             emit mediaTitleChanged(textOf(*static_cast<const mpv_event_property*>(event.data)));
         else
             position_.take(event);
@@ -275,12 +276,17 @@ void MpvClient::endFile(const mpv_event& event) {
 }
 
 void MpvClient::changeProperty(const mpv_event& event) {
-    if (event.reply_userdata >= 1 && event.reply_userdata <= kObservedCount)
-        kObserved[event.reply_userdata - 1].dispatch(this,
-                                                     *static_cast<const mpv_event_property*>(event.data));
+    if (event.reply_userdata >= replyId::kObservedFirst &&
+        event.reply_userdata < replyId::kObservedFirst + kObservedCount)
+        kObserved[event.reply_userdata - replyId::kObservedFirst].dispatch(
+            this, *static_cast<const mpv_event_property*>(event.data));
 }
 
 void MpvClient::command(std::initializer_list<QByteArray> words, uint64_t reply) {
+    command(QByteArrayList(words), reply);
+}
+
+void MpvClient::command(const QByteArrayList& words, uint64_t reply) {
     if (!mpv_)
         return;
     std::vector<const char*> args;
@@ -312,7 +318,7 @@ void MpvClient::setText(const char* name, const QString& value) {
 // The core announces a title only when it differs from the last file's: a reopened file's is read.
 void MpvClient::readTitle() {
     if (mpv_)
-        lib_->get_property_async(mpv_, kTitleReadId, "media-title", MPV_FORMAT_STRING);
+        lib_->get_property_async(mpv_, replyId::kTitleRead, "media-title", MPV_FORMAT_STRING);
 }
 
 QString MpvClient::property(const char* name) {

@@ -47,6 +47,7 @@ class MpvClient : public QObject {
     // All writes are asynchronous: the UI thread never waits for the core. reply, when not 0, comes back in
     // commandAnswered() or propertySetAnswered().
     void command(std::initializer_list<QByteArray> words, uint64_t reply = 0);
+    void command(const QByteArrayList& words, uint64_t reply);
     void setFlag(const char* name, bool value, uint64_t reply = 0);
     void setDouble(const char* name, double value);
     void setText(const char* name, const QString& value);

@@ -1,10 +1,10 @@
 #include "engine/mpv_position_poll.h"
 
 #include "engine/mpv_library.h"
+#include "engine/reply_ids.h"
 
 namespace {
 // Reply ids of our reads: this base plus the file's number, far from the client's other ids.
-constexpr uint64_t kReadBase = uint64_t(1) << 40;
 constexpr int kIntervalMs = 200;
 } // namespace
 
@@ -52,7 +52,7 @@ void PositionPoll::restarted() {
 
 void PositionPoll::read() {
     if (core_ && loaded_)
-        lib_->get_property_async(core_, kReadBase + file_, "time-pos", MPV_FORMAT_DOUBLE);
+        lib_->get_property_async(core_, replyId::kPositionReadBase + file_, "time-pos", MPV_FORMAT_DOUBLE);
 }
 
 void PositionPoll::follow() {
@@ -63,8 +63,8 @@ void PositionPoll::follow() {
 }
 
 void PositionPoll::take(const mpv_event& event) {
-    if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY || event.reply_userdata != kReadBase + file_ ||
-        !loaded_)
+    if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY ||
+        event.reply_userdata != replyId::kPositionReadBase + file_ || !loaded_)
         return;
     const auto* value = static_cast<const mpv_event_property*>(event.data);
     const bool known = event.error >= 0 && value->format == MPV_FORMAT_DOUBLE && value->data;

@@ -55,7 +55,7 @@ OpenPipeline::Batch OpenPipeline::startLoad(double start) {
 OpenPipeline::Batch OpenPipeline::nextBatch() {
     if (load_ != Load::Loading && load_ != Load::Opened)
         return {};
-    Batch batch{nextLoad_, std::min(items_.size(), nextLoad_ + kBatch), -1, kReplyBase + loadSerial_};
+    Batch batch{nextLoad_, std::min(items_.size(), nextLoad_ + kBatch), -1, replyId::kLoadBase + loadSerial_};
     nextLoad_ = batch.end;
     return batch;
 }

@@ -15,6 +15,7 @@
 // long a pick may take to open. It decides; MediaEngine acts on the core and the play state. No libmpv.
 
 #include "engine/engine_events.h"
+#include "engine/reply_ids.h"
 #include "opening/open_policy.h"
 
 #include <QList>
@@ -82,7 +83,7 @@ class OpenPipeline : public QObject {
     // The next batch of a long list, once the answers to the one before have been taken; empty when all
     // went, or no load is under way.
     Batch nextBatch();
-    bool isOurReply(uint64_t reply) const { return reply == kReplyBase + loadSerial_; }
+    bool isOurReply(uint64_t reply) const { return reply == replyId::kLoadBase + loadSerial_; }
     // Answers to the loads sent so far change nothing from here on.
     void dropAnswers() { ++loadSerial_; }
     // The core started an entry of ours that has not loaded: it gets the same time to open as the first.
@@ -119,8 +120,6 @@ class OpenPipeline : public QObject {
     void timedOut();
 
   private:
-    static constexpr uint64_t kReplyBase = 1'000'000; // reply ids of loads: this + the load's serial
-
     Pick pick_ = Pick::None;
     Load load_ = Load::Idle;
     uint64_t pickSerial_ = 0;

@@ -68,7 +68,7 @@ bool VideoRenderer::ensureRenderContext() {
             qCWarning(lcVideo, "no OpenGL context for the video");
             failed_ = true;
             gl_.reset();
-            engine_->renderTargetUnavailable();
+            engine_->reportNoRenderTarget();
             return false;
         }
     }
@@ -77,7 +77,7 @@ bool VideoRenderer::ensureRenderContext() {
     frames_ = engine_->createRenderContext(&procAddress, [this] { emit frameMayWait(); });
     if (!frames_) {
         failed_ = true;
-        engine_->renderTargetUnavailable();
+        engine_->reportNoRenderTarget();
         return false;
     }
     emit renderContextChanged(true);

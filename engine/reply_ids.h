@@ -1,0 +1,18 @@
+#pragma once
+// Every reply id the program gives its requests to the core, in one place: the core hands each answer back
+// with its id, and the ranges must not meet. 0 asks for no answer that anyone reads.
+
+#include <cstdint>
+
+namespace replyId {
+// Observed properties: 1 + the row of the client's property table.
+constexpr uint64_t kObservedFirst = 1;
+// The engine's own pause writes, whose answers tell when the observed pause has caught up with them.
+constexpr uint64_t kPause = 100;
+// Loads: + the serial of the load, so that the answers to an older one are told apart.
+constexpr uint64_t kLoadBase = 1'000'000;
+// Position reads: + the serial of the file the read is for.
+constexpr uint64_t kPositionReadBase = uint64_t(1) << 40;
+// The title, read again once a file has loaded.
+constexpr uint64_t kTitleRead = uint64_t(1) << 41;
+} // namespace replyId

@@ -1,0 +1,157 @@
+#include "engine/transport.h"
+
+#include "engine/engine_settings.h"
+#include "engine/mpv_client.h"
+#include "engine/reply_ids.h"
+
+#include <algorithm>
+
+Transport::Transport(MpvClient& client, PlayState& state, const EngineSettings& settings, TransportHost& host)
+    : client_(client), state_(state), settings_(settings), host_(host) {
+    reverseTimer_.setInterval(250);
+    connect(&reverseTimer_, &QTimer::timeout, this, &Transport::scanReverseStep);
+    using P = PlayState::Place;
+    MpvClient* c = &client_;
+    connect(c, &MpvClient::chapterChanged, this, [this](int v) { updatePlace(&P::chapter, v); });
+    connect(c, &MpvClient::chapterCountChanged, this, [this](int v) { updatePlace(&P::chapters, v); });
+    connect(c, &MpvClient::entryChanged, this, [this](int v) { updatePlace(&P::entry, v); });
+    connect(c, &MpvClient::entryCountChanged, this, [this](int v) { updatePlace(&P::entries, v); });
+    // A new entry starts at its beginning, whatever the last position read of the one before said.
+    connect(c, &MpvClient::fileStarted, this, [this] { updatePlace(&P::pastStart, false); });
+}
+
+template <typename T> void Transport::updatePlace(T PlayState::Place::*field, T value) {
+    PlayState::Place place = state_.place();
+    place.*field = value;
+    if (place == state_.place())
+        return;
+    state_.setPlace(place);
+    host_.publish();
+}
+
+void Transport::positionSeen(double seconds) {
+    updatePlace(&PlayState::Place::pastStart, seconds > PlayState::kRestartSeconds);
+}
+
+void Transport::play() {
+    if (!state_.hasMedia()) {
+        host_.replay();
+        return;
+    }
+    endScan();
+    setPause(false);
+    state_.play();
+    host_.publish();
+}
+
+// Accepted in every state; with nothing loaded there is nothing to hold.
+void Transport::pause() {
+    if (!state_.hasMedia())
+        return;
+    endScan();
+    setPause(true);
+    state_.pause();
+    host_.publish();
+}
+
+// Whatever the core is doing, it stops: also a file the component has given up on, or a playlist entry.
+void Transport::stop() {
+    host_.stopLoading();
+    endScan();
+    client_.command({"stop"});
+    if (!state_.hasMedia())
+        return;
+    state_.stop();
+    host_.showPosition(0);
+    host_.publish();
+}
+
+// The play state decides what the one play/pause control does, for the keys, the menu and the bar alike.
+void Transport::togglePlayPause() {
+    if (host_.controls().showsPause)
+        pause();
+    else
+        play();
+}
+
+// A second press of the same scan goes back to playing.
+void Transport::startScan(PlayState::Scan direction) {
+    if (!state_.hasMedia())
+        return;
+    if (state_.scanning() == direction) {
+        play();
+        return;
+    }
+    endScan();
+    const bool forward = direction == PlayState::Scan::Forward;
+    if (forward) // five times the chosen speed, back to it when the scan ends
+        client_.setDouble("speed", settings_.speed() * 5.0);
+    // The core cannot play backwards cheaply: hold the picture and step back a little, four times a second.
+    setPause(!forward);
+    state_.scan(direction);
+    if (!forward)
+        reverseTimer_.start();
+    host_.publish();
+}
+
+void Transport::scanReverseStep() {
+    if (state_.scanning() != PlayState::Scan::Reverse || !state_.isLoaded())
+        return;
+    if (host_.position() <= 0.05) {
+        play();
+        return;
+    }
+    seekBy(-1.25);
+}
+
+void Transport::endScan() {
+    if (state_.scanning() == PlayState::Scan::Forward)
+        client_.setDouble("speed", settings_.speed());
+    reverseTimer_.stop();
+}
+
+void Transport::setPause(bool paused) {
+    if (!client_.isRunning())
+        return;
+    client_.setFlag("pause", paused, replyId::kPause);
+    state_.ourPauseWrite();
+}
+
+void Transport::seek(double seconds) {
+    if (!state_.isLoaded())
+        return;
+    const double length = host_.duration();
+    seconds = std::max(0.0, length > 0 ? std::min(seconds, length) : seconds);
+    client_.command({"seek", QByteArray::number(seconds, 'f', 3), "absolute+exact"});
+    host_.showPosition(seconds);
+}
+
+void Transport::next() {
+    const PlayState::Place& p = state_.place();
+    if (!host_.controls().next)
+        return;
+    if (p.chapter + 1 < p.chapters) {
+        client_.command({"add", "chapter", "1"});
+        return;
+    }
+    state_.skipEntry();
+    client_.command({"playlist-next", "force"});
+    host_.publish();
+}
+
+// Within the restart threshold the core's own chapter step goes to the start of the chapter, else to the
+// one before (chapter-seek-threshold).
+void Transport::previous() {
+    const PlayState::Place& p = state_.place();
+    if (!host_.controls().previous)
+        return;
+    if (p.chapters > 0 && (p.chapter > 0 || p.pastStart)) {
+        client_.command({"add", "chapter", "-1"});
+    } else if (p.pastStart) {
+        seek(0);
+    } else {
+        state_.skipEntry();
+        client_.command({"playlist-prev", "force"});
+        host_.publish();
+    }
+}

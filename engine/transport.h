@@ -1,0 +1,66 @@
+#pragma once
+// What the component's controls ask of the core: play, pause, stop, the scans, seeking, and Previous and
+// Next over the chapters of the file and the entries of the list. It acts on the core and the play state;
+// the engine, its host, tells the component and owns the road of a pick.
+
+#include "engine/play_state.h"
+
+#include <QObject>
+#include <QTimer>
+
+class EngineSettings;
+class MpvClient;
+
+class TransportHost {
+  public:
+    virtual void publish() = 0; // the play state and controls, to the component
+    // The same file again, looked at afresh: after a stop, the end or a failure.
+    virtual void replay() = 0;
+    // Nothing more of the road of a pick goes to the core.
+    virtual void stopLoading() = 0;
+    virtual double position() const = 0;
+    virtual void showPosition(double seconds) = 0;
+    virtual double duration() const = 0;
+    virtual PlayState::Controls controls() const = 0;
+
+  protected:
+    ~TransportHost() = default;
+};
+
+class Transport : public QObject {
+    Q_OBJECT
+  public:
+    Transport(MpvClient& client, PlayState& state, const EngineSettings& settings, TransportHost& host);
+
+    void play();
+    void pause();
+    void stop();
+    void togglePlayPause();
+    void fastForward() { startScan(PlayState::Scan::Forward); }
+    void fastReverse() { startScan(PlayState::Scan::Reverse); }
+    void seek(double seconds);
+    void seekBy(double seconds) { seek(host_.position() + seconds); }
+    // Previous further than PlayState::kRestartSeconds in goes back to the start.
+    void previous();
+    void next();
+
+    // Where playback is: past the restart threshold or not.
+    void positionSeen(double seconds);
+
+    // For the engine's own use: the pause a load starts with, and the end of a scan when a file ends, fails
+    // or another opens.
+    void setPause(bool paused);
+    void endScan();
+
+  private:
+    void startScan(PlayState::Scan direction);
+    void scanReverseStep();
+    // Where in the file and the list playback is: what Previous and Next can go to.
+    template <typename T> void updatePlace(T PlayState::Place::*field, T value);
+
+    MpvClient& client_;
+    PlayState& state_;
+    const EngineSettings& settings_;
+    TransportHost& host_;
+    QTimer reverseTimer_;
+};
