@@ -1,18 +1,18 @@
 #pragma once
-// The playback engine behind the component: it wires its parts and acts on what they decide. MpvClient
-// (libmpv), OpenPipeline (the road of a pick: plan, somewhere to draw, loads, the open bound), CoreWatch
-// (a core that stops answering), PlayState (the state shown) and FailureText (why a file cannot be played).
-// Besides: the transport (play, pause, stop, scans, seek), the settings, and the render contract. It knows
-// nothing of widgets.
+// The playback engine behind the component, as the component sees it: one object that wires its parts and
+// tells their news. MpvClient (libmpv), OpenRoad (the road of a pick to the core, with OpenPipeline deciding
+// its steps and CoreWatch a core that stops answering), Transport (play, pause, stop, scans, seek, Previous
+// and Next), EngineSettings, TrackChoice, PlaybackReport (what the core says of the file), PlayState (the
+// state shown) and FailureText (why a file cannot be played). It knows nothing of widgets.
 //
 // The road of every file, the first included: open() -> the plan, on a worker -> the core is made if need be
-// -> the load waits until a render context exists (renderTargetNeeded() asks for one) -> loadNow() sends it.
+// -> the load waits until a render context exists (renderTargetNeeded() asks for one) -> it goes, in
+// batches.
 
-#include "engine/core_watch.h"
 #include "engine/engine_settings.h"
 #include "engine/failure_text.h"
 #include "engine/mpv_client.h"
-#include "engine/open_pipeline.h"
+#include "engine/open_road.h"
 #include "engine/play_state.h"
 #include "engine/playback_report.h"
 #include "engine/track_choice.h"
@@ -27,9 +27,7 @@
 #include <cstdint>
 #include <memory>
 
-class HeldCore;
-
-class MediaEngine : public QObject, private TransportHost {
+class MediaEngine : public QObject, private TransportHost, private OpenRoadHost {
     Q_OBJECT
   public:
     using enum PlayState::Number; // the component's playState numbers: MediaEngine::Playing, ...
@@ -42,7 +40,7 @@ class MediaEngine : public QObject, private TransportHost {
 
     // True once the core has been made for a first file, until shutdown().
     bool hasCore() const { return client_.isRunning(); }
-    // Ends the core with whatever draws from it (coreGivenUp), waiting for that a short while at most: a
+    // Ends the core with whatever draws from it (HeldCoreTaker), waiting for that a short while at most: a
     // core held by a share that does not answer is left to end on its own thread.
     void shutdown();
 
@@ -51,17 +49,17 @@ class MediaEngine : public QObject, private TransportHost {
     RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
                                        RenderContext::FrameCallback frameCallback);
     void freeRenderContext(RenderContext* context);
-    bool hasRenderTarget() const { return pipeline_.hasTarget(); }
+    bool hasRenderTarget() const { return road_.hasTarget(); }
     // Whoever draws cannot make a render context here (no OpenGL): loads go on without one. Any thread.
     void reportNoRenderTarget();
     // Whoever draws takes a core that is given up (it stopped answering, or the engine ends) to its drawing
     // thread; with none, or one that holds no render context, the engine ends it on a thread of its own.
-    void setHeldCoreTaker(HeldCoreTaker* taker) { watch_.setTaker(taker); }
-    HeldCoreTaker* heldCoreTaker() const { return watch_.taker(); }
+    void setHeldCoreTaker(HeldCoreTaker* taker) { road_.watch().setTaker(taker); }
+    HeldCoreTaker* heldCoreTaker() const { return road_.watch().taker(); }
 
     // The one entry where a URL becomes a load: what the pick may open is decided first (planOpen), and a
     // refusal fails at once, before the core sees the file. An empty URL closes the media. Never blocks.
-    QString url() const { return url_; }
+    QString url() const { return road_.url(); }
     void open(const QString& url);
     // Hands `items` to the core past the plan, the URL being what the component reports: only for the tests
     // of the core's own doors, which must see what the core does with what the plan would refuse.
@@ -72,9 +70,9 @@ class MediaEngine : public QObject, private TransportHost {
     void startCore();
     void prepare();
     // The place a pick waits for (its plan's reads have not come back within a moment), or empty.
-    QString waitingFor() const { return pipeline_.waitingFor(); }
+    QString waitingFor() const { return road_.waitingFor(); }
     // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
-    QString notice() const { return hasMedia() ? notice_ : QString(); }
+    QString notice() const { return hasMedia() ? road_.notice() : QString(); }
     // The transport (Transport).
     void play() { transport_.play(); }
     void pause() { transport_.pause(); }
@@ -113,7 +111,7 @@ class MediaEngine : public QObject, private TransportHost {
     // 0 while unknown; a length past kLongestLength (a broken header's 1e300) is taken as unknown.
     double duration() const override { return report_.duration(); }
     static constexpr double kLongestLength = PlaybackReport::kLongestLength;
-    QString failureReason() const { return failureReason_; }
+    QString failureReason() const { return road_.failureReason(); }
     // The tag's title, else the file name; empty with nothing loaded.
     QString mediaTitle() const { return report_.mediaTitle(); }
 
@@ -174,30 +172,12 @@ class MediaEngine : public QObject, private TransportHost {
 
   private:
     void connectClient();
-    void connectProperties();
-    void openInternal(const QString& url, const QList<Item>& items, bool playNow);
-    // The open plan, made on a worker.
-    void planAndOpen(const QString& url, bool playNow);
-    void awaitPlan(const QString& url, bool playNow, const QString& place);
-    void endWait(); // a plan still on its way is for an older pick: it is not followed
-    void refuse(const QString& url, const QString& why);
-    void resetForOpen(const QString& url);
-    // A core that does not answer is replaced, not waited for.
-    void onCoreHeld();
-    void retire(bool replace);
-    void loadNow(double start = -1); // start >= 0: open again there, keeping the reported state
-    void send(const OpenPipeline::Batch& batch);
-    void renderTargetChanged(bool arrived);
+    void connectReport();
     void postRenderTarget(bool arrived);
-    bool startCoreOrFail(); // false, failing the pick with the reason, when the core cannot be had
     void publish() override;
     void replay() override;
     void stopLoading() override;
     void showPosition(double seconds) override;
-    void failWith(const QString& reason);
-    void abandonOpen();
-    void commitFailure();
-    void onCommandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& text);
     void onFileEnded(const FileEnd& end);
 
     void forgetFileChoices(); // a new file: its tracks are the core's choice, its speed normal
@@ -205,17 +185,13 @@ class MediaEngine : public QObject, private TransportHost {
     MpvClient client_;
     EngineSettings settings_{client_};
     PlaybackReport report_{client_, [this] { return hasMedia(); }};
-    OpenPipeline pipeline_;
-    CoreWatch watch_;
     PlayState state_;
     FailureText failureText_;
     Transport transport_{client_, state_, settings_, *this};
+    OpenRoad road_{{client_, state_, settings_, report_, transport_, failureText_, *this}};
     int shownState_ = Undefined;
     PlayState::Controls shownControls_;
 
-    QString url_;
-    QString failureReason_;
-    QString notice_;
     QTimer coreWait_; // startCore() looks again while the library is still loading
 
     bool autoStart_ = true;

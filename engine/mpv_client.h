@@ -83,7 +83,7 @@ class MpvClient : public QObject {
     void muteChanged(bool mute);
     void videoTrackChanged(bool present);
     void mediaTitleChanged(const QString& title);
-    // Audio and subtitle tracks, chapters and the playlist (media_engine_tracks.cpp reads them).
+    // Audio and subtitle tracks, chapters and the playlist (TrackChoice and Transport read them).
     void tracksChanged(const QList<MediaTrack>& tracks);
     void chapterChanged(int chapter); // -1 before the first, or with none
     void chapterCountChanged(int count);
