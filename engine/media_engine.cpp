@@ -1,8 +1,8 @@
 #include "engine/media_engine.h"
 
 #include "engine/mpv_preload.h"
-#include "toolkit/fs_call.h"
-#include "toolkit/fs_names.h"
+#include "files/fs_call.h"
+#include "files/fs_names.h"
 
 #include <QPointer>
 #include <algorithm>

@@ -3,8 +3,8 @@
 // been made here; past that the pick waits, saying for what, and the window goes on.
 #include "engine/media_engine.h"
 
+#include "files/fs_call.h"
 #include "opening/media_url.h"
-#include "toolkit/fs_call.h"
 
 #include <QFileInfo>
 

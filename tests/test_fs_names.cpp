@@ -1,5 +1,5 @@
-#include "toolkit/fs_names.h"
-#include "toolkit/natural_order.h"
+#include "files/fs_names.h"
+#include "files/natural_order.h"
 #include <QRandomGenerator>
 #include <QtTest>
 

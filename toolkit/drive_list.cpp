@@ -1,8 +1,8 @@
 #include "toolkit/drive_list.h"
-#include "toolkit/drive_folders.h"
-#include "toolkit/fs_call.h"
-#include "toolkit/mount_watcher.h"
-#include "toolkit/runtime_error.h"
+#include "files/drive_folders.h"
+#include "files/fs_call.h"
+#include "files/mount_watcher.h"
+#include "files/runtime_error.h"
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "toolkit/file_list.h"
-#include "toolkit/drive_folders.h"
+#include "files/drive_folders.h"
+#include "files/fs_folder_read.h"
+#include "files/runtime_error.h"
+#include "files/volumes.h"
 #include "toolkit/file_model.h"
-#include "toolkit/fs_folder_read.h"
 #include "toolkit/list_item_delegate.h"
 #include "toolkit/list_reading.h"
-#include "toolkit/runtime_error.h"
-#include "toolkit/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
 

@@ -1,12 +1,12 @@
 #include "toolkit/folder_list.h"
-#include "toolkit/drive_folders.h"
+#include "files/drive_folders.h"
+#include "files/fs_folder_read.h"
+#include "files/fs_names.h"
+#include "files/volumes.h"
 #include "toolkit/error_report.h"
 #include "toolkit/folder_model.h"
-#include "toolkit/fs_folder_read.h"
-#include "toolkit/fs_names.h"
 #include "toolkit/list_item_delegate.h"
 #include "toolkit/list_reading.h"
-#include "toolkit/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -2,8 +2,8 @@
 // The folder list (Dir1): the path from the volume's root to the current folder and the current folder's
 // subfolders. A click only selects; a double click or Enter opens the selected folder.
 
-#include "toolkit/natural_order.h"
-#include "toolkit/volumes.h"
+#include "files/natural_order.h"
+#include "files/volumes.h"
 #include <QListView>
 
 class FolderModel;
