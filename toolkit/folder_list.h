@@ -8,6 +8,7 @@
 
 class FolderModel;
 class ListReading;
+class VolumesNow;
 struct FolderRead;
 
 class FolderList : public QListView {
@@ -35,7 +36,7 @@ class FolderList : public QListView {
 
   private:
     // driveRoot: the folder is a drive's remembered one, to be walked up from if it has gone.
-    void moveTo(const QString& folder, const QList<Volume>& mounted, const QString& driveRoot = QString());
+    void moveTo(const QString& folder, const VolumesNow& volumes, const QString& driveRoot = QString());
     void showRead(FolderRead&& read, const QList<Volume>& mounted);
     void showRows(const QString& root, const QString& folder, SortedNames children);
     void openSelected();
