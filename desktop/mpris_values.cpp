@@ -1,6 +1,6 @@
 #include "desktop/mpris_values.h"
 
-#include "toolkit/fs_names.h"
+#include "files/fs_names.h"
 #include <QDir>
 #include <QUrl>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "engine/load_command.h"
 
-#include "toolkit/fs_names.h"
+#include "files/fs_names.h"
 
 namespace {
 // %N% quotes a value of N bytes, whatever characters it holds.

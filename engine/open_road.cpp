@@ -8,7 +8,7 @@
 #include "engine/playback_report.h"
 #include "engine/transport.h"
 #include "opening/media_url.h"
-#include "toolkit/fs_call.h"
+#include "files/fs_call.h"
 
 #include <QFileInfo>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "opening/cover_art.h"
+#include "files/fs_names.h"
 #include "opening/local_file.h"
 #include "opening/picture_header.h"
-#include "toolkit/fs_names.h"
 
 #include <QDir>
 #include <QFileInfo>

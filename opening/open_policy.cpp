@@ -1,10 +1,10 @@
 #include "opening/open_policy.h"
+#include "files/fs_names.h"
 #include "opening/cover_art.h"
 #include "opening/local_file.h"
 #include "opening/media_url.h"
 #include "opening/playlist_file.h"
 #include "opening/sidecar_subtitle.h"
-#include "toolkit/fs_names.h"
 
 #include <QFileInfo>
 

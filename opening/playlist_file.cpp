@@ -1,5 +1,5 @@
 #include "opening/playlist_file.h"
-#include "toolkit/fs_names.h"
+#include "files/fs_names.h"
 
 #include <QDir>
 #include <QFileInfo>

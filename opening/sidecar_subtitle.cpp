@@ -1,6 +1,6 @@
 #include "opening/sidecar_subtitle.h"
+#include "files/fs_names.h"
 #include "opening/local_file.h"
-#include "toolkit/fs_names.h"
 
 #include <QDir>
 #include <QFileInfo>

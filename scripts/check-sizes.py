@@ -33,7 +33,7 @@ def check(path):
 
 def main(folders):
     found = []
-    for folder in folders or ["app", "desktop", "player", "media", "engine", "opening", "info", "toolkit"]:
+    for folder in folders or ["app", "desktop", "player", "media", "engine", "opening", "info", "toolkit", "files"]:
         for path in sorted(pathlib.Path(folder).rglob("*")):
             if path.suffix in (".cpp", ".h"):
                 found += check(path)

@@ -2,9 +2,9 @@
 // Helpers shared by the drive, folder and file list tests: files with raw byte names, a mount table of
 // the test's own, a child run as an unprivileged user, and catching the modal error report.
 
-#include "toolkit/fs_names.h"
-#include "toolkit/runtime_error.h"
-#include "toolkit/volumes.h"
+#include "files/fs_names.h"
+#include "files/runtime_error.h"
+#include "files/volumes.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>

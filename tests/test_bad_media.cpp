@@ -3,6 +3,7 @@
 // component's status text; files with strange names must play.
 
 #include "engine/media_engine.h"
+#include "files/fs_names.h"
 #include "list_test_helpers.h"
 #include "media/transport_bar.h"
 #include "support/play_states.h"
@@ -11,7 +12,6 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "toolkit/error_report.h"
-#include "toolkit/fs_names.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,7 @@
 // The player window over a share that stops answering (a FUSE share whose listings, statfs or everything
 // never return): the window must keep answering, say what it waits for, let the user go elsewhere, hold a
 // bounded number of threads however often the user goes back into the share, and leave at once.
+#include "files/fs_call.h"
 #include "list_test_helpers.h"
 #include "support/child_process.h"
 #include "support/process_probe.h"
@@ -9,7 +10,6 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "toolkit/error_report.h"
-#include "toolkit/fs_call.h"
 #include "toolkit/picture.h"
 #include <QMenuBar>
 #include <QTemporaryDir>

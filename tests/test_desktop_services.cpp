@@ -7,6 +7,7 @@
 #include "desktop/mpris_values.h"
 #include "desktop/screen_saver_inhibitor.h"
 #include "engine/media_engine.h"
+#include "files/fs_names.h"
 #include "media/media_controls.h"
 #include "media/media_player.h"
 #include "player/player_window.h"
@@ -16,7 +17,6 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "support/x_screen_saver.h"
-#include "toolkit/fs_names.h"
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

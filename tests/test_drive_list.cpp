@@ -1,7 +1,7 @@
-#include "toolkit/drive_list.h"
-#include "toolkit/mount_watcher.h"
-#include "toolkit/runtime_error.h"
+#include "files/mount_watcher.h"
+#include "files/runtime_error.h"
 #include "list_test_helpers.h"
+#include "toolkit/drive_list.h"
 #include <QAbstractItemView>
 #include <QDir>
 #include <QScopeGuard>

@@ -1,6 +1,6 @@
-#include "toolkit/file_list.h"
-#include "toolkit/runtime_error.h"
+#include "files/runtime_error.h"
 #include "list_test_helpers.h"
+#include "toolkit/file_list.h"
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>

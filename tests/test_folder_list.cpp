@@ -1,7 +1,7 @@
+#include "files/runtime_error.h"
+#include "list_test_helpers.h"
 #include "toolkit/folder_list.h"
 #include "toolkit/list_item_delegate.h"
-#include "toolkit/runtime_error.h"
-#include "list_test_helpers.h"
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>

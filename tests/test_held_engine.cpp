@@ -4,6 +4,7 @@
 // threads and held cores it kept come back.
 
 #include "engine/mpv_held_core.h"
+#include "files/fs_call.h"
 #include "media/media_controls.h"
 #include "support/child_process.h"
 #include "support/process_probe.h"
@@ -13,7 +14,6 @@
 #include "support/test_media.h"
 #include "support/x11_properties.h"
 #include "toolkit/error_report.h"
-#include "toolkit/fs_call.h"
 
 #include <QElapsedTimer>
 #include <QMenuBar>

@@ -1,4 +1,4 @@
-#include "toolkit/runtime_error.h"
+#include "files/runtime_error.h"
 #include <QtTest>
 
 class RuntimeErrorTest : public QObject {

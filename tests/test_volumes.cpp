@@ -1,5 +1,5 @@
-#include "toolkit/drive_folders.h"
-#include "toolkit/volumes.h"
+#include "files/drive_folders.h"
+#include "files/volumes.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "toolkit/drive_list.h"
-#include "toolkit/drive_folders.h"
-#include "toolkit/fs_call.h"
-#include "toolkit/mount_watcher.h"
-#include "toolkit/runtime_error.h"
+#include "files/fs_call.h"
+#include "files/mount_watcher.h"
+#include "files/runtime_error.h"
+#include "files/volumes_now.h"
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -35,8 +35,7 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
 }
 
 void DriveList::refresh() {
-    const QList<Volume> mounted = mountedVolumes();
-    DriveFolders::process().update(mounted);
+    const QList<Volume> mounted = VolumesNow().mounted();
     if (mounted == volumes_)
         return;
     const QString selectedMountPoint = currentIndex() >= 0 && currentIndex() < volumes_.size()

@@ -2,7 +2,7 @@
 // The drive list (Drive1): a drop-down of the mounted volumes. It follows volumes being mounted and
 // unmounted while it is shown.
 
-#include "toolkit/volumes.h"
+#include "files/volumes.h"
 #include <QComboBox>
 
 class MountWatcher;

@@ -2,7 +2,7 @@
 // The run-time error report. Every event handler runs through runHandler(): an error stops the handler at the
 // failing step (the steps before it stay done), a modal message box names it, and the program keeps running.
 
-#include "toolkit/runtime_error.h"
+#include "files/runtime_error.h"
 #include <functional>
 #include <type_traits>
 #include <utility>

@@ -1,11 +1,10 @@
 #include "toolkit/file_list.h"
-#include "toolkit/drive_folders.h"
+#include "files/fs_folder_read.h"
+#include "files/runtime_error.h"
+#include "files/volumes_now.h"
 #include "toolkit/file_model.h"
-#include "toolkit/fs_folder_read.h"
 #include "toolkit/list_item_delegate.h"
 #include "toolkit/list_reading.h"
-#include "toolkit/runtime_error.h"
-#include "toolkit/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
 
@@ -29,11 +28,7 @@ void FileList::setPath(const QString& path) {
     if (path.isEmpty())
         throw RuntimeError(rterr::PathNotFound);
     const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    const QList<Volume> mounted = mountedVolumes();
-    DriveFolders& folders = DriveFolders::process();
-    folders.update(mounted);
-    if (folders.onVanishedVolume(absolute, mounted))
-        throw RuntimeError(rterr::DeviceUnavailable);
+    VolumesNow().requireMounted(absolute);
     const auto work = [absolute] {
         FolderRead read;
         try {

@@ -1,5 +1,5 @@
 #include "toolkit/file_model.h"
-#include "toolkit/fs_names.h"
+#include "files/fs_names.h"
 
 void FileModel::show(SortedNames names) {
     beginResetModel();

@@ -1,7 +1,7 @@
 #pragma once
 // The rows of the file list: one name per row, as sorted by the list.
 
-#include "toolkit/natural_order.h"
+#include "files/natural_order.h"
 #include <QAbstractListModel>
 
 class FileModel : public QAbstractListModel {

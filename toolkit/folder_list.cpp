@@ -1,25 +1,18 @@
 #include "toolkit/folder_list.h"
-#include "toolkit/drive_folders.h"
+#include "files/drive_folders.h"
+#include "files/fs_folder_read.h"
+#include "files/fs_names.h"
+#include "files/volumes_now.h"
 #include "toolkit/error_report.h"
 #include "toolkit/folder_model.h"
-#include "toolkit/fs_folder_read.h"
-#include "toolkit/fs_names.h"
 #include "toolkit/list_item_delegate.h"
 #include "toolkit/list_reading.h"
-#include "toolkit/volumes.h"
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <unistd.h>
 
 namespace {
-
-// The volumes mounted now; the remembered folders learn of them too.
-QList<Volume> volumesNow() {
-    QList<Volume> mounted = mountedVolumes();
-    DriveFolders::process().update(mounted);
-    return mounted;
-}
 
 // On a worker: the folder (for a drive, its nearest surviving parent), links resolved, and its subfolders.
 FolderRead readSubfolders(const QString& folder, const QString& driveRoot) {
@@ -50,11 +43,11 @@ FolderList::FolderList(QWidget* parent)
     const QString start = QDir::currentPath();
     path_ = start;
     try {
-        moveTo(start, volumesNow());
+        moveTo(start, VolumesNow());
     } catch (const RuntimeError&) {
         // The current folder cannot be listed (unreadable, or deleted under the process): start at the root.
         try {
-            moveTo(QStringLiteral("/"), volumesNow());
+            moveTo(QStringLiteral("/"), VolumesNow());
         } catch (const RuntimeError&) {
         }
     }
@@ -63,20 +56,19 @@ FolderList::FolderList(QWidget* parent)
 void FolderList::setPath(const QString& pathOrDriveText) {
     if (pathOrDriveText.isEmpty())
         throw RuntimeError(rterr::PathNotFound);
-    const QList<Volume> mounted = volumesNow();
-    const DriveFolders& folders = DriveFolders::process();
-    for (const Volume& volume : mounted)
+    const VolumesNow volumes;
+    for (const Volume& volume : volumes.mounted())
         if (volume.driveText() == pathOrDriveText)
-            return moveTo(folders.rememberedFolder(volume, mounted), mounted, volume.mountPoint);
-    if (folders.vanishedVolume(pathOrDriveText, mounted))
-        throw RuntimeError(rterr::DeviceUnavailable);
-    moveTo(pathOrDriveText, mounted);
+            return moveTo(DriveFolders::process().rememberedFolder(volume, volumes.mounted()), volumes,
+                          volume.mountPoint);
+    volumes.requireDriveMounted(pathOrDriveText);
+    moveTo(pathOrDriveText, volumes);
 }
 
-void FolderList::moveTo(const QString& folder, const QList<Volume>& mounted, const QString& driveRoot) {
+void FolderList::moveTo(const QString& folder, const VolumesNow& volumes, const QString& driveRoot) {
     const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
-    if (DriveFolders::process().onVanishedVolume(absolute, mounted))
-        throw RuntimeError(rterr::DeviceUnavailable);
+    volumes.requireMounted(absolute);
+    const QList<Volume>& mounted = volumes.mounted();
     // Nothing changes on screen before the answer, so a failure leaves the list as it was.
     const bool shown = reading_->start(
         absolute, [absolute, driveRoot] { return readSubfolders(absolute, driveRoot); },
@@ -112,7 +104,7 @@ void FolderList::openSelected() {
         return;
     const QString target = model_->pathAt(index.row());
     // Runs from the event loop: an error must reach the report, not unwind through Qt.
-    runHandler([&] { moveTo(target, volumesNow()); });
+    runHandler([&] { moveTo(target, VolumesNow()); });
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

@@ -2,12 +2,13 @@
 // The folder list (Dir1): the path from the volume's root to the current folder and the current folder's
 // subfolders. A click only selects; a double click or Enter opens the selected folder.
 
-#include "toolkit/natural_order.h"
-#include "toolkit/volumes.h"
+#include "files/natural_order.h"
+#include "files/volumes.h"
 #include <QListView>
 
 class FolderModel;
 class ListReading;
+class VolumesNow;
 struct FolderRead;
 
 class FolderList : public QListView {
@@ -35,7 +36,7 @@ class FolderList : public QListView {
 
   private:
     // driveRoot: the folder is a drive's remembered one, to be walked up from if it has gone.
-    void moveTo(const QString& folder, const QList<Volume>& mounted, const QString& driveRoot = QString());
+    void moveTo(const QString& folder, const VolumesNow& volumes, const QString& driveRoot = QString());
     void showRead(FolderRead&& read, const QList<Volume>& mounted);
     void showRows(const QString& root, const QString& folder, SortedNames children);
     void openSelected();

@@ -1,5 +1,5 @@
 #include "toolkit/folder_model.h"
-#include "toolkit/fs_names.h"
+#include "files/fs_names.h"
 #include "toolkit/list_item_delegate.h"
 #include <QApplication>
 #include <QStyle>

@@ -2,7 +2,7 @@
 // The rows of the folder list: the folders from the volume's root down to the current folder (each one
 // level deeper, open-folder icon), then the current folder's subfolders (one level deeper still, closed).
 
-#include "toolkit/natural_order.h"
+#include "files/natural_order.h"
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QStringList>

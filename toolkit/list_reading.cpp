@@ -1,6 +1,6 @@
 #include "toolkit/list_reading.h"
-#include "toolkit/fs_call.h"
-#include "toolkit/runtime_error.h"
+#include "files/fs_call.h"
+#include "files/runtime_error.h"
 #include <QAbstractItemView>
 #include <QPainter>
 #include <memory>

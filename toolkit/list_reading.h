@@ -5,7 +5,7 @@
 // not answer. An error that comes late is shown in the same text, not as a report: the handler that asked
 // has long returned, and a modal box over whatever the user is doing by then would be a second fault.
 
-#include "toolkit/natural_order.h"
+#include "files/natural_order.h"
 #include <QObject>
 #include <QString>
 #include <QTimer>

@@ -3,15 +3,8 @@
 // ("track2" before "track10"). Keys are built once per name so that sorting compares plain bytes.
 
 #include <QString>
-#include <QStringList>
 #include <string>
 #include <vector>
-
-// Two keys compare (as plain strings) the way their names should be ordered.
-QString naturalSortKey(const QString& name);
-
-// Whether a comes before b in natural order.
-bool naturallyBefore(const QString& a, const QString& b);
 
 // A sorted list of names kept as one block of bytes: a folder of 100 000 files costs two allocations,
 // not 100 000, and a name becomes a QString only when a row is drawn or asked for.
@@ -20,7 +13,6 @@ class SortedNames {
     qsizetype size() const { return qsizetype(offsets_.size()); }
     bool isEmpty() const { return offsets_.empty(); }
     QString at(qsizetype i) const; // fsDecodeName form
-    QStringList toList() const;
 
   private:
     friend class NaturalSorter;
@@ -51,6 +43,3 @@ class NaturalSorter {
     size_t shared_ = 0;              // key bytes every name added shares with the first
     std::vector<Entry> entries_;
 };
-
-// Sorts names into natural order, as NaturalSorter does.
-void sortNaturally(QStringList& names);

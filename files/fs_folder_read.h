@@ -2,7 +2,7 @@
 // Reads one folder's entries straight from getdents64, which is what keeps a list of a million files quick:
 // the entry type the kernel reports is trusted, and only links and entries of unknown type are stat'ed.
 
-#include "toolkit/natural_order.h"
+#include "files/natural_order.h"
 #include <QString>
 
 enum class EntryKind {

@@ -1,5 +1,5 @@
-#include "toolkit/fs_call.h"
-#include "toolkit/volumes.h"
+#include "files/fs_call.h"
+#include "files/volumes.h"
 
 #include <QCoreApplication>
 #include <QHash>

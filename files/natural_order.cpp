@@ -1,5 +1,5 @@
-#include "toolkit/natural_order.h"
-#include "toolkit/fs_names.h"
+#include "files/natural_order.h"
+#include "files/fs_names.h"
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -223,19 +223,6 @@ void sortTies(std::vector<Entry>& entries, EntrySort sort, std::string& scratch,
 
 } // namespace
 
-QString naturalSortKey(const QString& name) {
-    QString key;
-    key.reserve(name.size() + 4);
-    buildKey(reinterpret_cast<const char16_t*>(name.constData()), size_t(name.size()), caseFold,
-             [&](char16_t unit) { key.append(QChar(unit)); });
-    return key;
-}
-
-bool naturallyBefore(const QString& a, const QString& b) {
-    const int byKey = naturalSortKey(a).compare(naturalSortKey(b));
-    return byKey != 0 ? byKey < 0 : fsEncodeName(a) < fsEncodeName(b);
-}
-
 void NaturalSorter::reserve(size_t count, size_t bytes) {
     entries_.reserve(count);
     names_.reserve(bytes + count);
@@ -244,14 +231,6 @@ void NaturalSorter::reserve(size_t count, size_t bytes) {
 QString SortedNames::at(qsizetype i) const {
     const char* name = bytes_.data() + offsets_[size_t(i)];
     return fsDecodeName(QByteArray::fromRawData(name, qsizetype(std::strlen(name))));
-}
-
-QStringList SortedNames::toList() const {
-    QStringList list;
-    list.reserve(size());
-    for (qsizetype i = 0; i < size(); ++i)
-        list.append(at(i));
-    return list;
 }
 
 void NaturalSorter::add(const char* name, size_t length) {
@@ -298,13 +277,4 @@ SortedNames NaturalSorter::sorted() {
     sorted.bytes_ = std::move(names_);
     *this = NaturalSorter();
     return sorted;
-}
-
-void sortNaturally(QStringList& names) {
-    NaturalSorter sorter;
-    for (const QString& name : names) {
-        const QByteArray bytes = fsEncodeName(name);
-        sorter.add(bytes.constData(), size_t(bytes.size()));
-    }
-    names = sorter.sorted().toList();
 }

@@ -1,7 +1,7 @@
-#include "toolkit/fs_folder_read.h"
-#include "toolkit/fs_names.h"
-#include "toolkit/natural_order.h"
-#include "toolkit/runtime_error.h"
+#include "files/fs_folder_read.h"
+#include "files/fs_names.h"
+#include "files/natural_order.h"
+#include "files/runtime_error.h"
 #include <algorithm>
 #include <cerrno>
 #include <climits>

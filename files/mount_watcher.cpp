@@ -1,5 +1,5 @@
-#include "toolkit/mount_watcher.h"
-#include "toolkit/fs_names.h"
+#include "files/mount_watcher.h"
+#include "files/fs_names.h"
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>

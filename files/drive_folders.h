@@ -3,7 +3,7 @@
 // current folder on the volume that holds it and the mount point on the others, then wherever the
 // folder list last moved to on that volume.
 
-#include "toolkit/volumes.h"
+#include "files/volumes.h"
 #include <QHash>
 #include <QList>
 #include <QString>

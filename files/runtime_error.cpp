@@ -1,4 +1,4 @@
-#include "toolkit/runtime_error.h"
+#include "files/runtime_error.h"
 
 QString RuntimeError::describe(int number) {
     switch (number) {

@@ -1,4 +1,4 @@
-#include "toolkit/fs_names.h"
+#include "files/fs_names.h"
 #include <algorithm>
 
 namespace {

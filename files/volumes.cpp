@@ -1,5 +1,5 @@
-#include "toolkit/volumes.h"
-#include "toolkit/fs_names.h"
+#include "files/volumes.h"
+#include "files/fs_names.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

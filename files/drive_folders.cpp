@@ -1,5 +1,5 @@
-#include "toolkit/drive_folders.h"
-#include "toolkit/fs_names.h"
+#include "files/drive_folders.h"
+#include "files/fs_names.h"
 #include <QDir>
 #include <algorithm>
 #include <sys/stat.h>
