@@ -4,6 +4,7 @@
 #include "media/full_screen_switch.h"
 #include "media/media_actions.h"
 #include "media/media_controls.h"
+#include "media/playback.h"
 #include "media/transport_bar.h"
 #include "media/video_view.h"
 #include "opening/media_url.h"
@@ -61,13 +62,14 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     setAccessibleName(QStringLiteral("Media player"));
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 90);
-    controls_ = new MediaControls(engine_.get(), this);
+    playback_ = new Playback(engine_.get(), this);
+    controls_ = new MediaControls(engine_.get(), playback_, this);
 
     content_ = new MediaFrame(this);
     auto* contentLayout = new QVBoxLayout(content_);
     contentLayout->setContentsMargins(0, 0, 0, 0);
     contentLayout->setSpacing(0);
-    actions_ = new MediaActions(engine_.get(), content_);
+    actions_ = new MediaActions(engine_.get(), playback_, content_);
     video_ = new VideoView(engine_.get(), content_);
     bar_ = new TransportBar(engine_.get(), actions_, content_);
     contentLayout->addWidget(video_, 1);
@@ -240,41 +242,7 @@ void MediaPlayer::onFailed(const QString& reason) {
 }
 
 void MediaPlayer::updateStatus() {
-    switch (engine_->playState()) {
-    case MediaEngine::Stopped:
-        statusText_ = QStringLiteral("Stopped");
-        break;
-    case MediaEngine::Paused:
-        statusText_ = QStringLiteral("Paused");
-        break;
-    case MediaEngine::Playing:
-        statusText_ = QStringLiteral("Playing");
-        break;
-    case MediaEngine::ScanForward:
-        statusText_ = QStringLiteral("Fast forward");
-        break;
-    case MediaEngine::ScanReverse:
-        statusText_ = QStringLiteral("Fast reverse");
-        break;
-    case MediaEngine::Buffering:
-        statusText_ = QStringLiteral("Buffering");
-        break;
-    case MediaEngine::MediaEnded:
-        statusText_ = QStringLiteral("Media ended");
-        break;
-    case MediaEngine::Transitioning:
-        statusText_ = engine_->waitingFor().isEmpty()
-                          ? QStringLiteral("Opening")
-                          : QStringLiteral("Waiting for %1 \u2026").arg(engine_->waitingFor());
-        break;
-    case MediaEngine::Ready:
-        statusText_ = engine_->failureReason().isEmpty() ? QStringLiteral("Ready") : engine_->failureReason();
-        break;
-    default:
-        statusText_.clear();
-    }
-    if (const QString notice = engine_->notice(); !notice.isEmpty())
-        statusText_ += QStringLiteral(" (%1)").arg(notice);
+    statusText_ = playback_->statusText();
     bar_->setStatusText(statusText_);
 }
 

@@ -15,6 +15,7 @@ class FullScreenWindow;
 class MediaActions;
 class MediaControls;
 class MediaEngine;
+class Playback;
 
 class QMouseEvent;
 class QVBoxLayout;
@@ -160,6 +161,7 @@ class MediaPlayer : public QWidget {
     bool handleKey(QKeyEvent* event);
 
     std::unique_ptr<MediaEngine> engine_; // outlives the view: the view frees its render context first
+    Playback* playback_ = nullptr;        // what the widgets read
     MediaControls* controls_ = nullptr;
     MediaActions* actions_ = nullptr;
     QVBoxLayout* layout_ = nullptr;
