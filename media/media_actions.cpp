@@ -1,6 +1,7 @@
 #include "media/media_actions.h"
 
 #include "engine/media_engine.h"
+#include "media/playback.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -30,7 +31,7 @@ QString trackName(const MediaTrack& track) {
 
 } // namespace
 
-MediaActions::MediaActions(MediaEngine* engine, QWidget* keyScope)
+MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidget* keyScope)
     : QObject(keyScope), playPause(make(QStringLiteral("Play"), keyScope)),
       stop(make(QStringLiteral("Stop"), keyScope)), previous(make(QStringLiteral("Previous"), keyScope)),
       next(make(QStringLiteral("Next"), keyScope)),
@@ -42,7 +43,7 @@ MediaActions::MediaActions(MediaEngine* engine, QWidget* keyScope)
       cycleAudio(make(QStringLiteral("Next Audio Track"), keyScope)),
       cycleSubtitle(make(QStringLiteral("Next Subtitle"), keyScope)),
       subtitlesShown(make(QStringLiteral("Show Subtitles"), keyScope)), speeds(new QActionGroup(this)),
-      engine_(engine) {
+      engine_(engine), playback_(playback) {
     playPause->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P)); // Space too, where no control wants it
     stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     previous->setShortcuts({QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::Key_B)});
@@ -115,21 +116,25 @@ void MediaActions::setEnabled(bool on) {
     refresh();
 }
 
+bool MediaActions::showsPause() const {
+    return playback_->showsPause();
+}
+
 void MediaActions::refresh() {
-    const PlayState::Controls c = engine_->controls();
-    showsPause_ = c.showsPause;
-    playPause->setText(showsPause_ ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    using Op = Playback::Operation;
+    playPause->setText(showsPause() ? QStringLiteral("Pause") : QStringLiteral("Play"));
     nameKey(playPause, QStringLiteral("Space"));
-    playPause->setEnabled(enabled_ && c.playPause);
-    stop->setEnabled(enabled_ && c.stop);
-    previous->setEnabled(enabled_ && c.previous);
-    next->setEnabled(enabled_ && c.next);
-    fastForward->setEnabled(enabled_ && c.scan);
-    fastReverse->setEnabled(enabled_ && c.scan);
+    const std::pair<QAction*, Op> allowed[] = {
+        {playPause, Op::PlayPause},        {stop, Op::Stop},
+        {previous, Op::Previous},          {next, Op::Next},
+        {fastForward, Op::Scan},           {fastReverse, Op::Scan},
+        {cycleAudio, Op::ChooseTrack},     {cycleSubtitle, Op::ChooseTrack},
+        {subtitlesShown, Op::ChooseTrack},
+    };
+    for (const auto& [action, operation] : allowed)
+        action->setEnabled(enabled_ && playback_->allows(operation));
     for (QAction* always : {mute, volumeUp, volumeDown, fullScreen})
         always->setEnabled(enabled_);
-    for (QAction* loaded : {cycleAudio, cycleSubtitle, subtitlesShown})
-        loaded->setEnabled(enabled_ && c.stop);
     speeds->setEnabled(enabled_);
     mute->setChecked(engine_->mute());
     subtitlesShown->setChecked(engine_->subtitlesVisible());

@@ -8,6 +8,7 @@
 #include <QObject>
 
 class MediaEngine;
+class Playback;
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -17,12 +18,12 @@ class MediaActions : public QObject {
     Q_OBJECT
   public:
     // keyScope: the widget whose focus (it or any child) makes the keys act.
-    MediaActions(MediaEngine* engine, QWidget* keyScope);
+    MediaActions(MediaEngine* engine, const Playback* playback, QWidget* keyScope);
 
     // The component's own `enabled` setting: off, none of them acts.
     void setEnabled(bool on);
     // Whether play/pause pauses now (and reads "Pause"); otherwise it plays.
-    bool showsPause() const { return showsPause_; }
+    bool showsPause() const;
     // The context menu: the actions themselves, in the component's order, with the file's tracks.
     void fillMenu(QMenu* menu) const;
     // "Volume (F8, F9)": the volume slider's tooltip, from the actions' keys.
@@ -55,6 +56,6 @@ class MediaActions : public QObject {
     void fillTracks(QMenu* menu, bool subtitle) const;
 
     MediaEngine* engine_;
+    const Playback* playback_;
     bool enabled_ = true;
-    bool showsPause_ = false;
 };

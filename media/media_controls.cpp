@@ -1,26 +1,23 @@
 #include "media/media_controls.h"
 
 #include "engine/media_engine.h"
+#include "media/playback.h"
 
-MediaControls::MediaControls(MediaEngine* engine, QObject* parent) : QObject(parent), engine_(engine) {}
+MediaControls::MediaControls(MediaEngine* engine, const Playback* playback, QObject* parent)
+    : QObject(parent), engine_(engine), playback_(playback) {}
 
 // The play state's own answer, the one the bar, the keys and the menu show.
 bool MediaControls::isAvailable(const QString& name) const {
-    const PlayState::Controls c = engine_->controls();
+    using Op = Playback::Operation;
     const QString n = name.toLower();
-    const std::pair<const char*, bool> available[] = {
-        {"play", c.playPause && !c.showsPause},
-        {"pause", c.showsPause},
-        {"stop", c.stop},
-        {"fastforward", c.scan},
-        {"fastreverse", c.scan},
-        {"currentposition", c.seek},
-        {"next", c.next},
-        {"previous", c.previous},
+    const std::pair<const char*, Op> operations[] = {
+        {"play", Op::Play},        {"pause", Op::Pause},       {"stop", Op::Stop},
+        {"fastforward", Op::Scan}, {"fastreverse", Op::Scan},  {"currentposition", Op::Seek},
+        {"next", Op::Next},        {"previous", Op::Previous},
     };
-    for (const auto& [operation, on] : available)
+    for (const auto& [operation, op] : operations)
         if (n == QLatin1String(operation))
-            return on;
+            return playback_->allows(op);
     return false;
 }
 

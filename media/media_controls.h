@@ -5,11 +5,12 @@
 #include <QString>
 
 class MediaEngine;
+class Playback;
 
 class MediaControls : public QObject {
     Q_OBJECT
   public:
-    explicit MediaControls(MediaEngine* engine, QObject* parent = nullptr);
+    MediaControls(MediaEngine* engine, const Playback* playback, QObject* parent = nullptr);
 
     // Whether the named operation can be used now: "play", "pause", "stop", "fastForward", "fastReverse",
     // "currentPosition", "next", "previous" (case does not matter; unknown names are not available).
@@ -29,4 +30,5 @@ class MediaControls : public QObject {
 
   private:
     MediaEngine* engine_;
+    const Playback* playback_;
 };

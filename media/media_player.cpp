@@ -1,12 +1,13 @@
 #include "media/media_player.h"
 
-#include "media/full_screen_window.h"
+#include "engine/media_engine.h"
+#include "media/full_screen_switch.h"
 #include "media/media_actions.h"
 #include "media/media_controls.h"
-#include "engine/media_engine.h"
-#include "opening/media_url.h"
+#include "media/playback.h"
 #include "media/transport_bar.h"
 #include "media/video_view.h"
+#include "opening/media_url.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,13 +62,14 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     setAccessibleName(QStringLiteral("Media player"));
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 90);
-    controls_ = new MediaControls(engine_.get(), this);
+    playback_ = new Playback(engine_.get(), this);
+    controls_ = new MediaControls(engine_.get(), playback_, this);
 
     content_ = new MediaFrame(this);
     auto* contentLayout = new QVBoxLayout(content_);
     contentLayout->setContentsMargins(0, 0, 0, 0);
     contentLayout->setSpacing(0);
-    actions_ = new MediaActions(engine_.get(), content_);
+    actions_ = new MediaActions(engine_.get(), playback_, content_);
     video_ = new VideoView(engine_.get(), content_);
     bar_ = new TransportBar(engine_.get(), actions_, content_);
     contentLayout->addWidget(video_, 1);
@@ -80,7 +82,10 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
 
     connect(video_, &VideoView::pointerEvent, this, &MediaPlayer::onPointer);
     connect(video_, &VideoView::contextMenuRequested, this, &MediaPlayer::showContextMenu);
-    connect(actions_->fullScreen, &QAction::triggered, this, &MediaPlayer::setFullScreen);
+    fullScreen_ = new FullScreenSwitch({this, layout_, content_, bar_, video_}, this);
+    connect(actions_->fullScreen, &QAction::triggered, fullScreen_, &FullScreenSwitch::set);
+    connect(fullScreen_, &FullScreenSwitch::turned, actions_->fullScreen, &QAction::setChecked);
+    connect(fullScreen_, &FullScreenSwitch::fillsScreen, engine_.get(), &MediaEngine::setFillScreen);
     connect(engine_.get(), &MediaEngine::playStateChanged, this, &MediaPlayer::onStateChanged);
     connect(engine_.get(), &MediaEngine::mediaFailed, this, &MediaPlayer::onFailed);
     MediaEngine* e = engine_.get();
@@ -91,9 +96,6 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     connect(e, &MediaEngine::hasVideoChanged, this, &MediaPlayer::hasVideoChanged);
     connect(e, &MediaEngine::mediaTitleChanged, this, &MediaPlayer::mediaTitleChanged);
     connect(e, &MediaEngine::waitingForChanged, this, &MediaPlayer::updateStatus);
-    fullScreenSwitch_.setSingleShot(true);
-    fullScreenSwitch_.setInterval(0);
-    connect(&fullScreenSwitch_, &QTimer::timeout, this, &MediaPlayer::applyFullScreen);
     updateStatus();
 
     // At program end the process may outlive its windows' destructors: end the core while Qt still runs.
@@ -104,7 +106,7 @@ MediaPlayer::~MediaPlayer() {
     shutdown();
     // The parts that know the engine go before it does, wherever the content is at the moment.
     delete content_;
-    delete fullScreenWindow_;
+    delete fullScreen_;
 }
 
 // The core goes with the view's renderer, which frees its render context (GL context current) before the
@@ -240,41 +242,7 @@ void MediaPlayer::onFailed(const QString& reason) {
 }
 
 void MediaPlayer::updateStatus() {
-    switch (engine_->playState()) {
-    case MediaEngine::Stopped:
-        statusText_ = QStringLiteral("Stopped");
-        break;
-    case MediaEngine::Paused:
-        statusText_ = QStringLiteral("Paused");
-        break;
-    case MediaEngine::Playing:
-        statusText_ = QStringLiteral("Playing");
-        break;
-    case MediaEngine::ScanForward:
-        statusText_ = QStringLiteral("Fast forward");
-        break;
-    case MediaEngine::ScanReverse:
-        statusText_ = QStringLiteral("Fast reverse");
-        break;
-    case MediaEngine::Buffering:
-        statusText_ = QStringLiteral("Buffering");
-        break;
-    case MediaEngine::MediaEnded:
-        statusText_ = QStringLiteral("Media ended");
-        break;
-    case MediaEngine::Transitioning:
-        statusText_ = engine_->waitingFor().isEmpty()
-                          ? QStringLiteral("Opening")
-                          : QStringLiteral("Waiting for %1 \u2026").arg(engine_->waitingFor());
-        break;
-    case MediaEngine::Ready:
-        statusText_ = engine_->failureReason().isEmpty() ? QStringLiteral("Ready") : engine_->failureReason();
-        break;
-    default:
-        statusText_.clear();
-    }
-    if (const QString notice = engine_->notice(); !notice.isEmpty())
-        statusText_ += QStringLiteral(" (%1)").arg(notice);
+    statusText_ = playback_->statusText();
     bar_->setStatusText(statusText_);
 }
 
@@ -324,7 +292,7 @@ void MediaPlayer::onPointer(QMouseEvent* event) {
 // Space, Left, Right and Esc: only when no control inside wanted them (a button takes Space, a slider
 // arrows).
 bool MediaPlayer::handleKey(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && fullScreen_) {
+    if (event->key() == Qt::Key_Escape && fullScreen()) {
         setFullScreen(false);
         return true;
     }
@@ -358,41 +326,14 @@ void MediaPlayer::showContextMenu(const QPoint& globalPosition) {
 
 // ---- full screen ------------------------------------------------------------------------------------------
 
-// The switch happens on the next turn of the event loop: callers are often pointer-event handlers of the
-// very video that moves, and several writes in one handler settle on the last.
-void MediaPlayer::setFullScreen(bool on) {
-    fullScreen_ = on;
-    actions_->fullScreen->setChecked(on);
-    if (!fullScreenSwitch_.isActive())
-        fullScreenSwitch_.start();
+bool MediaPlayer::fullScreen() const {
+    return fullScreen_->isOn();
 }
 
-void MediaPlayer::applyFullScreen() {
-    const bool isFull = fullScreenWindow_ && content_->window() == fullScreenWindow_;
-    if (fullScreen_ == isFull)
-        return;
-    const bool focusInside = content_->isAncestorOf(QApplication::focusWidget());
-    if (fullScreen_) {
-        if (!fullScreenWindow_) {
-            fullScreenWindow_ = new FullScreenWindow(this);
-            connect(fullScreenWindow_, &FullScreenWindow::leaveRequested, this,
-                    [this] { setFullScreen(false); });
-        }
-        focusBeforeFullScreen_ = window()->focusWidget();
-        layout_->removeWidget(content_);
-        engine_->setFillScreen(true);
-        fullScreenWindow_->present(content_, bar_->isVisible() ? bar_ : nullptr, window()->screen());
-        video_->setFocus(Qt::OtherFocusReason);
-    } else {
-        QWidget* content = fullScreenWindow_->takeContent();
-        engine_->setFillScreen(false);
-        layout_->addWidget(content);
-        content->show();
-        if (isVisible())
-            window()->activateWindow();
-        if (focusBeforeFullScreen_ && focusBeforeFullScreen_->window() == window())
-            focusBeforeFullScreen_->setFocus(Qt::OtherFocusReason);
-        else if (focusInside)
-            video_->setFocus(Qt::OtherFocusReason);
-    }
+void MediaPlayer::setFullScreen(bool on) {
+    fullScreen_->set(on);
+}
+
+FullScreenWindow* MediaPlayer::fullScreenWindow() const {
+    return fullScreen_->window();
 }

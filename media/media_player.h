@@ -5,16 +5,17 @@
 #include <QMenu>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 #include <memory>
 
 #include "media/stored_settings.h"
 
+class FullScreenSwitch;
 class FullScreenWindow;
 class MediaActions;
 class MediaControls;
 class MediaEngine;
+class Playback;
 
 class QMouseEvent;
 class QVBoxLayout;
@@ -71,7 +72,7 @@ class MediaPlayer : public QWidget {
     bool hasVideo() const;
     QString failureReason() const;
 
-    bool fullScreen() const { return fullScreen_; }
+    bool fullScreen() const;
     void setFullScreen(bool on);
     double currentPosition() const;
     void setCurrentPosition(double seconds);
@@ -126,7 +127,7 @@ class MediaPlayer : public QWidget {
     MediaEngine* engine() const { return engine_.get(); }
     VideoView* videoView() const { return video_; }
     TransportBar* transportBar() const { return bar_; }
-    FullScreenWindow* fullScreenWindow() const { return fullScreenWindow_; }
+    FullScreenWindow* fullScreenWindow() const;
     QMenu* contextMenu() const { return menu_; }
     // Play/pause, stop, previous and next, the scans, the speeds, mute, volume, full screen and the tracks:
     // what the keys, the menu, the bar and the desktop's media controls use.
@@ -153,7 +154,6 @@ class MediaPlayer : public QWidget {
     void onStateChanged(int state);
     void onFailed(const QString& reason);
     void updateStatus();
-    void applyFullScreen();
     void applyUiMode();
     void showContextMenu(const QPoint& globalPosition);
     void shutdown();
@@ -161,20 +161,18 @@ class MediaPlayer : public QWidget {
     bool handleKey(QKeyEvent* event);
 
     std::unique_ptr<MediaEngine> engine_; // outlives the view: the view frees its render context first
+    Playback* playback_ = nullptr;        // what the widgets read
     MediaControls* controls_ = nullptr;
     MediaActions* actions_ = nullptr;
     QVBoxLayout* layout_ = nullptr;
     QWidget* content_ = nullptr; // video and bar; moves to the full-screen window and back
     VideoView* video_ = nullptr;
     TransportBar* bar_ = nullptr;
-    FullScreenWindow* fullScreenWindow_ = nullptr;
+    FullScreenSwitch* fullScreen_ = nullptr;
     QPointer<QMenu> menu_;
     QString statusText_;
 
-    bool fullScreen_ = false;
-    QPointer<QWidget> focusBeforeFullScreen_; // the host window's focus, given back when full screen ends
-    QTimer fullScreenSwitch_; // single shot, 0 ms: the switch waits for the next turn of the event loop
-    bool pressHeld_ = false;  // a press went out and its release has not come yet
+    bool pressHeld_ = false; // a press went out and its release has not come yet
     bool afterDoubleClick_ = false;
 
     QString uiMode_ = QStringLiteral("full");

@@ -1,16 +1,15 @@
 #include "media/transport_bar.h"
 
+#include "engine/media_engine.h"
 #include "media/media_actions.h"
 #include "media/media_colours.h"
-#include "engine/media_engine.h"
+#include "media/status_text.h"
 
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionSlider>
+#include <QSlider>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -42,60 +41,6 @@ struct ButtonRow {
 };
 
 } // namespace
-
-// ---- SeekSlider ------------------------------------------------------------------------------------------
-
-SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
-
-void SeekSlider::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && isEnabled() && maximum() > minimum()) {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        const QRect handle =
-            style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
-        if (!handle.contains(event->position().toPoint())) {
-            const int span = std::max(1, width() - handle.width());
-            const int at = int(event->position().x()) - handle.width() / 2;
-            const int value = QStyle::sliderValueFromPosition(minimum(), maximum(), at, span);
-            setValue(value);
-            emit seekRequested(value);
-        }
-    }
-    QSlider::mousePressEvent(event); // the handle is under the pointer now: the drag goes on from here
-}
-
-// ---- StatusText ------------------------------------------------------------------------------------------
-
-StatusText::StatusText(QWidget* parent) : QWidget(parent) {
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    setAccessibleName(QStringLiteral("Status"));
-}
-
-void StatusText::setText(const QString& text) {
-    if (text == text_)
-        return;
-    text_ = text;
-    setToolTip(text);
-    setAccessibleDescription(text);
-    update();
-}
-
-QSize StatusText::sizeHint() const {
-    return QSize(120, fontMetrics().height() + 4);
-}
-QSize StatusText::minimumSizeHint() const {
-    return QSize(24, fontMetrics().height() + 4);
-}
-
-void StatusText::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setPen(media_colours::text);
-    const QRect area = rect().adjusted(4, 0, -2, 0);
-    p.drawText(area, Qt::AlignVCenter | Qt::AlignLeft,
-               fontMetrics().elidedText(text_, Qt::ElideRight, area.width()));
-}
-
-// ---- TransportBar ----------------------------------------------------------------------------------------
 
 TransportBar::TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* parent)
     : QWidget(parent), engine_(engine), actions_(actions) {

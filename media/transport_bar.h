@@ -4,45 +4,17 @@
 // buttons are the component's actions (MediaActions) in another form: they trigger them and show their
 // enabled state, label and check mark.
 
+#include "media/seek_slider.h"
 #include "media/transport_button.h"
 
-#include <QSlider>
 #include <QWidget>
 
 class MediaActions;
 class MediaEngine;
 class QAction;
 class QLabel;
-
-// A slider that jumps to where it is clicked and then follows the drag.
-class SeekSlider : public QSlider {
-    Q_OBJECT
-  public:
-    explicit SeekSlider(QWidget* parent = nullptr);
-
-  signals:
-    void seekRequested(int value);
-
-  protected:
-    void mousePressEvent(QMouseEvent* event) override;
-};
-
-// The status area: one line, elided to fit, the whole text in its tooltip.
-class StatusText : public QWidget {
-    Q_OBJECT
-  public:
-    explicit StatusText(QWidget* parent = nullptr);
-    void setText(const QString& text);
-    QString text() const { return text_; }
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    QString text_;
-};
+class QSlider;
+class StatusText;
 
 class TransportBar : public QWidget {
     Q_OBJECT
