@@ -1,8 +1,8 @@
 #include "media/transport_bar.h"
 
-#include "engine/media_engine.h"
 #include "media/media_actions.h"
 #include "media/media_colours.h"
+#include "media/playback.h"
 #include "media/status_text.h"
 
 #include <QAction>
@@ -17,7 +17,7 @@ namespace {
 
 // Positions past the longest known length (a broken file's) are shown as that: no int overflows.
 double bounded(double seconds) {
-    return std::clamp(std::isfinite(seconds) ? seconds : 0.0, 0.0, MediaEngine::kLongestLength);
+    return std::clamp(std::isfinite(seconds) ? seconds : 0.0, 0.0, Playback::kLongestLength);
 }
 
 QString clock(double seconds) {
@@ -42,8 +42,8 @@ struct ButtonRow {
 
 } // namespace
 
-TransportBar::TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* parent)
-    : QWidget(parent), engine_(engine), actions_(actions) {
+TransportBar::TransportBar(const Playback* playback, MediaActions* actions, QWidget* parent)
+    : QWidget(parent), playback_(playback), actions_(actions) {
     setAccessibleName(QStringLiteral("Playback controls"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     QFont small = font();
@@ -57,7 +57,7 @@ TransportBar::TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* 
     time_->setStyleSheet(QStringLiteral("color: %1;").arg(media_colours::text.name()));
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layOut();
-    connectEngine();
+    connectPlayback();
     showState();
     showTime();
 }
@@ -117,7 +117,7 @@ void TransportBar::makeSliders() {
     volume_->setSingleStep(5);
     volume_->setPageStep(10);
     volume_->setFixedWidth(64);
-    volume_->setValue(engine_->volume());
+    volume_->setValue(playback_->volume());
     for (QSlider* slider : {static_cast<QSlider*>(seek_), volume_}) {
         slider->setFocusPolicy(Qt::StrongFocus);
         slider->setStyleSheet(QString::fromLatin1(media_colours::sliderStyle));
@@ -145,24 +145,24 @@ void TransportBar::layOut() {
     setFixedHeight(2 + 16 + 26 + 2 + 4);
 }
 
-void TransportBar::connectEngine() {
-    connect(volume_, &QSlider::valueChanged, engine_, &MediaEngine::setVolume);
-    connect(seek_, &SeekSlider::seekRequested, engine_, [this](int ms) { engine_->seek(ms / 1000.0); });
-    connect(seek_, &QSlider::sliderMoved, engine_, [this](int ms) {
-        engine_->seek(ms / 1000.0);
+void TransportBar::connectPlayback() {
+    connect(volume_, &QSlider::valueChanged, actions_, &MediaActions::setVolume);
+    connect(seek_, &SeekSlider::seekRequested, actions_, [this](int ms) { actions_->seekTo(ms / 1000.0); });
+    connect(seek_, &QSlider::sliderMoved, actions_, [this](int ms) {
+        actions_->seekTo(ms / 1000.0);
         showPosition(ms / 1000.0);
     });
     connect(seek_, &QAbstractSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
-            engine_->seek(seek_->sliderPosition() / 1000.0);
+            actions_->seekTo(seek_->sliderPosition() / 1000.0);
     });
-    connect(engine_, &MediaEngine::playStateChanged, this, &TransportBar::showState);
-    connect(engine_, &MediaEngine::positionChanged, this, [this](double s) {
+    connect(playback_, &Playback::playStateChanged, this, &TransportBar::showState);
+    connect(playback_, &Playback::positionChanged, this, [this](double s) {
         if (!seek_->isSliderDown())
             showPosition(s);
     });
-    connect(engine_, &MediaEngine::durationChanged, this, &TransportBar::showDuration);
-    connect(engine_, &MediaEngine::volumeChanged, volume_, [this](int v) {
+    connect(playback_, &Playback::durationChanged, this, &TransportBar::showDuration);
+    connect(playback_, &Playback::volumeChanged, volume_, [this](int v) {
         const QSignalBlocker quiet(volume_);
         volume_->setValue(v);
     });
@@ -181,18 +181,18 @@ void TransportBar::setCompact(bool compact) {
 }
 
 void TransportBar::showState() {
-    seek_->setEnabled(engine_->controls().seek);
-    if (!engine_->hasMedia())
+    seek_->setEnabled(playback_->allows(Playback::Operation::Seek));
+    if (!playback_->hasMedia())
         showPosition(0);
 }
 
 void TransportBar::showDuration(double seconds) {
     const QSignalBlocker quiet(seek_);
     seek_->setRange(0, int(std::lround(bounded(seconds) * 1000)));
-    seek_->setEnabled(engine_->controls().seek);
+    seek_->setEnabled(playback_->allows(Playback::Operation::Seek));
     shownQuarter_ = -1;
     shownSecond_ = -1;
-    showPosition(engine_->position());
+    showPosition(playback_->position());
 }
 
 // Called with each position read (PositionPoll: five times a second while a file plays, and once more when
@@ -212,7 +212,7 @@ void TransportBar::showPosition(double seconds) {
 }
 
 void TransportBar::showTime() {
-    const double total = engine_->duration();
+    const double total = playback_->duration();
     const double at = shownSecond_ < 0 ? 0 : shownSecond_;
     time_->setText(total > 0 ? QStringLiteral("%1 / %2").arg(clock(at), clock(total)) : clock(at));
 }
