@@ -9,6 +9,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -44,6 +46,46 @@ QObject* uiThreadPost() {
     return post;
 }
 
+void deliverLate(const std::shared_ptr<Call>& call) {
+    QMetaObject::invokeMethod(
+        uiThreadPost(),
+        [call] {
+            if (call->receiver)
+                call->deliver();
+        },
+        Qt::QueuedConnection);
+}
+
+// Late answers, on their way to the UI thread. A worker cannot post them itself: posting wakes the UI
+// thread's event loop through a descriptor, which the worker's own table does not hold, so its answer would
+// lie unseen until something else woke the loop (the give-up text, ten seconds on, for a big local folder).
+// One thread that shares the process's table posts them; it only ever waits for the next answer, so the
+// process's end takes it as it is.
+struct LateAnswers {
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::vector<std::shared_ptr<Call>> calls;
+};
+
+LateAnswers& lateAnswers() {
+    static auto* answers = [] {
+        auto* made = new LateAnswers; // never freed, like callsOut
+        startDetachedWorker("tolvane-fs-post", [made] {
+            std::unique_lock guard(made->lock);
+            for (;;) {
+                made->arrived.wait(guard, [made] { return !made->calls.empty(); });
+                const std::vector<std::shared_ptr<Call>> calls = std::exchange(made->calls, {});
+                guard.unlock();
+                for (const std::shared_ptr<Call>& call : calls)
+                    deliverLate(call);
+                guard.lock();
+            }
+        });
+        return made;
+    }();
+    return *answers;
+}
+
 void finish(const std::shared_ptr<Call>& call) {
     {
         const std::lock_guard guard(placesLock);
@@ -57,13 +99,10 @@ void finish(const std::shared_ptr<Call>& call) {
         return;
     }
     guard.unlock();
-    QMetaObject::invokeMethod(
-        uiThreadPost(),
-        [call] {
-            if (call->receiver)
-                call->deliver();
-        },
-        Qt::QueuedConnection);
+    LateAnswers& answers = lateAnswers();
+    const std::lock_guard queued(answers.lock);
+    answers.calls.push_back(call);
+    answers.arrived.notify_one();
 }
 
 } // namespace
@@ -87,7 +126,8 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
     call->run = std::move(run);
     call->deliver = std::move(deliver);
     call->receiver = receiver;
-    uiThreadPost(); // made here, on the UI thread
+    uiThreadPost(); // made here, on the UI thread, with the thread that posts to it
+    lateAnswers();
     {
         const std::lock_guard guard(placesLock);
         int& out = callsOut()[call->place];
