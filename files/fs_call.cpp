@@ -23,11 +23,14 @@ struct Call {
     std::condition_variable finished;
     bool done = false;
     bool waitedFor = true; // the caller still waits: it delivers itself
+    bool long_ = false;    // the work knows it takes longer than the short wait: the caller goes at once
     QString place;
     std::function<void()> run;
     std::function<void()> deliver;
     QPointer<const QObject> receiver; // read on the UI thread only
 };
+
+thread_local Call* workerCall = nullptr; // the call a file-system worker runs, for fsCallTakesLong
 
 std::mutex placesLock;
 QHash<QString, int>& callsOut() {
@@ -107,6 +110,14 @@ void finish(const std::shared_ptr<Call>& call) {
 
 } // namespace
 
+void fsCallTakesLong() {
+    if (!workerCall)
+        return;
+    const std::lock_guard guard(workerCall->lock);
+    workerCall->long_ = true;
+    workerCall->finished.notify_all();
+}
+
 QString fsPlaceOf(const QString& path) {
     return mountPointOf(path);
 }
@@ -140,12 +151,15 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
     startDetachedWorker(
         "tolvane-fs-call",
         [call] {
+            workerCall = call.get();
             call->run();
             finish(call);
         },
         WorkerFiles::Own);
     std::unique_lock guard(call->lock);
-    if (!call->finished.wait_for(guard, std::chrono::milliseconds(waitMs), [&] { return call->done; })) {
+    call->finished.wait_for(guard, std::chrono::milliseconds(waitMs),
+                            [&] { return call->done || call->long_; });
+    if (!call->done) {
         call->waitedFor = false;
         return FsOutcome::Pending;
     }

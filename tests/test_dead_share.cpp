@@ -79,6 +79,7 @@ class DeadShareTest : public QObject {
     void windowKeepsAnswering_data();
     void windowKeepsAnswering();
     void exitsAtOnceWaitingOnADeadShare();
+    void lateAnswerWakesAnIdleEventLoop_data();
     void lateAnswerWakesAnIdleEventLoop();
 
   private:
@@ -253,8 +254,16 @@ void DeadShareTest::exitsAtOnceWaitingOnADeadShare() {
 
 // A place that answers past the short wait (a slow share, a folder of a million files) wakes the UI thread
 // by its answer alone: here no timer runs but the fail-safe, and no window is open. An answer left lying
-// comes only when the fail-safe wakes the loop, seconds after it was due.
+// comes only when the fail-safe wakes the loop, seconds after it was due. Work that says it takes long is
+// not waited for at all, however long the caller would wait.
+void DeadShareTest::lateAnswerWakesAnIdleEventLoop_data() {
+    QTest::addColumn<bool>("saysLong");
+    QTest::newRow("past the short wait") << false;
+    QTest::newRow("says it takes long") << true;
+}
+
 void DeadShareTest::lateAnswerWakesAnIdleEventLoop() {
+    QFETCH(bool, saysLong);
     QObject receiver;
     QEventLoop loop;
     QElapsedTimer clock;
@@ -262,11 +271,14 @@ void DeadShareTest::lateAnswerWakesAnIdleEventLoop() {
     qint64 answeredMs = -1;
     const FsOutcome outcome = fsCall<int>(
         local_,
-        [] {
+        [saysLong] {
+            if (saysLong)
+                fsCallTakesLong();
             std::this_thread::sleep_for(std::chrono::milliseconds(kFsShortWaitMs + 200));
             return 1;
         },
-        &receiver, [&](int&&) { answeredMs = clock.elapsed(), loop.quit(); });
+        &receiver, [&](int&&) { answeredMs = clock.elapsed(), loop.quit(); },
+        saysLong ? 60000 : kFsShortWaitMs);
     QCOMPARE(outcome, FsOutcome::Pending);
     QTimer::singleShot(8000, &loop, &QEventLoop::quit);
     loop.exec();
