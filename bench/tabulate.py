@@ -125,24 +125,28 @@ def own_choice(label, prefix, area, ours, auto, x11, what):
 
 
 def listing_rows():
+    # Wall time until the rows are shown: the folder is read on a worker, so the UI thread's processor time
+    # (given too) no longer says how long the user waits.
     sizes = (10000, 100000, 1000000)
     for letter, n in zip("abc", sizes):
         name = f"listing_{n}"
         per = lambda key, scale: lambda r: F.values[(name, r)][key] * scale / F.values[(name, r)]["listed"]
-        ours = (f"{F.cell(get(name, 'ours_cpu_ms'))} (wall {F.cell(get(name, 'ours_wall_ms'))}); "
-                f"{F.cell(per('ours_cpu_ms', 1000), ' µs', 2)} and USS {F.cell(get(name, 'uss_bytes_per_entry'), ' B', 0)} "
+        ours = (f"{F.cell(get(name, 'ours_wall_ms'))} (UI thread CPU {F.cell(get(name, 'ours_cpu_ms'))}, "
+                f"event-loop p99 {F.cell(get(name, 'listing_p99_ms'), ' ms')}); "
+                f"{F.cell(per('ours_wall_ms', 1000), ' µs', 2)} and USS {F.cell(get(name, 'uss_bytes_per_entry'), ' B', 0)} "
                 f"(RSS {F.cell(get(name, 'rss_bytes_per_entry'), ' B', 0)}) per entry")
-        bare = series(ratio(get(name, "ours_cpu_ms"), get(name, "readdir_cpu_ms")))
-        text, target, met = cell(bare, "x", 2) + " of readdir", "≤ 3x readdir", verdict(bare, 3.0)
+        bare = series(ratio(get(name, "ours_wall_ms"), get(name, "readdir_wall_ms")))
+        limit = 1.5 if n == sizes[-1] else 3.0
+        text, target, met = cell(bare, "x", 2) + " of readdir", f"≤ {limit}x readdir", verdict(bare, limit)
         if n == sizes[-1]:
             base = f"listing_{sizes[-2]}"
-            time = series(ratio(get(name, "ours_cpu_ms"), get(base, "ours_cpu_ms")))
+            time = series(ratio(get(name, "ours_wall_ms"), get(base, "ours_wall_ms")))
             held = series(ratio(get(name, "uss_bytes_per_entry", n), get(base, "uss_bytes_per_entry", sizes[-2])))
             text += f"; time {cell(time, 'x', 1)}, memory (USS) {cell(held, 'x', 1)} the 100 000"
             target += "; ≤ 11x the 100 000"
             met = " / ".join((met, verdict(time, 11.0), verdict(held, 11.0)))
-        row(f"5{letter}. File1.Path on {n:,} files (CPU ms)".replace(",", " "), ours,
-            f"readdir loop {F.cell(get(name, 'readdir_cpu_ms'))}", text, target, met)
+        row(f"5{letter}. File1.Path on {n:,} files (wall ms)".replace(",", " "), ours,
+            f"readdir loop {F.cell(get(name, 'readdir_wall_ms'))}", text, target, met)
 
 
 def stepping_row():
