@@ -16,7 +16,7 @@
 namespace {
 constexpr int kPlaying = 3;
 
-bool near(QRgb seen, unsigned wanted, int tolerance = 24) {
+bool near(QRgb seen, unsigned wanted, int tolerance = 20) {
     return std::abs(qRed(seen) - int(wanted >> 16 & 0xff)) <= tolerance &&
            std::abs(qGreen(seen) - int(wanted >> 8 & 0xff)) <= tolerance &&
            std::abs(qBlue(seen) - int(wanted & 0xff)) <= tolerance;

@@ -60,10 +60,14 @@ QString TestMedia::quadrants(bool swapped) {
                      .arg(kQuadrants[swapped ? 3 - i : i], 6, 16, QLatin1Char('0'))
                      .arg(i);
     graph += QStringLiteral("[q0][q1]hstack[top];[q2][q3]hstack[bottom];[top][bottom]vstack,"
-                            "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p");
+                            "scale=out_color_matrix=%1:out_range=tv,format=yuv420p")
+                 .arg(swapped ? "bt601" : "bt709");
+    // BT.709 primaries either way: the software scaler maps SD primaries onto HD ones (as the engine's own
+    // software outputs do), the OpenGL path does not; what is checked is the matrix read from the tags.
     return make(QStringLiteral("quadrants%1.mp4").arg(swapped ? " swapped" : ""),
-                {"-filter_complex", graph, "-c:v", "libx264", "-preset", "ultrafast", "-colorspace", "bt709",
-                 "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"});
+                {"-filter_complex", graph, "-c:v", "libx264", "-preset", "ultrafast", "-colorspace",
+                 swapped ? "smpte170m" : "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
+                 "-color_range", "tv"});
 }
 
 QString TestMedia::oddSized(int width, int height) {

@@ -16,8 +16,9 @@ class TestMedia {
     QString video(double seconds = 2.0);
     // The same without a sound track.
     QString silentVideo(double seconds = 2.0);
-    // 4 s of four coloured quadrants (kQuadrants, reading order; swapped: in reverse), 160x120, BT.709,
-    // limited range, tagged so: colours and edges a drawing path must show as they are.
+    // 4 s of four coloured quadrants (kQuadrants, reading order), 160x120, limited range, in BT.709 (which
+    // a player guesses for no file this small: the tags must be read); swapped: in reverse and BT.601.
+    // Colours and edges a drawing path must show as they are.
     QString quadrants(bool swapped = false);
     static const unsigned kQuadrants[4];
     // 1 s of the test pattern at an odd size (FFV1, 4:4:4: any size encodes).
