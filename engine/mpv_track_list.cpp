@@ -1,9 +1,23 @@
 #include "engine/mpv_track_list.h"
 
+#include <cstring>
+
+QString tagText(const char* utf8) {
+    if (!utf8)
+        return {};
+    qsizetype size = qsizetype(strnlen(utf8, size_t(kMaxTagBytes) + 1));
+    if (size > kMaxTagBytes) {
+        size = kMaxTagBytes;
+        while (size > 0 && (quint8(utf8[size]) & 0xc0) == 0x80) // not within a character
+            --size;
+    }
+    return QString::fromUtf8(utf8, size);
+}
+
 namespace {
 
 QString nodeText(const mpv_node& node) {
-    return node.format == MPV_FORMAT_STRING ? QString::fromUtf8(node.u.string) : QString();
+    return node.format == MPV_FORMAT_STRING ? tagText(node.u.string) : QString();
 }
 
 // One map of the track list; only audio and subtitle tracks are kept.
