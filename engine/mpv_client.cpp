@@ -5,6 +5,7 @@
 #include "engine/mpv_options.h"
 #include "engine/mpv_track_list.h"
 #include "engine/reply_ids.h"
+#include "files/fs_names.h"
 
 #include <QPointer>
 #include <QThread>
@@ -26,7 +27,7 @@ double numberOf(const mpv_event_property& p) {
     return hasValue(p) ? *static_cast<double*>(p.data) : 0.0;
 }
 QString textOf(const mpv_event_property& p) {
-    return hasValue(p) ? QString::fromUtf8(*static_cast<char**>(p.data)) : QString();
+    return hasValue(p) ? tagText(*static_cast<char**>(p.data)) : QString();
 }
 
 // The property table: what is observed, in which type, and which signal carries it. The reply id of an
@@ -126,6 +127,7 @@ bool MpvClient::start(const Options& settings) {
     for (uint64_t row = 0; row < kObservedCount; ++row)
         lib_->observe_property(mpv_, replyId::kObservedFirst + row, kObserved[row].name,
                                kObserved[row].format);
+    lib_->hook_add(mpv_, replyId::kOnLoadHook, "on_load", 0);
     lib_->set_wakeup_callback(mpv_, &MpvClient::onWakeup, this);
     if (lib_->initialize(mpv_) < 0) {
         error_ = QStringLiteral("libmpv could not be initialised");
@@ -222,12 +224,30 @@ void MpvClient::handleEvent(const mpv_event& event) {
     case MPV_EVENT_GET_PROPERTY_REPLY:
         if (event.reply_userdata == replyId::kTitleRead)
             emit mediaTitleChanged(textOf(*static_cast<const mpv_event_property*>(event.data)));
+        else if (event.reply_userdata == replyId::kOpenNameRead)
+            reachedName(*static_cast<const mpv_event_property*>(event.data));
         else
             position_.take(event);
+        break;
+    case MPV_EVENT_HOOK:
+        // The core waits before it opens the file: the name it is about to open is asked for.
+        hook_ = static_cast<const mpv_event_hook*>(event.data)->id;
+        lib_->get_property_async(mpv_, replyId::kOpenNameRead, "stream-open-filename", MPV_FORMAT_STRING);
         break;
     default:
         break;
     }
+}
+
+void MpvClient::reachedName(const mpv_event_property& name) {
+    const bool known = name.format == MPV_FORMAT_STRING && name.data;
+    emit fileReached(hook_, known ? fsDecodeName(*static_cast<char**>(name.data)) : QString());
+}
+
+// The core waits for this in its hook, taking requests meanwhile: the lock is had at once.
+void MpvClient::continueOpening(uint64_t hook) {
+    if (mpv_)
+        lib_->hook_continue(mpv_, hook);
 }
 
 // A loadfile's answer names the playlist entry it made.

@@ -7,15 +7,18 @@
 #include "engine/mpv_held_core.h"
 #include "engine/playback_report.h"
 #include "engine/transport.h"
-#include "opening/media_url.h"
 #include "files/fs_call.h"
+#include "opening/media_url.h"
 
 #include <QFileInfo>
 #include <QPointer>
 
 OpenRoad::OpenRoad(const Parts& parts)
     : client_(parts.client), state_(parts.state), settings_(parts.settings), report_(parts.report),
-      transport_(parts.transport), failureText_(parts.failureText), host_(parts.host) {
+      transport_(parts.transport), failureText_(parts.failureText), host_(parts.host), check_(parts.client) {
+    connect(&check_, &EntryCheck::refused, this, [this](const QString& path, const QString& why) {
+        failWith(FailureText::cannotPlay(path, why));
+    });
     connect(&pipeline_, &OpenPipeline::timedOut, this, &OpenRoad::abandon);
     connect(&watch_, &CoreWatch::held, this, &OpenRoad::onCoreHeld);
 }
@@ -36,7 +39,7 @@ void OpenRoad::pick(const QString& url, bool playNow) {
             refuse(url, plan.refusal);
             return;
         }
-        openItems(url, plan.items, playNow);
+        openItems(url, plan.items, playNow, true);
         notice_ = plan.note;
     };
     switch (fsCall<OpenPlan>(
@@ -104,7 +107,8 @@ void OpenRoad::resetFor(const QString& url) {
     report_.setDuration(0);
 }
 
-void OpenRoad::openItems(const QString& url, const QList<OpenItem>& items, bool playNow) {
+void OpenRoad::openItems(const QString& url, const QList<OpenItem>& items, bool playNow, bool planned) {
+    check_.setActive(planned);
     endWait();
     resetFor(url);
     if (url.isEmpty() || items.isEmpty()) { // an empty URL closes the media
