@@ -65,8 +65,6 @@ const Observed kObserved[] = {
     // The tag's title, else the file name.
     {"media-title", MPV_FORMAT_STRING,
      [](MpvClient* c, const mpv_event_property& p) { emit c->mediaTitleChanged(textOf(p)); }},
-    {"track-list", MPV_FORMAT_NODE,
-     [](MpvClient* c, const mpv_event_property& p) { emit c->tracksChanged(tracksOf(p)); }},
     {"chapter", MPV_FORMAT_INT64,
      [](MpvClient* c, const mpv_event_property& p) { emit c->chapterChanged(countOf(p, -1)); }},
     {"chapters", MPV_FORMAT_INT64,
@@ -98,6 +96,7 @@ MpvClient::MpvClient(QObject* parent) : QObject(parent) {
     // The position is read, not observed: see PositionPoll.
     connect(&position_, &PositionPoll::positionRead, this, &MpvClient::positionChanged);
     connect(this, &MpvClient::pauseChanged, &position_, &PositionPoll::pauseChanged);
+    connect(&tracks_, &TrackReader::tracksRead, this, &MpvClient::tracksChanged);
 }
 
 MpvClient::~MpvClient() {
@@ -136,6 +135,7 @@ bool MpvClient::start(const Options& settings) {
         return false;
     }
     position_.attach(lib_, mpv_);
+    tracks_.attach(lib_, mpv_);
     return true;
 }
 
@@ -146,6 +146,7 @@ void MpvClient::shutdown() {
     // After this returns no callback runs any more, so nothing posts to a dying object.
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
     position_.detach();
+    tracks_.detach();
     mpv_handle* core = mpv_;
     setCore(nullptr);
     lib_->terminate_destroy(core);
@@ -161,6 +162,7 @@ std::shared_ptr<HeldCore> MpvClient::giveUpCore() {
         return nullptr;
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
     position_.detach();
+    tracks_.detach();
     auto core = std::make_shared<HeldCore>(*lib_, mpv_);
     setCore(nullptr);
     tried_ = false;
@@ -226,7 +228,7 @@ void MpvClient::handleEvent(const mpv_event& event) {
             emit mediaTitleChanged(textOf(*static_cast<const mpv_event_property*>(event.data)));
         else if (event.reply_userdata == replyId::kOpenNameRead)
             reachedName(*static_cast<const mpv_event_property*>(event.data));
-        else
+        else if (!tracks_.take(event))
             position_.take(event);
         break;
     case MPV_EVENT_HOOK:
@@ -296,6 +298,8 @@ void MpvClient::endFile(const mpv_event& event) {
 }
 
 void MpvClient::changeProperty(const mpv_event& event) {
+    if (tracks_.take(event))
+        return;
     if (event.reply_userdata >= replyId::kObservedFirst &&
         event.reply_userdata < replyId::kObservedFirst + kObservedCount)
         kObserved[event.reply_userdata - replyId::kObservedFirst].dispatch(

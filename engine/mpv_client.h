@@ -6,6 +6,7 @@
 #include "engine/engine_events.h"
 #include "engine/mpv_position_poll.h"
 #include "engine/mpv_render_context.h"
+#include "engine/mpv_track_reader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -113,4 +114,5 @@ class MpvClient : public QObject {
     uint64_t hook_ = 0; // the core's hook waiting for its name to be read
     std::atomic<bool> wakeupPending_{false};
     PositionPoll position_;
+    TrackReader tracks_;
 };

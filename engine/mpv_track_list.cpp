@@ -21,7 +21,7 @@ QString nodeText(const mpv_node& node) {
 }
 
 // One map of the track list; only audio and subtitle tracks are kept.
-bool trackOf(const mpv_node_list& map, MediaTrack& track) {
+bool trackOfMap(const mpv_node_list& map, MediaTrack& track) {
     QString type;
     for (int i = 0; i < map.num; ++i) {
         const char* key = map.keys[i];
@@ -45,20 +45,8 @@ bool trackOf(const mpv_node_list& map, MediaTrack& track) {
 
 } // namespace
 
-QList<MediaTrack> tracksOf(const mpv_event_property& p) {
-    QList<MediaTrack> tracks;
-    if (p.format != MPV_FORMAT_NODE || !p.data)
-        return tracks;
-    const auto* node = static_cast<const mpv_node*>(p.data);
-    if (node->format != MPV_FORMAT_NODE_ARRAY)
-        return tracks;
-    for (int i = 0; i < node->u.list->num; ++i) {
-        const mpv_node& entry = node->u.list->values[i];
-        MediaTrack track;
-        if (entry.format == MPV_FORMAT_NODE_MAP && trackOf(*entry.u.list, track))
-            tracks << track;
-    }
-    return tracks;
+bool trackOf(const mpv_node& entry, MediaTrack& track) {
+    return entry.format == MPV_FORMAT_NODE_MAP && trackOfMap(*entry.u.list, track);
 }
 
 int countOf(const mpv_event_property& p, int none) {

@@ -20,4 +20,7 @@ constexpr uint64_t kTitleRead = uint64_t(1) << 41;
 constexpr uint64_t kOnLoadHook = kTitleRead + 1;
 constexpr uint64_t kOpenNameRead = kTitleRead + 2;
 constexpr uint64_t kRefusedStop = kTitleRead + 3;
+// The track list's change notices, and the reads of its tracks: + the reading's serial and slot.
+constexpr uint64_t kTrackListChanged = kTitleRead + 4;
+constexpr uint64_t kTrackReadBase = uint64_t(1) << 42;
 } // namespace replyId

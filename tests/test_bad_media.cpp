@@ -6,8 +6,8 @@
 #include "files/fs_names.h"
 #include "list_test_helpers.h"
 #include "media/status_text.h"
-#include "media/video_view.h"
 #include "media/transport_bar.h"
+#include "media/video_view.h"
 #include "support/play_states.h"
 #include "support/process_probe.h"
 #include "support/real_pointer.h"
@@ -1076,9 +1076,9 @@ void BadMediaTest::markupStaysText() {
     QToolTip::hideText();
 }
 
-// A thousand tracks (the most a file may have), the audio ones titled with 100 KB each, and subtitle tracks titled as the menu's own entries: the
-// menu opens at once, each entry is the track's number and a short literal title, and what the titles took
-// goes back once another file plays.
+// A thousand tracks (the most a file may have), the audio ones titled with 100 KB each, and subtitle tracks
+// titled as the menu's own entries: the menu opens at once, each entry is the track's number and a short
+// literal title, and what the titles took goes back once another file plays.
 void BadMediaTest::trackTitlesStayShort() {
     QTemporaryDir dir;
     QByteArray meta = ";FFMETADATA1\n";
@@ -1105,6 +1105,12 @@ void BadMediaTest::trackTitlesStayShort() {
             listtest::makeFile(dir.path(), "sub.srt", "1\n00:00:00,000 --> 00:00:09,000\nA line.\n") &&
             run(QStringLiteral("ffmpeg"), arguments, dir.path()));
     MediaPlayer* component = player()->WindowsMediaPlayer1;
+    const auto playGood = [&] {
+        QSignalSpy changes(component, &MediaPlayer::PlayStateChange);
+        clickAndSettle(aside_.path(), QStringLiteral("elsewhere.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
+    };
+    playGood(); // what the engine itself takes is not the titles' cost
     const double resident = memoryMiB("VmRSS:");
     component->setPlayCount(20); // plays on while the test looks
     clickAndSettle(dir.path(), QStringLiteral("tracks.mkv"));
@@ -1125,6 +1131,11 @@ void BadMediaTest::trackTitlesStayShort() {
         }
     const qint64 openMs = clock.elapsed();
     component->contextMenu()->close();
+    component->setPlayCount(1);
+    playGood();
+    const double after = memoryMiB("VmRSS:") - resident;
+    qInfo("998 titled tracks: +%.0f MiB playing, menus open in %lld ms, +%.0f MiB after another file",
+          playing, openMs, after);
     for (const QString& entry : entries)
         QVERIFY2(entry.size() < 100 && !entry.contains('\t') && !entry.contains(QChar(0x202e)) &&
                      !entry.contains(QRegularExpression("[^&]&[^&]")),
@@ -1132,13 +1143,6 @@ void BadMediaTest::trackTitlesStayShort() {
     QCOMPARE(entries.filter(QRegularExpression("^Track [0-9]+: ")).size(), 1000);
     QCOMPARE(entries.count("Off"), 1);
     QCOMPARE(entries.count("Show Subtitles"), 1);
-    component->setPlayCount(1);
-    QSignalSpy changes(component, &MediaPlayer::PlayStateChange);
-    clickAndSettle(aside_.path(), QStringLiteral("elsewhere.mp4"));
-    QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
-    const double after = memoryMiB("VmRSS:") - resident;
-    qInfo("998 titled tracks: +%.0f MiB playing, menus open in %lld ms, +%.0f MiB after another file",
-          playing, openMs, after);
     QVERIFY2(openMs < 500 && playing < 300 && after < 50, "see the figures above");
 }
 
