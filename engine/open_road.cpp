@@ -83,16 +83,20 @@ void OpenRoad::refuse(const QString& url, const QString& why) {
 
 // A read that never returns (a hung network share) would keep the pick opening for ever: it is given up with
 // a reason, and the core is told to stop.
+// A file loaded but not started in that time (paused or waiting for Play is started) is held by its
+// output: what a sound server that stopped answering does.
 void OpenRoad::abandon() {
-    if (!state_.hasMedia() || state_.isLoaded())
+    const bool loaded = state_.isLoaded();
+    if (!state_.hasMedia() || (loaded && state_.number() != PlayState::Transitioning))
         return;
     pipeline_.dropAnswers();
     const QString place = pipeline_.waitingFor();
+    const int seconds = OpenPipeline::kOpenTimeoutMs / 1000;
     failWith(FailureText::cannotPlay(
-        url_,
-        place.isEmpty()
-            ? QStringLiteral("it did not open within %1 seconds").arg(OpenPipeline::kOpenTimeoutMs / 1000)
-            : QStringLiteral("%1 does not answer").arg(place)));
+        url_, !place.isEmpty() ? QStringLiteral("%1 does not answer").arg(place)
+              : loaded ? QStringLiteral("it did not start within %1 seconds; the sound output may not answer")
+                             .arg(seconds)
+                       : QStringLiteral("it did not open within %1 seconds").arg(seconds)));
 }
 
 // ---- the load
@@ -200,6 +204,10 @@ void OpenRoad::fileLoaded() {
     pipeline_.fileLoaded();
     state_.fileLoaded();
     host_.publish();
+}
+
+void OpenRoad::firstFrame() {
+    pipeline_.firstFrame();
 }
 
 void OpenRoad::fileEnded(const FileEnd& end, PlayState::Verdict verdict) {

@@ -65,6 +65,7 @@ class OpenRoad : public QObject {
     void commandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& text);
     void fileStarted(int64_t entry);
     void fileLoaded();
+    void firstFrame();
     void fileEnded(const FileEnd& end, PlayState::Verdict verdict);
     void eventsDrained();
     // Somewhere to draw came or went (on the engine's thread), or there is no OpenGL at all.

@@ -12,6 +12,7 @@
 #include "support/process_probe.h"
 #include "support/real_pointer.h"
 #include "support/session.h"
+#include "support/sound_server.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "toolkit/error_report.h"
@@ -29,6 +30,7 @@
 #include <QTextDocumentFragment>
 #include <QToolTip>
 #include <arpa/inet.h>
+#include <csignal>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/inotify.h>
@@ -353,6 +355,8 @@ class BadMediaTest : public QObject {
     void trackTitlesStayShort();
     void swappedEntryIsRefused_data();
     void swappedEntryIsRefused();
+    void stoppedSoundServer();
+    void stoppedSoundChild();
     void failureStopsTheEngine_data();
     void failureStopsTheEngine();
 
@@ -1177,6 +1181,49 @@ void BadMediaTest::swappedEntryIsRefused() {
     QVERIFY2(memoryMiB("VmHWM:") - resident < 20,
              qPrintable(QString::number(memoryMiB("VmHWM:") - resident)));
     QCOMPARE(heldSystemFiles(), held);
+}
+
+// A sound server that stops answering (SIGSTOP) while a song plays to it: the pick that follows ends with a
+// reason within the give-up, and once the server answers again the next file plays. In a child, whose
+// engine starts with that server.
+void BadMediaTest::stoppedSoundServer() {
+    if (isChild())
+        QSKIP("the parent's half");
+    QTemporaryDir dir;
+    QProcess server;
+    QVERIFY(startSoundServer(server, dir.path(), dir.path()));
+    QVERIFY(listtest::makeFile(dir.path(), "server.pid", QByteArray::number(server.processId())));
+    QByteArray output;
+    const int code = runChild(
+        {"env", "-u", "PULSE_COOKIE", "XDG_RUNTIME_DIR=" + dir.path()}, // this process's cookie is its own
+        "stoppedSoundChild", dir.path(), &output, 90000);
+    ::kill(pid_t(server.processId()), SIGCONT);
+    server.terminate();
+    server.waitForFinished(5000);
+    QVERIFY2(code == 0, output.constData());
+}
+
+void BadMediaTest::stoppedSoundChild() {
+    if (!isChild())
+        QSKIP("runs in a child of stoppedSoundServer");
+    const auto server = pid_t(readAll(childDir() + "/server.pid").toLongLong());
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    component->setURL(media_.mp3(30.0));
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, kSettleMs);
+    QCOMPARE(component->engine()->coreProperty("current-ao"), QStringLiteral("pulse"));
+    QVERIFY(::kill(server, SIGSTOP) == 0);
+    QElapsedTimer clock;
+    clock.start();
+    component->setURL(media_.video(4.0));
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 10, 12000);
+    QVERIFY2(clock.elapsed() < 11000 && component->statusText().contains("sound output"),
+             qPrintable(QStringLiteral("%1 after %2 ms").arg(component->statusText()).arg(clock.elapsed())));
+    QVERIFY(::kill(server, SIGCONT) == 0);
+    QSignalSpy changes(component, &MediaPlayer::PlayStateChange);
+    component->setURL(media_.video(4.0));
+    QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
+    QCOMPARE(component->engine()->coreProperty("current-ao"), QStringLiteral("pulse")); // with sound
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 TOLVANE_TEST_MAIN(BadMediaTest)
