@@ -6,6 +6,7 @@
 #include "product_version.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/fonts.h"
+#include "toolkit/plain_tool_tips.h"
 #include <QApplication>
 #include <QIcon>
 #include <malloc.h>
@@ -94,6 +95,7 @@ void setUpApplication() {
     QApplication::setDesktopFileName(QString::fromUtf8(product::desktopFileName));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/play.ico")));
     installFontSubstitutes();
+    PlainToolTips::install();
     // Before the first window, whose building makes the accessibility bridge. A bus that answers does so
     // within a few milliseconds; the bound is what a stopped one may cost the window.
     offerAccessibilityBus(std::chrono::milliseconds(100));

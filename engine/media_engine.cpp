@@ -39,6 +39,7 @@ void MediaEngine::connectClient() {
             state_.ourPauseWriteAnswered();
     });
     connect(c, &MpvClient::firstFrame, this, [this] {
+        road_.firstFrame();
         state_.firstFrame();
         publish();
     });

@@ -5,6 +5,7 @@
 #include "engine/mpv_options.h"
 #include "engine/mpv_track_list.h"
 #include "engine/reply_ids.h"
+#include "files/fs_names.h"
 
 #include <QPointer>
 #include <QThread>
@@ -26,7 +27,7 @@ double numberOf(const mpv_event_property& p) {
     return hasValue(p) ? *static_cast<double*>(p.data) : 0.0;
 }
 QString textOf(const mpv_event_property& p) {
-    return hasValue(p) ? QString::fromUtf8(*static_cast<char**>(p.data)) : QString();
+    return hasValue(p) ? tagText(*static_cast<char**>(p.data)) : QString();
 }
 
 // The property table: what is observed, in which type, and which signal carries it. The reply id of an
@@ -64,8 +65,6 @@ const Observed kObserved[] = {
     // The tag's title, else the file name.
     {"media-title", MPV_FORMAT_STRING,
      [](MpvClient* c, const mpv_event_property& p) { emit c->mediaTitleChanged(textOf(p)); }},
-    {"track-list", MPV_FORMAT_NODE,
-     [](MpvClient* c, const mpv_event_property& p) { emit c->tracksChanged(tracksOf(p)); }},
     {"chapter", MPV_FORMAT_INT64,
      [](MpvClient* c, const mpv_event_property& p) { emit c->chapterChanged(countOf(p, -1)); }},
     {"chapters", MPV_FORMAT_INT64,
@@ -97,6 +96,7 @@ MpvClient::MpvClient(QObject* parent) : QObject(parent) {
     // The position is read, not observed: see PositionPoll.
     connect(&position_, &PositionPoll::positionRead, this, &MpvClient::positionChanged);
     connect(this, &MpvClient::pauseChanged, &position_, &PositionPoll::pauseChanged);
+    connect(&tracks_, &TrackReader::tracksRead, this, &MpvClient::tracksChanged);
 }
 
 MpvClient::~MpvClient() {
@@ -126,6 +126,7 @@ bool MpvClient::start(const Options& settings) {
     for (uint64_t row = 0; row < kObservedCount; ++row)
         lib_->observe_property(mpv_, replyId::kObservedFirst + row, kObserved[row].name,
                                kObserved[row].format);
+    lib_->hook_add(mpv_, replyId::kOnLoadHook, "on_load", 0);
     lib_->set_wakeup_callback(mpv_, &MpvClient::onWakeup, this);
     if (lib_->initialize(mpv_) < 0) {
         error_ = QStringLiteral("libmpv could not be initialised");
@@ -134,6 +135,7 @@ bool MpvClient::start(const Options& settings) {
         return false;
     }
     position_.attach(lib_, mpv_);
+    tracks_.attach(lib_, mpv_);
     return true;
 }
 
@@ -144,6 +146,7 @@ void MpvClient::shutdown() {
     // After this returns no callback runs any more, so nothing posts to a dying object.
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
     position_.detach();
+    tracks_.detach();
     mpv_handle* core = mpv_;
     setCore(nullptr);
     lib_->terminate_destroy(core);
@@ -159,6 +162,7 @@ std::shared_ptr<HeldCore> MpvClient::giveUpCore() {
         return nullptr;
     lib_->set_wakeup_callback(mpv_, nullptr, nullptr);
     position_.detach();
+    tracks_.detach();
     auto core = std::make_shared<HeldCore>(*lib_, mpv_);
     setCore(nullptr);
     tried_ = false;
@@ -222,12 +226,30 @@ void MpvClient::handleEvent(const mpv_event& event) {
     case MPV_EVENT_GET_PROPERTY_REPLY:
         if (event.reply_userdata == replyId::kTitleRead)
             emit mediaTitleChanged(textOf(*static_cast<const mpv_event_property*>(event.data)));
-        else
+        else if (event.reply_userdata == replyId::kOpenNameRead)
+            reachedName(*static_cast<const mpv_event_property*>(event.data));
+        else if (!tracks_.take(event))
             position_.take(event);
+        break;
+    case MPV_EVENT_HOOK:
+        // The core waits before it opens the file: the name it is about to open is asked for.
+        hook_ = static_cast<const mpv_event_hook*>(event.data)->id;
+        lib_->get_property_async(mpv_, replyId::kOpenNameRead, "stream-open-filename", MPV_FORMAT_STRING);
         break;
     default:
         break;
     }
+}
+
+void MpvClient::reachedName(const mpv_event_property& name) {
+    const bool known = name.format == MPV_FORMAT_STRING && name.data;
+    emit fileReached(hook_, known ? fsDecodeName(*static_cast<char**>(name.data)) : QString());
+}
+
+// The core waits for this in its hook, taking requests meanwhile: the lock is had at once.
+void MpvClient::continueOpening(uint64_t hook) {
+    if (mpv_)
+        lib_->hook_continue(mpv_, hook);
 }
 
 // A loadfile's answer names the playlist entry it made.
@@ -276,6 +298,8 @@ void MpvClient::endFile(const mpv_event& event) {
 }
 
 void MpvClient::changeProperty(const mpv_event& event) {
+    if (tracks_.take(event))
+        return;
     if (event.reply_userdata >= replyId::kObservedFirst &&
         event.reply_userdata < replyId::kObservedFirst + kObservedCount)
         kObserved[event.reply_userdata - replyId::kObservedFirst].dispatch(

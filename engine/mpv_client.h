@@ -6,6 +6,7 @@
 #include "engine/engine_events.h"
 #include "engine/mpv_position_poll.h"
 #include "engine/mpv_render_context.h"
+#include "engine/mpv_track_reader.h"
 
 #include <QByteArray>
 #include <QList>
@@ -51,6 +52,8 @@ class MpvClient : public QObject {
     void setFlag(const char* name, bool value, uint64_t reply = 0);
     void setDouble(const char* name, double value);
     void setText(const char* name, const QString& value);
+    // Lets the core open the file that fileReached() named.
+    void continueOpening(uint64_t hook);
     // Reads the title again; the answer comes in mediaTitleChanged().
     void readTitle();
     // The core's own value, read synchronously (briefly blocks): for tests and diagnostics.
@@ -70,6 +73,8 @@ class MpvClient : public QObject {
     void commandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& errorText);
     void propertySetAnswered(uint64_t reply);
     void fileStarted(int64_t entry);
+    // The core is about to open `path` (empty if it did not say), and waits for continueOpening(hook).
+    void fileReached(uint64_t hook, const QString& path);
     void fileLoaded();
     void firstFrame();
     void fileEnded(const FileEnd& end);
@@ -96,6 +101,7 @@ class MpvClient : public QObject {
     void drainEvents();
     void handleEvent(const mpv_event& event);
     void answerCommand(const mpv_event& event);
+    void reachedName(const struct mpv_event_property& name);
     void endFile(const mpv_event& event);
     void changeProperty(const mpv_event& event);
 
@@ -106,6 +112,8 @@ class MpvClient : public QObject {
     const MpvLibrary* lib_ = nullptr;
     bool tried_ = false;
     QString error_;
+    uint64_t hook_ = 0; // the core's hook waiting for its name to be read
     std::atomic<bool> wakeupPending_{false};
     PositionPoll position_;
+    TrackReader tracks_;
 };

@@ -63,6 +63,8 @@ class Loader {
             resolve(library, "mpv_free", t.free) && resolve(library, "mpv_error_string", t.error_string) &&
             resolve(library, "mpv_command_async", t.command_async) &&
             resolve(library, "mpv_get_time_us", t.get_time_us) &&
+            resolve(library, "mpv_hook_add", t.hook_add) &&
+            resolve(library, "mpv_hook_continue", t.hook_continue) &&
             resolve(library, "mpv_render_context_create", t.render_context_create) &&
             resolve(library, "mpv_render_context_set_update_callback",
                     t.render_context_set_update_callback) &&

@@ -25,6 +25,8 @@ struct MpvLibrary {
     decltype(&mpv_error_string) error_string;
     decltype(&mpv_command_async) command_async;
     decltype(&mpv_get_time_us) get_time_us;
+    decltype(&mpv_hook_add) hook_add;
+    decltype(&mpv_hook_continue) hook_continue;
     decltype(&mpv_render_context_create) render_context_create;
     decltype(&mpv_render_context_set_update_callback) render_context_set_update_callback;
     decltype(&mpv_render_context_update) render_context_update;

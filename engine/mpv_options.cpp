@@ -1,4 +1,5 @@
 #include "engine/mpv_options.h"
+#include "opening/picture_header.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -82,5 +83,8 @@ MpvClient::Options fixedOptions() {
         // only print their absence on the terminal.
         {"gpu-hwdec-interop", "no"},
         {"vd-lavc-threads", decoderThreads()},
+        // A frame of more pixels than a picked picture may have is refused by the decoder before it
+        // allocates: a stream of huge frames costs nothing, in any container.
+        {"vd-lavc-o", "max_pixels=" + QByteArray::number(kMaxPicturePixels)},
     };
 }

@@ -1,13 +1,27 @@
 #include "engine/mpv_track_list.h"
 
+#include <cstring>
+
+QString tagText(const char* utf8) {
+    if (!utf8)
+        return {};
+    qsizetype size = qsizetype(strnlen(utf8, size_t(kMaxTagBytes) + 1));
+    if (size > kMaxTagBytes) {
+        size = kMaxTagBytes;
+        while (size > 0 && (quint8(utf8[size]) & 0xc0) == 0x80) // not within a character
+            --size;
+    }
+    return QString::fromUtf8(utf8, size);
+}
+
 namespace {
 
 QString nodeText(const mpv_node& node) {
-    return node.format == MPV_FORMAT_STRING ? QString::fromUtf8(node.u.string) : QString();
+    return node.format == MPV_FORMAT_STRING ? tagText(node.u.string) : QString();
 }
 
 // One map of the track list; only audio and subtitle tracks are kept.
-bool trackOf(const mpv_node_list& map, MediaTrack& track) {
+bool trackOfMap(const mpv_node_list& map, MediaTrack& track) {
     QString type;
     for (int i = 0; i < map.num; ++i) {
         const char* key = map.keys[i];
@@ -31,20 +45,8 @@ bool trackOf(const mpv_node_list& map, MediaTrack& track) {
 
 } // namespace
 
-QList<MediaTrack> tracksOf(const mpv_event_property& p) {
-    QList<MediaTrack> tracks;
-    if (p.format != MPV_FORMAT_NODE || !p.data)
-        return tracks;
-    const auto* node = static_cast<const mpv_node*>(p.data);
-    if (node->format != MPV_FORMAT_NODE_ARRAY)
-        return tracks;
-    for (int i = 0; i < node->u.list->num; ++i) {
-        const mpv_node& entry = node->u.list->values[i];
-        MediaTrack track;
-        if (entry.format == MPV_FORMAT_NODE_MAP && trackOf(*entry.u.list, track))
-            tracks << track;
-    }
-    return tracks;
+bool trackOf(const mpv_node& entry, MediaTrack& track) {
+    return entry.format == MPV_FORMAT_NODE_MAP && trackOfMap(*entry.u.list, track);
 }
 
 int countOf(const mpv_event_property& p, int none) {

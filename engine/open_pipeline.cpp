@@ -67,9 +67,12 @@ void OpenPipeline::entryStarted() {
 }
 
 void OpenPipeline::fileLoaded() {
-    bound_.stop();
     if (load_ == Load::Loading)
         load_ = Load::Opened;
+}
+
+void OpenPipeline::firstFrame() {
+    bound_.stop();
 }
 
 void OpenPipeline::close() {

@@ -89,6 +89,9 @@ class OpenPipeline : public QObject {
     // The core started an entry of ours that has not loaded: it gets the same time to open as the first.
     void entryStarted();
     void fileLoaded();
+    // The first frame is out: the open is over. Until then the bound runs, also past the load: a sound
+    // server that stopped answering holds the core in opening its output, after the file has loaded.
+    void firstFrame();
     // Stopped, failed or closed: nothing goes to the core any more, the bound stops, and a failure waiting
     // for its explanation is not told.
     void close();

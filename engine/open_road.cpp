@@ -7,15 +7,19 @@
 #include "engine/mpv_held_core.h"
 #include "engine/playback_report.h"
 #include "engine/transport.h"
-#include "opening/media_url.h"
 #include "files/fs_call.h"
+#include "opening/media_url.h"
 
 #include <QFileInfo>
 #include <QPointer>
+#include <malloc.h>
 
 OpenRoad::OpenRoad(const Parts& parts)
     : client_(parts.client), state_(parts.state), settings_(parts.settings), report_(parts.report),
-      transport_(parts.transport), failureText_(parts.failureText), host_(parts.host) {
+      transport_(parts.transport), failureText_(parts.failureText), host_(parts.host), check_(parts.client) {
+    connect(&check_, &EntryCheck::refused, this, [this](const QString& path, const QString& why) {
+        failWith(FailureText::cannotPlay(path, why));
+    });
     connect(&pipeline_, &OpenPipeline::timedOut, this, &OpenRoad::abandon);
     connect(&watch_, &CoreWatch::held, this, &OpenRoad::onCoreHeld);
 }
@@ -36,7 +40,7 @@ void OpenRoad::pick(const QString& url, bool playNow) {
             refuse(url, plan.refusal);
             return;
         }
-        openItems(url, plan.items, playNow);
+        openItems(url, plan.items, playNow, true);
         notice_ = plan.note;
     };
     switch (fsCall<OpenPlan>(
@@ -79,16 +83,20 @@ void OpenRoad::refuse(const QString& url, const QString& why) {
 
 // A read that never returns (a hung network share) would keep the pick opening for ever: it is given up with
 // a reason, and the core is told to stop.
+// A file loaded but not started in that time (paused or waiting for Play is started) is held by its
+// output: what a sound server that stopped answering does.
 void OpenRoad::abandon() {
-    if (!state_.hasMedia() || state_.isLoaded())
+    const bool loaded = state_.isLoaded();
+    if (!state_.hasMedia() || (loaded && state_.number() != PlayState::Transitioning))
         return;
     pipeline_.dropAnswers();
     const QString place = pipeline_.waitingFor();
+    const int seconds = OpenPipeline::kOpenTimeoutMs / 1000;
     failWith(FailureText::cannotPlay(
-        url_,
-        place.isEmpty()
-            ? QStringLiteral("it did not open within %1 seconds").arg(OpenPipeline::kOpenTimeoutMs / 1000)
-            : QStringLiteral("%1 does not answer").arg(place)));
+        url_, !place.isEmpty() ? QStringLiteral("%1 does not answer").arg(place)
+              : loaded ? QStringLiteral("it did not start within %1 seconds; the sound output may not answer")
+                             .arg(seconds)
+                       : QStringLiteral("it did not open within %1 seconds").arg(seconds)));
 }
 
 // ---- the load
@@ -104,7 +112,8 @@ void OpenRoad::resetFor(const QString& url) {
     report_.setDuration(0);
 }
 
-void OpenRoad::openItems(const QString& url, const QList<OpenItem>& items, bool playNow) {
+void OpenRoad::openItems(const QString& url, const QList<OpenItem>& items, bool playNow, bool planned) {
+    check_.setActive(planned);
     endWait();
     resetFor(url);
     if (url.isEmpty() || items.isEmpty()) { // an empty URL closes the media
@@ -188,13 +197,21 @@ void OpenRoad::fileStarted(int64_t entry) {
     host_.publish();
 }
 
+// What the last file took is given back to the system once the core has let go of it: a file's titles and
+// tags come in many blocks too small to be mapped on their own, and the free ones would stay resident.
 void OpenRoad::fileLoaded() {
+    ::malloc_trim(0);
     pipeline_.fileLoaded();
     state_.fileLoaded();
     host_.publish();
 }
 
+void OpenRoad::firstFrame() {
+    pipeline_.firstFrame();
+}
+
 void OpenRoad::fileEnded(const FileEnd& end, PlayState::Verdict verdict) {
+    ::malloc_trim(0);
     watch_.fileEnded();
     if (verdict == PlayState::Verdict::Failed)
         pipeline_.noteFailure(end.reason == FileEnd::Reason::Redirect ? OpenError::NothingToPlay : end.error,

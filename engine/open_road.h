@@ -6,6 +6,7 @@
 // log lines have explained it, and ends all work on the file.
 
 #include "engine/core_watch.h"
+#include "engine/entry_check.h"
 #include "engine/open_pipeline.h"
 #include "engine/play_state.h"
 #include "opening/open_policy.h"
@@ -52,8 +53,9 @@ class OpenRoad : public QObject {
 
     // A pick: its plan first, on a worker; then its items.
     void pick(const QString& url, bool playNow);
-    // The items at once, past the plan: an empty URL or list closes the media.
-    void openItems(const QString& url, const QList<OpenItem>& items, bool playNow);
+    // The items at once, past the plan unless `planned`: an empty URL or list closes the media. Planned
+    // items are judged again as the core reaches each (EntryCheck).
+    void openItems(const QString& url, const QList<OpenItem>& items, bool playNow, bool planned = false);
     // Nothing more of the road goes to the core (a stop).
     void stopLoading();
     void failWith(const QString& reason);
@@ -63,6 +65,7 @@ class OpenRoad : public QObject {
     void commandAnswered(uint64_t reply, int64_t entry, bool ok, OpenError error, const QString& text);
     void fileStarted(int64_t entry);
     void fileLoaded();
+    void firstFrame();
     void fileEnded(const FileEnd& end, PlayState::Verdict verdict);
     void eventsDrained();
     // Somewhere to draw came or went (on the engine's thread), or there is no OpenGL at all.
@@ -98,6 +101,7 @@ class OpenRoad : public QObject {
     OpenRoadHost& host_;
     OpenPipeline pipeline_;
     CoreWatch watch_;
+    EntryCheck check_;
     QString url_;
     QString notice_;
     QString failureReason_;

@@ -15,4 +15,12 @@ constexpr uint64_t kLoadBase = 1'000'000;
 constexpr uint64_t kPositionReadBase = uint64_t(1) << 40;
 // The title, read again once a file has loaded.
 constexpr uint64_t kTitleRead = uint64_t(1) << 41;
+// The hook before each file opens, the read of the name it is about to open, and the stop sent before a
+// refused one is let go on.
+constexpr uint64_t kOnLoadHook = kTitleRead + 1;
+constexpr uint64_t kOpenNameRead = kTitleRead + 2;
+constexpr uint64_t kRefusedStop = kTitleRead + 3;
+// The track list's change notices, and the reads of its tracks: + the reading's serial and slot.
+constexpr uint64_t kTrackListChanged = kTitleRead + 4;
+constexpr uint64_t kTrackReadBase = uint64_t(1) << 42;
 } // namespace replyId

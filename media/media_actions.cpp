@@ -2,6 +2,7 @@
 
 #include "engine/media_engine.h"
 #include "media/playback.h"
+#include "toolkit/outside_text.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,12 +23,16 @@ void nameKey(QAction* action, const QString& key = {}) {
     action->setToolTip(shown.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, shown));
 }
 
-// Language and title as the file gives them, else the track's number.
+// "Track 2: title (language)": the file's words literally and cut short, after the track's number, so that
+// no title can pass for one of the menu's own entries ("Off", "Show Subtitles").
 QString trackName(const MediaTrack& track) {
-    QString name = track.title;
-    if (!track.language.isEmpty())
-        name = name.isEmpty() ? track.language : QStringLiteral("%1 (%2)").arg(name, track.language);
-    return name.isEmpty() ? QStringLiteral("Track %1").arg(track.id) : name;
+    constexpr int kTitleChars = 60, kLanguageChars = 16;
+    QString name = OutsideText::line(track.title, kTitleChars).trimmed();
+    const QString language = OutsideText::line(track.language, kLanguageChars).trimmed();
+    if (!language.isEmpty())
+        name = name.isEmpty() ? language : QStringLiteral("%1 (%2)").arg(name, language);
+    const QString number = QStringLiteral("Track %1").arg(track.id);
+    return OutsideText::entry(name.isEmpty() ? number : QStringLiteral("%1: %2").arg(number, name));
 }
 
 } // namespace

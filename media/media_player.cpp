@@ -8,6 +8,7 @@
 #include "media/transport_bar.h"
 #include "media/video_view.h"
 #include "opening/media_url.h"
+#include "toolkit/outside_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -234,8 +235,8 @@ void MediaPlayer::onFailed(const QString& reason) {
     const QPointer<MediaPlayer> alive(this);
     emit MediaError(reason);
     if (alive && enableErrorDialogs_) {
-        auto* box =
-            new QMessageBox(QMessageBox::Warning, window()->windowTitle(), reason, QMessageBox::Ok, this);
+        QMessageBox* box =
+            OutsideText::messageBox(QMessageBox::Warning, window()->windowTitle(), reason, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open(); // never blocks the caller
     }

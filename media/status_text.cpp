@@ -1,6 +1,7 @@
 #include "media/status_text.h"
 
 #include "media/media_colours.h"
+#include "toolkit/outside_text.h"
 
 #include <QPainter>
 
@@ -12,8 +13,8 @@ StatusText::StatusText(QWidget* parent) : QWidget(parent) {
 void StatusText::setText(const QString& text) {
     if (text == text_)
         return;
-    text_ = text;
-    setToolTip(text);
+    text_ = OutsideText::line(text); // it names files: one line, literally
+    setToolTip(text_);
     setAccessibleDescription(text);
     update();
 }

@@ -3,6 +3,7 @@
 #include "opening/cover_art.h"
 #include "opening/local_file.h"
 #include "opening/media_url.h"
+#include "opening/picture_header.h"
 #include "opening/playlist_file.h"
 #include "opening/sidecar_subtitle.h"
 
@@ -54,6 +55,17 @@ QString referenceFormat(const QByteArray& head) {
     return {};
 }
 
+// A picture too large to decode, by its header: refused as cover art is, before anything allocates it.
+QString pictureProblem(const QByteArray& head) {
+    const PictureSize size = pictureSize(head);
+    if (!size.known() || size.width * size.height <= kMaxPicturePixels)
+        return {};
+    return QStringLiteral("the picture is %1 x %2 pixels, over the limit of %3 million")
+        .arg(size.width)
+        .arg(size.height)
+        .arg(kMaxPicturePixels / 1000000);
+}
+
 OpenItem itemFor(const QString& path, QString* note, CoverArtFinder* covers) {
     const Sidecar sidecar = sidecarFor(path);
     const CoverArt cover = covers->find(path);
@@ -69,13 +81,21 @@ QString refusalFor(const QString& path, bool* playlist, qint64 sniffBytes) {
     const LocalFile file = readLocalFile(fsEncodeName(path), sniffBytes);
     if (!file.error.isEmpty())
         return file.error;
-    if (QString reason = referenceFormat(file.head); !reason.isEmpty())
-        return reason;
+    for (QString reason : {referenceFormat(file.head), pictureProblem(file.head)})
+        if (!reason.isEmpty())
+            return reason;
     *playlist = looksLikePlaylist(path, file.head);
     return {};
 }
 
 } // namespace
+
+QString entryRefusal(const QString& path) {
+    bool playlist = false;
+    const QString reason = refusalFor(path, &playlist, kEntrySniffBytes);
+    return !reason.isEmpty() || !playlist ? reason
+                                          : QStringLiteral("it is a playlist, which names other files");
+}
 
 OpenPlan planOpen(const QString& url) {
     OpenPlan plan;

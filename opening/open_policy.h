@@ -4,8 +4,9 @@
 // with the same base name beside each of them, within a size limit; a song's cover art (cover_art.h).
 // Refused with a reason: the engine's
 // edit lists, FFmpeg concat lists, SDP session descriptions (they make the demuxer listen on the network),
-// archives, and anything that is not a plain file on a disk (folders, devices, pipes, sockets, kernel and
-// other pseudo files), whose read might never return.
+// archives, pictures whose header claims more pixels than kMaxPicturePixels (picture_header.h), and
+// anything that is not a plain file on a disk (folders, devices, pipes, sockets, kernel and other pseudo
+// files), whose read might never return.
 
 #include <QList>
 #include <QString>
@@ -26,3 +27,8 @@ struct OpenPlan {
 // url: the pick as the component was given it, a file's path or a file: URL (media_url.h); a network
 // address is refused. Pure: reads the file system only, keeps no state between calls; may run on any thread.
 OpenPlan planOpen(const QString& url);
+
+// Why one file of a plan may not be opened now, by the same rules (empty if it may): for a look again when
+// the engine reaches it, since it may have been swapped after the plan. A playlist is refused here: a plan
+// never hands one to the engine. Reads the file system; may run on any thread.
+QString entryRefusal(const QString& path);

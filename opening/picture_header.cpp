@@ -1,5 +1,6 @@
 #include "opening/picture_header.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -72,6 +73,60 @@ PictureSize webpSize(const QByteArray& b) {
     return {};
 }
 
+// Sub-blocks of a GIF extension or image: a length byte each, until a zero one. -1 if the head ends first.
+qsizetype pastSubBlocks(const QByteArray& b, qsizetype at) {
+    for (qint64 length; (length = byteAt(b, at)) > 0;)
+        at += 1 + length;
+    return byteAt(b, at) == 0 ? at + 1 : -1;
+}
+
+qsizetype pastColourTable(const QByteArray& b, qsizetype flagsAt) {
+    const qint64 flags = byteAt(b, flagsAt);
+    if (flags < 0)
+        return -1;
+    return flagsAt + 1 + (flags & 0x80 ? 3 * (qsizetype(2) << (flags & 0x07)) : 0);
+}
+
+// The logical screen, widened to every frame the head holds: a frame may claim more than the screen.
+PictureSize gifSize(const QByteArray& b) {
+    qint64 width = le(b, 6, 2), height = le(b, 8, 2);
+    qsizetype at = pastColourTable(b, 10);
+    at = at < 0 ? at : at + 2; // the background colour and aspect bytes
+    while (at > 0 && at < b.size()) {
+        const qint64 block = byteAt(b, at);
+        if (block == 0x21) { // extension: label, then sub-blocks
+            at = pastSubBlocks(b, at + 2);
+        } else if (block == 0x2c) { // image: left, top, width, height, flags
+            width = std::max(width, le(b, at + 1, 2) + le(b, at + 5, 2));
+            height = std::max(height, le(b, at + 3, 2) + le(b, at + 7, 2));
+            at = pastColourTable(b, at + 9);
+            at = at < b.size() ? pastSubBlocks(b, at + 1) : -1; // the code size, then the data
+        } else {
+            break; // the trailer, or bytes that are no block
+        }
+    }
+    return sized(width, height);
+}
+
+// The first image's width and length tags (short or long values) in its first directory.
+PictureSize tiffSize(const QByteArray& b) {
+    const bool big = b.startsWith("MM");
+    const auto read = [&](qsizetype at, int bytes) { return field(b, at, bytes, big); };
+    const qint64 directory = read(4, 4);
+    const qint64 entries = read(directory, 2);
+    qint64 width = 0, height = 0;
+    for (qint64 i = 0; directory > 0 && i < entries; ++i) {
+        const qsizetype entry = directory + 2 + 12 * i;
+        const qint64 tag = read(entry, 2), type = read(entry + 2, 2);
+        const qint64 value = type == 3 ? read(entry + 8, 2) : type == 4 ? read(entry + 8, 4) : -1;
+        if (tag == 256)
+            width = value;
+        else if (tag == 257)
+            height = value;
+    }
+    return sized(width, height);
+}
+
 } // namespace
 
 PictureSize pictureSize(const QByteArray& head) {
@@ -80,10 +135,12 @@ PictureSize pictureSize(const QByteArray& head) {
     if (head.startsWith("\xff\xd8"))
         return jpegSize(head);
     if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
-        return sized(le(head, 6, 2), le(head, 8, 2));
+        return gifSize(head);
     if (head.startsWith("BM"))
         return bmpSize(head);
     if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
         return webpSize(head);
+    if (head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4)))
+        return tiffSize(head);
     return {};
 }

@@ -5,10 +5,14 @@
 #include "engine/media_engine.h"
 #include "files/fs_names.h"
 #include "list_test_helpers.h"
+#include "media/status_text.h"
 #include "media/transport_bar.h"
+#include "media/video_view.h"
 #include "support/play_states.h"
 #include "support/process_probe.h"
+#include "support/real_pointer.h"
 #include "support/session.h"
+#include "support/sound_server.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "toolkit/error_report.h"
@@ -16,13 +20,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <arpa/inet.h>
+#include <csignal>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/inotify.h>
@@ -224,6 +232,25 @@ QByteArray flatPng(quint32 side) {
            pngChunk("IDAT", qCompress(pixels, 9).mid(4)) + pngChunk("IEND", {});
 }
 
+QByteArray le16(quint16 value) {
+    const char bytes[] = {char(value & 0xff), char(value >> 8)};
+    return QByteArray(bytes, 2);
+}
+
+// A GIF of one pixel's data whose screen and only frame claim the given sides.
+QByteArray hugeGif(quint16 screen, quint16 frame) {
+    return "GIF89a" + le16(screen) + le16(screen) + QByteArray(3, '\0') + ',' + QByteArray(4, '\0') +
+           le16(frame) + le16(frame) + QByteArray("\0\x02\x02\x44\x01\0;", 7);
+}
+
+// A TIFF header whose first image claims side x side pixels.
+QByteArray hugeTiff(quint16 side) {
+    const auto tag = [side](quint16 id) {
+        return le16(id) + le16(3) + le16(1) + le16(0) + le16(side) + le16(0);
+    };
+    return QByteArray("II*\0\x08\0\0\0", 8) + le16(2) + tag(256) + tag(257) + QByteArray(4, '\0');
+}
+
 // The longest time the UI thread did not answer for reasons of its own: the gaps between the ticks of a
 // 20 ms timer, less the time it was ready to run but waited for a processor (the kernel's run-queue
 // delay), so that other programs keeping the machine busy do not count.
@@ -323,6 +350,13 @@ class BadMediaTest : public QObject {
     void coverArtIsShown();
     void engineFetchesNothing();
     void longPlaylistIsCut();
+    void markupStaysText_data();
+    void markupStaysText();
+    void trackTitlesStayShort();
+    void swappedEntryIsRefused_data();
+    void swappedEntryIsRefused();
+    void stoppedSoundServer();
+    void stoppedSoundChild();
     void failureStopsTheEngine_data();
     void failureStopsTheEngine();
 
@@ -596,7 +630,12 @@ bool BadMediaTest::makeHostileFolder() {
         if (!listtest::makeFile(members.path(), "m" + QByteArray::number(i) + ".mp3", clip.left(64)))
             return false;
     const QString chapters = members.filePath(QStringLiteral("chapters.xml"));
-    return makeCostlySubtitles(clip) && makeCoverArt() && QFile::copy(media_.video(4.0), elsewhere) &&
+    return listtest::makeFile(aside_.path(), "frame.png", flatPng(16000)) &&
+           run(QStringLiteral("ffmpeg"),
+               {"-nostdin", "-loglevel", "error", "-framerate", "1", "-loop", "1", "-i", "frame.png",
+                "-frames:v", "3", "-c:v", "copy", dir + "/frames.mov"},
+               aside_.path()) &&
+           makeCostlySubtitles(clip) && makeCoverArt() && QFile::copy(media_.video(4.0), elsewhere) &&
            listtest::makeFile(dir, "broken.mp4", "Not a video.\n") &&
            listtest::makeFile(dir, "broken first.m3u", "broken.mp4\n" + QFile::encodeName(elsewhere)) &&
            listtest::makeFile(dir, "skipped first.m3u",
@@ -728,6 +767,14 @@ void BadMediaTest::hostileFileIsContained_data() {
     if (::geteuid() == 0)
         row("cover art: a link to /proc/kmsg", "cover kmsg/song.mp3", {}, true, "Playing");
     row("cover art: 16000 x 16000 pixels", "cover huge/song.mp3", {}, true, "16000 x 16000 pixels");
+    // Pictures picked themselves whose header claims more pixels than decoding may take; a video of such
+    // frames, which only the decoder's own bound stops.
+    const char* huge = "16000 x 16000 pixels";
+    row("picture: PNG of 16000 x 16000", "huge.png", flatPng(16000), false, huge);
+    row("picture: GIF screen of 16000 x 16000", "screen.gif", hugeGif(16000, 1), false, huge);
+    row("picture: GIF frame of 16000 x 16000, named .mkv", "frame.mkv", hugeGif(1, 16000), false, huge);
+    row("picture: TIFF of 16000 x 16000", "huge.tif", hugeTiff(16000), false, huge);
+    row("video of 16000 x 16000 PNG frames", "frames.mov", {}, false, "Cannot play");
     // The engine's own doors, each on its own: what it would open by itself beside the file it is given.
     row("engine: same-named subtitle", "door.mp4", {}, true, "Playing", "door.srt", true);
     row("engine: same-named picture", "door song.mp3", {}, true, "Playing", "door song.png", true);
@@ -970,6 +1017,213 @@ void BadMediaTest::engineFetchesNothing() {
     ::close(listener);
     QVERIFY2(connection < 0, "the engine connected");
     QVERIFY2(failed, qPrintable(component->statusText()));
+}
+
+// Names with markup, hovered with the real pointer where a tooltip shows their whole text: the file and
+// folder lists (a name too long for its row) and the status text after a failed pick. The tip shows the
+// characters, loads nothing they name, and the window answers throughout.
+void BadMediaTest::markupStaysText_data() {
+    QTest::addColumn<QString>("markup");
+    QTest::addColumn<QString>("where");
+    const QList<QPair<const char*, QString>> markups{
+        {"image of /dev/zero", "<img src=&#47;dev&#47;zero>"},
+        {"image of a pipe", "<img src=" + aside_.filePath("pipe").replace('/', "&#47;") + '>'},
+        {"huge image", "<img width=16000 height=16000>"},
+        {"bold", "<b>bold"},
+        {"heading", "<h1>big"},
+        {"entity", "&lt;b&gt;"}};
+    for (const auto& [tag, markup] : markups)
+        for (const char* where : {"file", "folder", "status"})
+            QTest::newRow(qPrintable(QStringLiteral("%1 in the %2").arg(tag, where))) << markup << where;
+}
+
+void BadMediaTest::markupStaysText() {
+    QFETCH(QString, markup);
+    QFETCH(QString, where);
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("R3 %1 %2.mp4").arg(markup, QString(120, QLatin1Char('x')));
+    frm* window = player();
+    QAbstractItemView* list =
+        where == "folder" ? static_cast<QAbstractItemView*>(window->Dir1) : window->File1;
+    QVERIFY(where == "folder" ? QDir(dir.path()).mkdir(name)
+                              : listtest::makeFile(dir.path(), fsEncodeName(name), "Not a video.\n"));
+    QWidget* hovered = window->WindowsMediaPlayer1->findChild<StatusText*>();
+    QPoint at = hovered->rect().center();
+    if (where == "status") {
+        clickAndSettle(dir.path(), name);
+    } else {
+        runHandler([&] { window->Dir1->setPath(dir.path()); });
+        const QModelIndexList row = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name);
+        QVERIFY(!row.isEmpty());
+        hovered = list->viewport();
+        at = list->visualRect(row.first()).center();
+    }
+    // The pointer on the list makes the video's OpenGL ready: that is not the tip's cost. Tips show only
+    // in the active window.
+    window->WindowsMediaPlayer1->prepare();
+    window->activateWindow();
+    QTRY_VERIFY(window->WindowsMediaPlayer1->engine()->hasRenderTarget() && window->isActiveWindow());
+    const double resident = memoryMiB("VmRSS:");
+    resetPeak();
+    stall_->reset();
+    real_pointer::moveTo(hovered->mapToGlobal(at));
+    QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 5000);
+    QTest::qWait(200); // an image it names would be loading by now
+    const QString shown = QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText();
+    QVERIFY2(shown.contains(markup), qPrintable(shown));
+    for (QWidget* tip : QApplication::topLevelWidgets())
+        if (tip->objectName() == QLatin1String("qtooltip_label") && tip->isVisible())
+            QVERIFY2(tip->width() <= tip->screen()->size().width() && tip->height() < 200,
+                     qPrintable(QStringLiteral("%1 x %2").arg(tip->width()).arg(tip->height())));
+    QVERIFY2(stall_->longestMs() < 500, qPrintable(QString::number(stall_->longestMs())));
+    QVERIFY2(memoryMiB("VmHWM:") - resident < 50,
+             qPrintable(QString::number(memoryMiB("VmHWM:") - resident)));
+    real_pointer::moveTo({1, 1});
+    QToolTip::hideText();
+}
+
+// A thousand tracks (the most a file may have), the audio ones titled with 100 KB each, and subtitle tracks
+// titled as the menu's own entries: the menu opens at once, each entry is the track's number and a short
+// literal title, and what the titles took goes back once another file plays.
+void BadMediaTest::trackTitlesStayShort() {
+    QTemporaryDir dir;
+    QByteArray meta = ";FFMETADATA1\n";
+    QStringList arguments{"-nostdin", "-loglevel", "error", "-i",     media_.mp3(0.5),
+                          "-i",       "meta.txt",  "-i",    "sub.srt"};
+    for (int i = 0; i < 998; ++i) {
+        meta += "[STREAM]\ntitle=&Stop\\\tCtrl+Q \xe2\x80\xae" + QByteArray(100000, 'x') + '\n';
+        arguments << "-map"
+                  << "0:a" << QStringLiteral("-map_metadata:s:a:%1").arg(i)
+                  << QStringLiteral("1:s:%1").arg(i);
+    }
+    arguments << "-map"
+              << "2"
+              << "-map"
+              << "2"
+              << "-metadata:s:s:0"
+              << "title=Off"
+              << "-metadata:s:s:1"
+              << "title=Show Subtitles"
+              << "-c"
+              << "copy"
+              << "tracks.mkv";
+    QVERIFY(listtest::makeFile(dir.path(), "meta.txt", meta) &&
+            listtest::makeFile(dir.path(), "sub.srt", "1\n00:00:00,000 --> 00:00:09,000\nA line.\n") &&
+            run(QStringLiteral("ffmpeg"), arguments, dir.path()));
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    const auto playGood = [&] {
+        QSignalSpy changes(component, &MediaPlayer::PlayStateChange);
+        clickAndSettle(aside_.path(), QStringLiteral("elsewhere.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
+    };
+    playGood(); // what the engine itself takes is not the titles' cost
+    const double resident = memoryMiB("VmRSS:");
+    component->setPlayCount(20); // plays on while the test looks
+    clickAndSettle(dir.path(), QStringLiteral("tracks.mkv"));
+    QTRY_COMPARE(component->engine()->tracks().size(), qsizetype(1000));
+    const double playing = memoryMiB("VmRSS:") - resident;
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(component->videoView(), Qt::RightButton, Qt::NoModifier, QPoint(30, 30));
+    QTRY_VERIFY(component->contextMenu() && component->contextMenu()->isVisible());
+    QStringList entries;
+    for (QAction* kind : component->contextMenu()->actions())
+        if (kind->menu() && kind->text() != QLatin1String("Play Speed")) {
+            kind->menu()->popup(QPoint(40, 40));
+            QTRY_VERIFY(kind->menu()->isVisible());
+            for (QAction* entry : kind->menu()->actions())
+                entries << entry->text();
+            kind->menu()->close();
+        }
+    const qint64 openMs = clock.elapsed();
+    component->contextMenu()->close();
+    component->setPlayCount(1);
+    playGood();
+    const double after = memoryMiB("VmRSS:") - resident;
+    qInfo("998 titled tracks: +%.0f MiB playing, menus open in %lld ms, +%.0f MiB after another file",
+          playing, openMs, after);
+    for (const QString& entry : entries)
+        QVERIFY2(entry.size() < 100 && !entry.contains('\t') && !entry.contains(QChar(0x202e)) &&
+                     !entry.contains(QRegularExpression("[^&]&[^&]")),
+                 qPrintable(entry.left(100)));
+    QCOMPARE(entries.filter(QRegularExpression("^Track [0-9]+: ")).size(), 1000);
+    QCOMPARE(entries.count("Off"), 1);
+    QCOMPARE(entries.count("Show Subtitles"), 1);
+    QVERIFY2(openMs < 500 && playing < 300 && after < 50, "see the figures above");
+}
+
+// A playlist's entry swapped after the plan, for a pipe or a link to /dev/zero, is refused when the engine
+// reaches it, as the plan would have: at once, holding nothing.
+void BadMediaTest::swappedEntryIsRefused_data() {
+    QTest::addColumn<QString>("target"); // what the second entry becomes; empty: a pipe
+    QTest::newRow("pipe") << QString();
+    QTest::newRow("link to /dev/zero") << "/dev/zero";
+}
+
+void BadMediaTest::swappedEntryIsRefused() {
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    const QString second = dir.filePath("second.mp4");
+    QVERIFY(QFile::copy(media_.video(1.0), dir.filePath("first.mp4")) &&
+            QFile::copy(media_.video(1.0), second));
+    QVERIFY(listtest::makeFile(dir.path(), "list.m3u", "first.mp4\nsecond.mp4\n"));
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    const QStringList held = heldSystemFiles();
+    clickAndSettle(dir.path(), QStringLiteral("list.m3u"));
+    QVERIFY(QFile::remove(second));
+    QVERIFY(target.isEmpty() ? ::mkfifo(QFile::encodeName(second).constData(), 0644) == 0
+                             : QFile::link(target, second));
+    const double resident = memoryMiB("VmRSS:");
+    resetPeak();
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 10, 4000);
+    QVERIFY2(component->statusText().startsWith("Cannot play second.mp4: it is not a plain file"),
+             qPrintable(component->statusText()));
+    QVERIFY2(memoryMiB("VmHWM:") - resident < 20,
+             qPrintable(QString::number(memoryMiB("VmHWM:") - resident)));
+    QCOMPARE(heldSystemFiles(), held);
+}
+
+// A sound server that stops answering (SIGSTOP) while a song plays to it: the pick that follows ends with a
+// reason within the give-up, and once the server answers again the next file plays. In a child, whose
+// engine starts with that server.
+void BadMediaTest::stoppedSoundServer() {
+    if (isChild())
+        QSKIP("the parent's half");
+    QTemporaryDir dir;
+    QProcess server;
+    QVERIFY(startSoundServer(server, dir.path(), dir.path()));
+    QVERIFY(listtest::makeFile(dir.path(), "server.pid", QByteArray::number(server.processId())));
+    QByteArray output;
+    const int code = runChild(
+        {"env", "-u", "PULSE_COOKIE", "XDG_RUNTIME_DIR=" + dir.path()}, // this process's cookie is its own
+        "stoppedSoundChild", dir.path(), &output, 90000);
+    ::kill(pid_t(server.processId()), SIGCONT);
+    server.terminate();
+    server.waitForFinished(5000);
+    QVERIFY2(code == 0, output.constData());
+}
+
+void BadMediaTest::stoppedSoundChild() {
+    if (!isChild())
+        QSKIP("runs in a child of stoppedSoundServer");
+    const auto server = pid_t(readAll(childDir() + "/server.pid").toLongLong());
+    MediaPlayer* component = player()->WindowsMediaPlayer1;
+    component->setURL(media_.mp3(30.0));
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, kSettleMs);
+    QCOMPARE(component->engine()->coreProperty("current-ao"), QStringLiteral("pulse"));
+    QVERIFY(::kill(server, SIGSTOP) == 0);
+    QElapsedTimer clock;
+    clock.start();
+    component->setURL(media_.video(4.0));
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 10, 12000);
+    QVERIFY2(clock.elapsed() < 11000 && component->statusText().contains("sound output"),
+             qPrintable(QStringLiteral("%1 after %2 ms").arg(component->statusText()).arg(clock.elapsed())));
+    QVERIFY(::kill(server, SIGCONT) == 0);
+    QSignalSpy changes(component, &MediaPlayer::PlayStateChange);
+    component->setURL(media_.video(4.0));
+    QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
+    QCOMPARE(component->engine()->coreProperty("current-ao"), QStringLiteral("pulse")); // with sound
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 TOLVANE_TEST_MAIN(BadMediaTest)

@@ -75,6 +75,8 @@ struct Script {
             p.entryStarted();
         else if (word == "loaded")
             p.fileLoaded();
+        else if (word == "frame")
+            p.firstFrame();
         else if (word == "close")
             p.close();
         else if (word == "forget")
@@ -113,8 +115,8 @@ class OpenPipelineTest : public QObject {
 void OpenPipelineTest::scripts_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("expected");
-    // The first file: the load waits for somewhere to draw, then goes; the bound runs until it has loaded.
-    QTest::newRow("first file") << "pick, end, begin 1, arrive, load, loaded"
+    // The first file: the load waits for somewhere to draw, then goes; the bound runs until its first frame.
+    QTest::newRow("first file") << "pick, end, begin 1, arrive, load, loaded, frame"
                                 << "end:no begin:no arrive:load load:0-1 | none opened free";
     QTest::newRow("somewhere to draw already")
         << "arrive empty, pick, end, begin 1, load"

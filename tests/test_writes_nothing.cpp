@@ -6,6 +6,7 @@
 #include "player/player_window.h"
 #include "support/child_process.h"
 #include "support/private_bus.h"
+#include "support/sound_server.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
 #include "toolkit/file_list.h"
@@ -89,20 +90,6 @@ QStringList fileChanges(const QByteArray& trace) {
         }
     }
     return changes;
-}
-
-// PulseAudio with a null sink, its socket in `runtime`; false if it did not come up.
-bool startSoundServer(QProcess& server, const QString& runtime, const QString& home) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_RUNTIME_DIR", runtime);
-    environment.insert("HOME", home); // its cookie goes there, not into the user's fresh home
-    environment.remove("DBUS_SESSION_BUS_ADDRESS");
-    server.setProcessEnvironment(environment);
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start("pulseaudio", {"--daemonize=no", "--exit-idle-time=-1", "-n", "--log-level=error", "-L",
-                                "module-null-sink", "-L", "module-native-protocol-unix auth-anonymous=1"});
-    return server.waitForStarted(10000) &&
-           QTest::qWaitFor([&] { return QFileInfo::exists(runtime + "/pulse/native"); }, 10000);
 }
 
 // What the sound server says of the streams playing now.

@@ -1,4 +1,5 @@
 #include "toolkit/list_item_delegate.h"
+#include "toolkit/outside_text.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
@@ -47,6 +48,6 @@ bool ListItemDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
         QToolTip::hideText();
         return true;
     }
-    QToolTip::showText(event->globalPos(), item.text, view->viewport(), option.rect);
+    QToolTip::showText(event->globalPos(), OutsideText::tip(item.text), view->viewport(), option.rect);
     return true;
 }

@@ -1,0 +1,18 @@
+#pragma once
+// Every widget's tooltip (QWidget::setToolTip) shown as plain text, for the whole program: a widget that
+// puts a name in its tooltip cannot forget to escape it. Widgets that show tips of their own through
+// QToolTip::showText (the lists' rows) pass them through OutsideText::tip().
+
+#include <QObject>
+
+class PlainToolTips : public QObject {
+    Q_OBJECT
+  public:
+    // Once, when the application exists.
+    static void install();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    using QObject::QObject;
+};
