@@ -2,6 +2,7 @@
 // What the libmpv client reports about a file, in plain types: the play state and the failure text read these
 // without knowing libmpv.
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -29,3 +30,11 @@ struct MediaTrack {
     bool selected = false;
     bool operator==(const MediaTrack&) const = default;
 };
+
+// One chapter of the file playing, as the core lists it: where it starts, in seconds, and its title.
+struct MediaChapter {
+    double start = 0;
+    QString title; // may be empty
+    bool operator==(const MediaChapter&) const = default;
+};
+using MediaChapters = QList<MediaChapter>;

@@ -68,6 +68,7 @@ void MediaEngine::connectReport() {
     connect(r, &PlaybackReport::durationChanged, this, &MediaEngine::durationChanged);
     connect(r, &PlaybackReport::hasVideoChanged, this, &MediaEngine::hasVideoChanged);
     connect(r, &PlaybackReport::mediaTitleChanged, this, &MediaEngine::mediaTitleChanged);
+    connect(r, &PlaybackReport::chaptersChanged, this, &MediaEngine::chaptersChanged);
 }
 
 // ---- the render contract ---------------------------------------------------------------------------------

@@ -82,11 +82,15 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void fastReverse() { transport_.fastReverse(); }
     void seek(double seconds) { transport_.seek(seconds); }
     void seekBy(double seconds) { transport_.seekBy(seconds); }
+    void scrub(double seconds) { transport_.scrub(seconds); } // dragging: keyframes, one in flight
+    void stepFrame(int step) { transport_.stepFrame(step); }  // 1 on, -1 back; pauses first
 
     // Previous and Next: over the chapters of the file, then the entries of the
     // list; Previous further than PlayState::kRestartSeconds in goes back to the start.
     void previous() { transport_.previous(); }
     void next() { transport_.next(); }
+    // Past those ends, the host's files: whether it has one before and after (neighbourWanted asks for it).
+    void setNeighbours(bool before, bool after) { transport_.setNeighbours(before, after); }
     // The file's audio and subtitle tracks (TrackChoice); a choice lasts for that file only. Subtitle id 0
     // is "off".
     const QList<MediaTrack>& tracks() const { return tracks_.tracks(); }
@@ -114,6 +118,7 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     QString failureReason() const { return road_.failureReason(); }
     // The tag's title, else the file name; empty with nothing loaded.
     QString mediaTitle() const { return report_.mediaTitle(); }
+    const MediaChapters& chapters() const { return report_.chapters(); }
 
     // The core's own value of a property, read synchronously (briefly blocks): for tests and diagnostics.
     QString coreProperty(const char* name);
@@ -166,9 +171,12 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     // A render context was made (true) or freed (false), once the engine has heard of it on its thread.
     void renderTargetReported(bool arrived);
     void tracksChanged();
+    void chaptersChanged();
     void controlsChanged(); // what controls() offers, where the play state stays the same
     void rateChanged(double rate);
     void waitingForChanged();
+    // Previous or Next went past the ends of the file and the list: the host's file before (-1) or after (1).
+    void neighbourWanted(int step);
 
   private:
     void connectClient();
@@ -178,6 +186,7 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void replay() override;
     void stopLoading() override;
     void showPosition(double seconds) override;
+    void goToNeighbour(int step) override { emit neighbourWanted(step); }
     void onFileEnded(const FileEnd& end);
 
     void forgetFileChoices(); // a new file: its tracks are the core's choice, its speed normal

@@ -34,7 +34,8 @@ QString trackName(const MediaTrack& track) {
 MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidget* keyScope)
     : QObject(keyScope), playPause(make(QStringLiteral("Play"), keyScope)),
       stop(make(QStringLiteral("Stop"), keyScope)), previous(make(QStringLiteral("Previous"), keyScope)),
-      next(make(QStringLiteral("Next"), keyScope)),
+      next(make(QStringLiteral("Next"), keyScope)), nextFrame(make(QStringLiteral("Next Frame"), keyScope)),
+      previousFrame(make(QStringLiteral("Previous Frame"), keyScope)),
       fastForward(make(QStringLiteral("Fast Forward"), keyScope)),
       fastReverse(make(QStringLiteral("Fast Reverse"), keyScope)),
       mute(make(QStringLiteral("Mute"), keyScope)), volumeUp(make(QStringLiteral("Volume Up"), keyScope)),
@@ -48,6 +49,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     previous->setShortcuts({QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::Key_B)});
     next->setShortcuts({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_F)});
+    nextFrame->setShortcut(QKeySequence(Qt::Key_Period));
+    previousFrame->setShortcut(QKeySequence(Qt::Key_Comma));
     fastReverse->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
     fastForward->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     mute->setShortcut(QKeySequence(Qt::Key_F7));
@@ -59,8 +62,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     cycleAudio->setShortcut(QKeySequence(Qt::Key_NumberSign));
     cycleSubtitle->setShortcut(QKeySequence(Qt::Key_J));
     subtitlesShown->setShortcut(QKeySequence(Qt::Key_V));
-    for (QAction* action : {stop, previous, next, fastReverse, fastForward, mute, volumeDown, volumeUp,
-                            fullScreen, cycleAudio, cycleSubtitle, subtitlesShown})
+    for (QAction* action : {stop, previous, next, nextFrame, previousFrame, fastReverse, fastForward, mute,
+                            volumeDown, volumeUp, fullScreen, cycleAudio, cycleSubtitle, subtitlesShown})
         nameKey(action);
     for (QAction* checkable : {mute, fullScreen, subtitlesShown})
         checkable->setCheckable(true);
@@ -70,6 +73,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     connect(stop, &QAction::triggered, engine_, &MediaEngine::stop);
     connect(previous, &QAction::triggered, engine_, &MediaEngine::previous);
     connect(next, &QAction::triggered, engine_, &MediaEngine::next);
+    connect(nextFrame, &QAction::triggered, engine_, [this] { engine_->stepFrame(1); });
+    connect(previousFrame, &QAction::triggered, engine_, [this] { engine_->stepFrame(-1); });
     connect(fastForward, &QAction::triggered, engine_, &MediaEngine::fastForward);
     connect(fastReverse, &QAction::triggered, engine_, &MediaEngine::fastReverse);
     connect(mute, &QAction::triggered, engine_, [this](bool on) { engine_->setMute(on); });
@@ -81,6 +86,7 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     connect(engine_, &MediaEngine::muteChanged, mute, &QAction::setChecked);
     connect(engine_, &MediaEngine::rateChanged, this, &MediaActions::showRate);
     connect(engine_, &MediaEngine::playStateChanged, this, &MediaActions::refresh);
+    connect(engine_, &MediaEngine::hasVideoChanged, this, &MediaActions::refresh);
     for (auto changed : {&MediaEngine::controlsChanged, &MediaEngine::tracksChanged})
         connect(engine_, changed, this, &MediaActions::refresh);
     refresh();
@@ -129,7 +135,8 @@ void MediaActions::refresh() {
         {previous, Op::Previous},          {next, Op::Next},
         {fastForward, Op::Scan},           {fastReverse, Op::Scan},
         {cycleAudio, Op::ChooseTrack},     {cycleSubtitle, Op::ChooseTrack},
-        {subtitlesShown, Op::ChooseTrack},
+        {subtitlesShown, Op::ChooseTrack}, {nextFrame, Op::StepFrame},
+        {previousFrame, Op::StepFrame},
     };
     for (const auto& [action, operation] : allowed)
         action->setEnabled(enabled_ && playback_->allows(operation));
@@ -154,6 +161,8 @@ void MediaActions::fillMenu(QMenu* menu) const {
     menu->addAction(stop);
     menu->addAction(previous);
     menu->addAction(next);
+    menu->addAction(previousFrame);
+    menu->addAction(nextFrame);
     menu->addSeparator();
     fillTracks(menu->addMenu(QStringLiteral("Audio")), false);
     fillTracks(menu->addMenu(QStringLiteral("Subtitles")), true);

@@ -36,6 +36,8 @@ class MediaActions : public QObject {
     QAction* const stop;
     QAction* const previous;
     QAction* const next;
+    QAction* const nextFrame; // pausing first
+    QAction* const previousFrame;
     QAction* const fastForward;
     QAction* const fastReverse;
     QAction* const mute;

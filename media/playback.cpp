@@ -33,6 +33,8 @@ bool Playback::allows(Operation operation) const {
         return c.next;
     case Operation::ChooseTrack:
         return c.stop; // a file is loaded
+    case Operation::StepFrame:
+        return c.seek && engine_->hasVideo();
     }
     return false;
 }

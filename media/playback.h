@@ -11,7 +11,7 @@ class MediaEngine;
 class Playback : public QObject {
     Q_OBJECT
   public:
-    enum class Operation { Play, Pause, PlayPause, Stop, Scan, Seek, Previous, Next, ChooseTrack };
+    enum class Operation { Play, Pause, PlayPause, Stop, Scan, Seek, Previous, Next, ChooseTrack, StepFrame };
     // Positions past this (a broken file's length) are shown as this, in seconds: no int overflows.
     static const double kLongestLength;
 

@@ -1,6 +1,7 @@
 #include "media/transport_bar.h"
 
 #include "engine/media_engine.h"
+#include "media/clock_text.h"
 #include "media/media_actions.h"
 #include "media/media_colours.h"
 #include "media/status_text.h"
@@ -14,21 +15,6 @@
 #include <cmath>
 
 namespace {
-
-// Positions past the longest known length (a broken file's) are shown as that: no int overflows.
-double bounded(double seconds) {
-    return std::clamp(std::isfinite(seconds) ? seconds : 0.0, 0.0, MediaEngine::kLongestLength);
-}
-
-QString clock(double seconds) {
-    const int total = int(std::floor(bounded(seconds)));
-    const int h = total / 3600, m = total / 60 % 60, s = total % 60;
-    return h > 0 ? QStringLiteral("%1:%2:%3")
-                       .arg(h)
-                       .arg(m, 2, 10, QLatin1Char('0'))
-                       .arg(s, 2, 10, QLatin1Char('0'))
-                 : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
-}
 
 using G = TransportButton::Glyph;
 
@@ -148,10 +134,13 @@ void TransportBar::layOut() {
 void TransportBar::connectEngine() {
     connect(volume_, &QSlider::valueChanged, engine_, &MediaEngine::setVolume);
     connect(seek_, &SeekSlider::seekRequested, engine_, [this](int ms) { engine_->seek(ms / 1000.0); });
+    // Frames as the drag goes, and exactly where it is let go.
     connect(seek_, &QSlider::sliderMoved, engine_, [this](int ms) {
-        engine_->seek(ms / 1000.0);
+        engine_->scrub(ms / 1000.0);
         showPosition(ms / 1000.0);
     });
+    connect(seek_, &QSlider::sliderReleased, engine_,
+            [this] { engine_->seek(seek_->sliderPosition() / 1000.0); });
     connect(seek_, &QAbstractSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
             engine_->seek(seek_->sliderPosition() / 1000.0);
@@ -162,6 +151,7 @@ void TransportBar::connectEngine() {
             showPosition(s);
     });
     connect(engine_, &MediaEngine::durationChanged, this, &TransportBar::showDuration);
+    connect(engine_, &MediaEngine::chaptersChanged, this, &TransportBar::showChapters);
     connect(engine_, &MediaEngine::volumeChanged, volume_, [this](int v) {
         const QSignalBlocker quiet(volume_);
         volume_->setValue(v);
@@ -188,17 +178,25 @@ void TransportBar::showState() {
 
 void TransportBar::showDuration(double seconds) {
     const QSignalBlocker quiet(seek_);
-    seek_->setRange(0, int(std::lround(bounded(seconds) * 1000)));
+    seek_->setRange(0, int(std::lround(boundedSeconds(seconds) * 1000)));
     seek_->setEnabled(engine_->controls().seek);
     shownQuarter_ = -1;
     shownSecond_ = -1;
     showPosition(engine_->position());
+    showChapters();
+}
+
+void TransportBar::showChapters() {
+    QList<int> starts;
+    for (const MediaChapter& chapter : engine_->chapters())
+        starts << int(std::lround(boundedSeconds(chapter.start) * 1000));
+    seek_->setMarks(starts);
 }
 
 // Called with each position read (PositionPoll: five times a second while a file plays, and once more when
 // a seek lands or playback pauses): touches the widgets only when what they show changes.
 void TransportBar::showPosition(double seconds) {
-    seconds = bounded(seconds);
+    seconds = boundedSeconds(seconds);
     const int quarter = int(seconds * 4);
     if (quarter != shownQuarter_) {
         shownQuarter_ = quarter;
@@ -214,7 +212,8 @@ void TransportBar::showPosition(double seconds) {
 void TransportBar::showTime() {
     const double total = engine_->duration();
     const double at = shownSecond_ < 0 ? 0 : shownSecond_;
-    time_->setText(total > 0 ? QStringLiteral("%1 / %2").arg(clock(at), clock(total)) : clock(at));
+    time_->setText(total > 0 ? QStringLiteral("%1 / %2").arg(clockText(at), clockText(total))
+                             : clockText(at));
 }
 
 void TransportBar::paintEvent(QPaintEvent*) {

@@ -6,11 +6,12 @@
 //   a file that cannot be played: 9, then 10 (ready) with the reason in the status text;
 //   controls.pause: 2 at once; stop: 1 at once.
 
+#include "engine/media_engine.h"
 #include "media/full_screen_window.h"
 #include "media/media_actions.h"
 #include "media/media_controls.h"
-#include "engine/media_engine.h"
 #include "media/media_player.h"
+#include "media/seek_slider.h"
 #include "media/transport_bar.h"
 #include "media/video_view.h"
 #include "support/pixels.h"
@@ -19,6 +20,7 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 
+#include <QAccessible>
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
@@ -146,6 +148,10 @@ class MediaPlayerTest : public QObject {
     void controlsAfterEachStep();
     void previousAndNext_data();
     void previousAndNext();
+    void frameSteps_data();
+    void frameSteps();
+    void seekBarMarksChaptersAndReadsAsTime();
+    void dragShowsFramesAndLandsExactly();
     void tracksFromTheMenuAndKeys();
     void speedFromTheMenu();
     void menuPaintsOverPausedVideo();
@@ -978,6 +984,17 @@ void MediaPlayerTest::previousAndNext_data() {
     QTest::newRow("chapters, then a clip")
         << "both" << QStringList{"", "next", "next", "next", "previous"}
         << QStringList{"0:0 next", "0:1 previous next", "0:2 previous next", "1: red previous", "0:0 next"};
+    // The host has files around this one: past the last chapter and before the first, it is asked for them.
+    QTest::newRow("chapters, then the host's files")
+        << "chapters" << QStringList{"", "host", "next", "next", "next", "previous", "previous", "previous"}
+        << QStringList{"0:0 next",
+                       "0:0 previous next",
+                       "0:1 @4 previous next",
+                       "0:2 @8 previous next",
+                       "0:2 @8 previous next asked 1",
+                       "0:1 @4 previous next",
+                       "0:0 @0 previous next",
+                       "0:0 @0 previous next asked -1"};
 }
 
 void MediaPlayerTest::previousAndNext() {
@@ -997,6 +1014,7 @@ void MediaPlayerTest::previousAndNext() {
     player_->controls()->pause();
     MediaActions* actions = player_->actions();
     MediaEngine* engine = player_->engine();
+    QSignalSpy asked(player_, &MediaPlayer::neighbourWanted);
     const auto now = [&](const QString& want) {
         QStringList parts{engine->coreProperty("playlist-pos") + ':' + engine->coreProperty("chapter")};
         if (want.contains('@'))
@@ -1007,9 +1025,14 @@ void MediaPlayerTest::previousAndNext() {
             parts << "previous";
         if (actions->next->isEnabled())
             parts << "next";
+        if (!asked.isEmpty())
+            parts << "asked " + asked.last().first().toString();
         return parts.join(' ');
     };
     for (qsizetype i = 0; i < steps.size(); ++i) {
+        asked.clear();
+        if (steps[i] == "host")
+            player_->setNeighbours(true, true);
         if (steps[i] == "next" || steps[i] == "previous") {
             QAction* action = steps[i] == "next" ? actions->next : actions->previous;
             // The menu's item is the same action; Next is clicked on the bar, Previous is its key.
@@ -1029,6 +1052,99 @@ void MediaPlayerTest::previousAndNext() {
                                   kStartTimeout);
         QTRY_COMPARE(player_->playState(), 2);
     }
+}
+
+// "." shows the next frame, pausing first, "," the one before; both from the keys and the menu, named with
+// their keys in the tooltips; a song has no frames to step.
+void MediaPlayerTest::frameSteps_data() {
+    QTest::addColumn<bool>("video");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<int>>("frames"); // frames from where the first step started, after each step
+    QTest::newRow("video") << true << QStringList{".", ".", "Previous Frame", ",", "Next Frame"}
+                           << QList<int>{1, 2, 1, 0, 1};
+    QTest::newRow("song") << false << QStringList{".", ","} << QList<int>{0, 0};
+}
+
+void MediaPlayerTest::frameSteps() {
+    QFETCH(bool, video);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<int>, frames);
+    player_->setPlayCount(20);
+    playAndWait(video ? media_.silentVideo(6) : media_.mp3(2));
+    MediaActions* actions = player_->actions();
+    QCOMPARE(actions->nextFrame->toolTip(), QStringLiteral("Next Frame (.)"));
+    QCOMPARE(actions->previousFrame->toolTip(), QStringLiteral("Previous Frame (,)"));
+    QCOMPARE(actions->nextFrame->isEnabled(), video);
+    QTest::qWait(500); // playing on: the first step pauses it
+    player_->videoView()->setFocus();
+    QTRY_VERIFY(player_->videoView()->hasFocus());
+    const auto frame = [&] { return qRound(player_->engine()->coreProperty("time-pos").toDouble() * 25); };
+    int start = -1;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (steps[i].size() == 1) {
+            QTest::keyClick(player_->videoView(), steps[i].at(0).toLatin1());
+        } else {
+            fromMenu(steps[i])->trigger();
+            player_->contextMenu()->close();
+        }
+        if (!video) {
+            QTest::qWait(300);
+            QCOMPARE(player_->playState(), 3);
+            continue;
+        }
+        QTRY_COMPARE(player_->playState(), 2);
+        if (start < 0) {
+            QTRY_VERIFY(player_->engine()->coreProperty("pause") == "yes");
+            QTest::qWait(300);
+            start = frame() - 1;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(frame() - start, frames[i], kStartTimeout);
+        QTest::qWait(200);
+        QCOMPARE(player_->playState(), 2); // the step's own play for one frame is no play
+    }
+}
+
+// A thin tick at each chapter's start but the first, and a value read as the time.
+void MediaPlayerTest::seekBarMarksChaptersAndReadsAsTime() {
+    playAndWait(media_.chapters());
+    player_->controls()->pause();
+    player_->setCurrentPosition(5);
+    SeekSlider* seek = player_->transportBar()->seekSlider();
+    QTRY_COMPARE(seek->marks(), (QList<int>{0, 4000, 8000}));
+    QTRY_COMPARE(seek->valueText(), QStringLiteral("0:05 of 0:12"));
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(seek);
+    QCOMPARE(reader->text(QAccessible::Value), QStringLiteral("0:05 of 0:12"));
+    QCOMPARE(reader->valueInterface()->currentValue().toDouble(), 5.0);
+    QCOMPARE(reader->valueInterface()->maximumValue().toDouble(), 12.0);
+    const QImage bar = seek->grab().toImage();
+    const auto light = [&](int x) {
+        return qGray(bar.pixel(x * bar.devicePixelRatio(), bar.height() / 2 - 2));
+    };
+    for (int at : {4000, 8000})
+        QVERIFY2(light(seek->xOf(at)) > 180, qPrintable(QString::number(light(seek->xOf(at)))));
+    QVERIFY(light(seek->xOf(6000)) < 100); // between marks, the groove
+    playAndWait(media_.silentVideo(6));
+    QTRY_VERIFY(seek->marks().isEmpty());
+}
+
+// Dragging the knob shows the frames it passes (keyframe seeks), and lets go exactly where it is released.
+void MediaPlayerTest::dragShowsFramesAndLandsExactly() {
+    playAndWait(media_.chapters());
+    player_->controls()->pause();
+    SeekSlider* seek = player_->transportBar()->seekSlider();
+    QTRY_VERIFY(seek->maximum() == 12000);
+    MediaEngine* engine = player_->engine();
+    const int y = seek->height() / 2;
+    QTest::mousePress(seek, Qt::LeftButton, {}, QPoint(seek->xOf(0), y));
+    QStringList shown;
+    for (int ms : {2000, 5000, 9000, 10400}) {
+        QTest::mouseMove(seek, QPoint(seek->xOf(ms), y));
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(engine->coreProperty("time-pos").toDouble() - ms / 1000.0) < 1.01,
+                                 kStartTimeout);
+    }
+    const int released = seek->sliderPosition();
+    QTest::mouseRelease(seek, Qt::LeftButton, {}, QPoint(seek->xOf(10400), y));
+    QTRY_COMPARE(qRound(engine->coreProperty("time-pos").toDouble() * 25), qRound(released / 40.0));
 }
 
 // Each audio track is heard and each subtitle shown as chosen, from the menu and with the keys; the choice
