@@ -1,5 +1,6 @@
 #include "desktop/accessibility_offer.h"
 #include "desktop/session_bus.h"
+#include "files/detached_worker.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <future>
 #include <memory>
-#include <thread>
 
 namespace {
 using std::chrono::milliseconds;
@@ -79,10 +79,10 @@ void offerAccessibilityBus(milliseconds bound) {
         return;
     auto result = std::make_shared<std::promise<bool>>();
     std::future<bool> answer = result->get_future();
-    // Detached: a daemon stopped in the middle of the questions holds this thread, never the program.
-    std::thread([address, result, boundMs = qint64(bound.count())] {
+    // A daemon stopped in the middle of the questions holds this thread, never the program.
+    startDetachedWorker("tolvane-a11y", [address, result, boundMs = qint64(bound.count())] {
         result->set_value(bridgeWillBeAnswered(address, boundMs));
-    }).detach();
+    });
     if (answer.wait_for(bound) != std::future_status::ready || !answer.get())
         return;
     letToolkitOnSessionBus();

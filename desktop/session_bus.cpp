@@ -1,4 +1,5 @@
 #include "desktop/session_bus.h"
+#include "files/detached_worker.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -10,7 +11,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <thread>
+
 #include <unistd.h>
 
 namespace {
@@ -83,8 +84,8 @@ void connectSessionBus(QObject* receiver, std::function<void(const QDBusConnecti
     // Each its own name: one closing while its last messages are on their way is not found again.
     const QString name = QStringLiteral("tolvane-desktop-%1").arg(connections.fetchAndAddRelaxed(1));
     QPointer<QObject> target(receiver);
-    // Detached: a thread still waiting for a stopped bus when the program ends is ended with it.
-    std::thread([address, name, target, connected = std::move(connected)] {
+    // A thread still waiting for a stopped bus when the program ends is ended with it.
+    startDetachedWorker("tolvane-bus", [address, name, target, connected = std::move(connected)] {
         if (!busAnswers(address, -1))
             return;
         QDBusConnection bus = QDBusConnection::connectToBus(address, name);
@@ -101,7 +102,7 @@ void connectSessionBus(QObject* receiver, std::function<void(const QDBusConnecti
                     disconnectSessionBus(bus);
             },
             Qt::QueuedConnection);
-    }).detach();
+    });
 }
 
 void disconnectSessionBus(const QDBusConnection& bus) {

@@ -2,7 +2,7 @@
 
 #include "engine/mpv_held_core.h"
 
-#include <thread>
+#include "files/detached_worker.h"
 
 CoreWatch::CoreWatch(QObject* parent) : QObject(parent) {
     timer_.setSingleShot(true);
@@ -38,11 +38,11 @@ void CoreWatch::retire(std::shared_ptr<HeldCore> core, bool replace) {
     timer_.stop();
     if (taker_ && taker_->takeHeldCore(core, replace))
         return;
-    // Detached: it may wait on the held read for as long as the share takes, the program's end included.
-    std::thread([core = std::move(core)] {
+    // It may wait on the held read for as long as the share takes, the program's end included.
+    startDetachedWorker("tolvane-held", [core = std::move(core)] {
         core->awaitAnswer();
         core->end();
-    }).detach();
+    });
 }
 
 void CoreWatch::leave(bool hadCore) {

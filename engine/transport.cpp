@@ -160,6 +160,7 @@ void Transport::next() {
         return;
     if (state_.hasMedia() && p.chapter + 1 < p.chapters) {
         client_.command({"add", "chapter", "1"});
+        goneToChapter(p.chapter + 1);
     } else if (state_.hasMedia() && p.entry >= 0 && p.entry + 1 < p.entries) {
         state_.skipEntry();
         client_.command({"playlist-next", "force"});
@@ -178,6 +179,7 @@ void Transport::previous() {
     const bool loaded = state_.hasMedia();
     if (loaded && p.chapters > 0 && (p.chapter > 0 || p.pastStart)) {
         client_.command({"add", "chapter", "-1"});
+        goneToChapter(p.pastStart ? std::max(p.chapter, 0) : p.chapter - 1);
     } else if (loaded && p.pastStart) {
         seek(0);
     } else if (loaded && p.entry > 0) {
@@ -197,6 +199,18 @@ void Transport::stepFrame(int step) {
     if (step > 0)
         state_.stepFrame();
     client_.command({step > 0 ? "frame-step" : "frame-back-step"});
+}
+
+// Taken as done until the core tells where it went: a second press before that goes on from there, not
+// again from the chapter before (which would run past the last chapter to the end of the file).
+void Transport::goneToChapter(int chapter) {
+    PlayState::Place place = state_.place();
+    place.chapter = chapter;
+    place.pastStart = false;
+    if (place != state_.place()) {
+        state_.setPlace(place);
+        host_.publish();
+    }
 }
 
 void Transport::setNeighbours(bool before, bool after) {

@@ -64,6 +64,7 @@ class Transport : public QObject {
   private:
     void startScan(PlayState::Scan direction);
     void scanReverseStep();
+    void goneToChapter(int chapter);
     void sendScrub();
     void seekLanded();
     // Where in the file and the list playback is: what Previous and Next can go to.

@@ -1,4 +1,5 @@
 #include "files/fs_call.h"
+#include "files/detached_worker.h"
 #include "files/volumes.h"
 
 #include <QCoreApplication>
@@ -7,10 +8,7 @@
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
-#include <linux/close_range.h>
 #include <mutex>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -99,15 +97,13 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
             waitMs = 0;
         ++out;
     }
-    // Detached: a call held by a dead share must not hold up the program's end.
-    std::thread([call] {
-        // A call the kernel cannot give up (a FUSE request its server has taken) outlives even the
-        // process's end; with a table of files of its own it does not keep the display connection, and so
-        // the windows, open after the program has ended.
-        ::close_range(3, ~0U, CLOSE_RANGE_UNSHARE);
-        call->run();
-        finish(call);
-    }).detach();
+    startDetachedWorker(
+        "tolvane-fs-call",
+        [call] {
+            call->run();
+            finish(call);
+        },
+        WorkerFiles::Own);
     std::unique_lock guard(call->lock);
     if (!call->finished.wait_for(guard, std::chrono::milliseconds(waitMs), [&] { return call->done; })) {
         call->waitedFor = false;

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QWidget>
 #include <cmath>
@@ -38,6 +39,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
       previousFrame(make(QStringLiteral("Previous Frame"), keyScope)),
       fastForward(make(QStringLiteral("Fast Forward"), keyScope)),
       fastReverse(make(QStringLiteral("Fast Reverse"), keyScope)),
+      seekBack(make(QStringLiteral("Back 5 Seconds"), keyScope)),
+      seekForward(make(QStringLiteral("Forward 5 Seconds"), keyScope)),
       mute(make(QStringLiteral("Mute"), keyScope)), volumeUp(make(QStringLiteral("Volume Up"), keyScope)),
       volumeDown(make(QStringLiteral("Volume Down"), keyScope)),
       fullScreen(make(QStringLiteral("Full Screen"), keyScope)),
@@ -65,6 +68,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     for (QAction* action : {stop, previous, next, nextFrame, previousFrame, fastReverse, fastForward, mute,
                             volumeDown, volumeUp, fullScreen, cycleAudio, cycleSubtitle, subtitlesShown})
         nameKey(action);
+    nameKey(seekBack, QStringLiteral("Left"));
+    nameKey(seekForward, QStringLiteral("Right"));
     for (QAction* checkable : {mute, fullScreen, subtitlesShown})
         checkable->setCheckable(true);
     makeSpeeds();
@@ -77,6 +82,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     connect(previousFrame, &QAction::triggered, engine_, [this] { engine_->stepFrame(-1); });
     connect(fastForward, &QAction::triggered, engine_, &MediaEngine::fastForward);
     connect(fastReverse, &QAction::triggered, engine_, &MediaEngine::fastReverse);
+    connect(seekBack, &QAction::triggered, engine_, [this] { engine_->seekBy(-5); });
+    connect(seekForward, &QAction::triggered, engine_, [this] { engine_->seekBy(5); });
     connect(mute, &QAction::triggered, engine_, [this](bool on) { engine_->setMute(on); });
     connect(volumeUp, &QAction::triggered, this, [this] { stepVolume(10); });
     connect(volumeDown, &QAction::triggered, this, [this] { stepVolume(-10); });
@@ -131,11 +138,18 @@ void MediaActions::refresh() {
     playPause->setText(showsPause() ? QStringLiteral("Pause") : QStringLiteral("Play"));
     nameKey(playPause, QStringLiteral("Space"));
     const std::pair<QAction*, Op> allowed[] = {
-        {playPause, Op::PlayPause},        {stop, Op::Stop},
-        {previous, Op::Previous},          {next, Op::Next},
-        {fastForward, Op::Scan},           {fastReverse, Op::Scan},
-        {cycleAudio, Op::ChooseTrack},     {cycleSubtitle, Op::ChooseTrack},
-        {subtitlesShown, Op::ChooseTrack}, {nextFrame, Op::StepFrame},
+        {playPause, Op::PlayPause},
+        {stop, Op::Stop},
+        {previous, Op::Previous},
+        {next, Op::Next},
+        {fastForward, Op::Scan},
+        {fastReverse, Op::Scan},
+        {seekBack, Op::Seek},
+        {seekForward, Op::Seek},
+        {cycleAudio, Op::ChooseTrack},
+        {cycleSubtitle, Op::ChooseTrack},
+        {subtitlesShown, Op::ChooseTrack},
+        {nextFrame, Op::StepFrame},
         {previousFrame, Op::StepFrame},
     };
     for (const auto& [action, operation] : allowed)
@@ -149,6 +163,31 @@ void MediaActions::refresh() {
 
 void MediaActions::stepVolume(int delta) {
     engine_->setVolume(engine_->volume() + delta);
+}
+
+void MediaActions::seekTo(double seconds) {
+    engine_->seek(seconds);
+}
+
+void MediaActions::scrubTo(double seconds) {
+    engine_->scrub(seconds);
+}
+
+void MediaActions::setVolume(int volume) {
+    engine_->setVolume(volume);
+}
+
+bool MediaActions::takeUnclaimedKey(const QKeyEvent* event) const {
+    if (!enabled_ || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    const std::pair<int, QAction*> keys[] = {
+        {Qt::Key_Space, playPause}, {Qt::Key_Left, seekBack}, {Qt::Key_Right, seekForward}};
+    for (const auto& [key, action] : keys)
+        if (event->key() == key) {
+            action->trigger(); // a disabled action does nothing, and the key is still spent
+            return true;
+        }
+    return false;
 }
 
 QString MediaActions::volumeToolTip() const {

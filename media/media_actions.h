@@ -3,7 +3,8 @@
 // speeds, mute, volume up and down, full screen, and the track menus. The keys, the context menu, the
 // control bar's buttons and the desktop's media controls all trigger these same actions, which take their
 // enabled state and their labels from the engine's play state, so they can never disagree about what a
-// press will do. Each action's tooltip names its key: the one place the keys are written.
+// press will do. Each action's tooltip names its key: the one place the keys are written. The sliders'
+// commands (a position, a volume) are here too, so no widget holds the engine.
 
 #include <QObject>
 
@@ -11,6 +12,7 @@ class MediaEngine;
 class Playback;
 class QAction;
 class QActionGroup;
+class QKeyEvent;
 class QMenu;
 class QWidget;
 
@@ -28,6 +30,14 @@ class MediaActions : public QObject {
     void fillMenu(QMenu* menu) const;
     // "Volume (F8, F9)": the volume slider's tooltip, from the actions' keys.
     QString volumeToolTip() const;
+    // Space, Left and Right are keys a control inside may want first (a button takes Space, a slider the
+    // arrows), so they are no shortcuts: the component hands over what no control took.
+    bool takeUnclaimedKey(const QKeyEvent* event) const;
+
+    // The sliders' commands.
+    void seekTo(double seconds);
+    void scrubTo(double seconds); // while dragging: keyframes, one seek in flight; seekTo() where let go
+    void setVolume(int volume);
 
     // The play speeds offered (Slow, Normal, Fast): the slowest and fastest also bound what may be asked.
     static constexpr double kSpeeds[] = {0.5, 1.0, 1.4};
@@ -40,6 +50,8 @@ class MediaActions : public QObject {
     QAction* const previousFrame;
     QAction* const fastForward;
     QAction* const fastReverse;
+    QAction* const seekBack;    // 5 s, Left
+    QAction* const seekForward; // 5 s, Right
     QAction* const mute;
     QAction* const volumeUp;
     QAction* const volumeDown;

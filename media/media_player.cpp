@@ -71,7 +71,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     contentLayout->setSpacing(0);
     actions_ = new MediaActions(engine_.get(), playback_, content_);
     video_ = new VideoView(engine_.get(), content_);
-    bar_ = new TransportBar(engine_.get(), actions_, content_);
+    bar_ = new TransportBar(playback_, actions_, content_);
     contentLayout->addWidget(video_, 1);
     contentLayout->addWidget(bar_);
     setFocusProxy(video_);
@@ -294,28 +294,13 @@ void MediaPlayer::onPointer(QMouseEvent* event) {
 
 // ---- keys and context menu --------------------------------------------------------------------------------
 
-// Space, Left, Right and Esc: only when no control inside wanted them (a button takes Space, a slider
-// arrows).
+// Esc leaves full screen whatever has the focus; the rest only when no control inside wanted the key.
 bool MediaPlayer::handleKey(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && fullScreen()) {
         setFullScreen(false);
         return true;
     }
-    if (!enabled_ || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return false;
-    switch (event->key()) {
-    case Qt::Key_Space:
-        actions_->playPause->trigger();
-        return true;
-    case Qt::Key_Left:
-        engine_->seekBy(-5);
-        return true;
-    case Qt::Key_Right:
-        engine_->seekBy(5);
-        return true;
-    default:
-        return false;
-    }
+    return actions_->takeUnclaimedKey(event);
 }
 
 void MediaPlayer::showContextMenu(const QPoint& globalPosition) {

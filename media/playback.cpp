@@ -10,6 +10,7 @@ Playback::Playback(const MediaEngine* engine, QObject* parent) : QObject(parent)
     connect(engine_, &MediaEngine::durationChanged, this, &Playback::durationChanged);
     connect(engine_, &MediaEngine::volumeChanged, this, &Playback::volumeChanged);
     connect(engine_, &MediaEngine::hasVideoChanged, this, &Playback::hasVideoChanged);
+    connect(engine_, &MediaEngine::chaptersChanged, this, &Playback::chaptersChanged);
 }
 
 bool Playback::allows(Operation operation) const {
@@ -56,6 +57,9 @@ double Playback::position() const {
 }
 double Playback::duration() const {
     return engine_->duration();
+}
+const QList<MediaChapter>& Playback::chapters() const {
+    return engine_->chapters();
 }
 int Playback::volume() const {
     return engine_->volume();

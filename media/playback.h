@@ -3,10 +3,12 @@
 // area's words, and which operations the play state allows now (the one place the play state's controls
 // become "this can be used"). Read-only: commands go through MediaActions, so no widget holds the engine.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
 class MediaEngine;
+struct MediaChapter;
 
 class Playback : public QObject {
     Q_OBJECT
@@ -27,6 +29,8 @@ class Playback : public QObject {
     double position() const;
     double duration() const;
     int volume() const;
+    // The file's chapters, in order (their starts are marks on the seek bar).
+    const QList<MediaChapter>& chapters() const;
     // "Playing", "Waiting for PLACE …", why a file failed, and what was left out of it.
     QString statusText() const;
 
@@ -36,6 +40,7 @@ class Playback : public QObject {
     void durationChanged(double seconds);
     void volumeChanged(int volume);
     void hasVideoChanged(bool hasVideo);
+    void chaptersChanged();
 
   private:
     QString stateText() const;

@@ -1,9 +1,11 @@
 #include "media/transport_bar.h"
 
-#include "engine/media_engine.h"
+#include "engine/engine_events.h"
+
 #include "media/clock_text.h"
 #include "media/media_actions.h"
 #include "media/media_colours.h"
+#include "media/playback.h"
 #include "media/status_text.h"
 
 #include <QAction>
@@ -28,8 +30,8 @@ struct ButtonRow {
 
 } // namespace
 
-TransportBar::TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* parent)
-    : QWidget(parent), engine_(engine), actions_(actions) {
+TransportBar::TransportBar(const Playback* playback, MediaActions* actions, QWidget* parent)
+    : QWidget(parent), playback_(playback), actions_(actions) {
     setAccessibleName(QStringLiteral("Playback controls"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     QFont small = font();
@@ -43,7 +45,7 @@ TransportBar::TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* 
     time_->setStyleSheet(QStringLiteral("color: %1;").arg(media_colours::text.name()));
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layOut();
-    connectEngine();
+    connectPlayback();
     showState();
     showTime();
 }
@@ -103,7 +105,7 @@ void TransportBar::makeSliders() {
     volume_->setSingleStep(5);
     volume_->setPageStep(10);
     volume_->setFixedWidth(64);
-    volume_->setValue(engine_->volume());
+    volume_->setValue(playback_->volume());
     for (QSlider* slider : {static_cast<QSlider*>(seek_), volume_}) {
         slider->setFocusPolicy(Qt::StrongFocus);
         slider->setStyleSheet(QString::fromLatin1(media_colours::sliderStyle));
@@ -131,28 +133,27 @@ void TransportBar::layOut() {
     setFixedHeight(2 + 16 + 26 + 2 + 4);
 }
 
-void TransportBar::connectEngine() {
-    connect(volume_, &QSlider::valueChanged, engine_, &MediaEngine::setVolume);
-    connect(seek_, &SeekSlider::seekRequested, engine_, [this](int ms) { engine_->seek(ms / 1000.0); });
-    // Frames as the drag goes, and exactly where it is let go.
-    connect(seek_, &QSlider::sliderMoved, engine_, [this](int ms) {
-        engine_->scrub(ms / 1000.0);
+void TransportBar::connectPlayback() {
+    connect(volume_, &QSlider::valueChanged, actions_, &MediaActions::setVolume);
+    connect(seek_, &SeekSlider::seekRequested, actions_, [this](int ms) { actions_->seekTo(ms / 1000.0); });
+    connect(seek_, &QSlider::sliderMoved, actions_, [this](int ms) {
+        actions_->scrubTo(ms / 1000.0);
         showPosition(ms / 1000.0);
     });
-    connect(seek_, &QSlider::sliderReleased, engine_,
-            [this] { engine_->seek(seek_->sliderPosition() / 1000.0); });
+    connect(seek_, &QSlider::sliderReleased, actions_,
+            [this] { actions_->seekTo(seek_->sliderPosition() / 1000.0); });
     connect(seek_, &QAbstractSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
-            engine_->seek(seek_->sliderPosition() / 1000.0);
+            actions_->seekTo(seek_->sliderPosition() / 1000.0);
     });
-    connect(engine_, &MediaEngine::playStateChanged, this, &TransportBar::showState);
-    connect(engine_, &MediaEngine::positionChanged, this, [this](double s) {
+    connect(playback_, &Playback::playStateChanged, this, &TransportBar::showState);
+    connect(playback_, &Playback::positionChanged, this, [this](double s) {
         if (!seek_->isSliderDown())
             showPosition(s);
     });
-    connect(engine_, &MediaEngine::durationChanged, this, &TransportBar::showDuration);
-    connect(engine_, &MediaEngine::chaptersChanged, this, &TransportBar::showChapters);
-    connect(engine_, &MediaEngine::volumeChanged, volume_, [this](int v) {
+    connect(playback_, &Playback::durationChanged, this, &TransportBar::showDuration);
+    connect(playback_, &Playback::chaptersChanged, this, &TransportBar::showChapters);
+    connect(playback_, &Playback::volumeChanged, volume_, [this](int v) {
         const QSignalBlocker quiet(volume_);
         volume_->setValue(v);
     });
@@ -171,24 +172,24 @@ void TransportBar::setCompact(bool compact) {
 }
 
 void TransportBar::showState() {
-    seek_->setEnabled(engine_->controls().seek);
-    if (!engine_->hasMedia())
+    seek_->setEnabled(playback_->allows(Playback::Operation::Seek));
+    if (!playback_->hasMedia())
         showPosition(0);
 }
 
 void TransportBar::showDuration(double seconds) {
     const QSignalBlocker quiet(seek_);
     seek_->setRange(0, int(std::lround(boundedSeconds(seconds) * 1000)));
-    seek_->setEnabled(engine_->controls().seek);
+    seek_->setEnabled(playback_->allows(Playback::Operation::Seek));
     shownQuarter_ = -1;
     shownSecond_ = -1;
-    showPosition(engine_->position());
+    showPosition(playback_->position());
     showChapters();
 }
 
 void TransportBar::showChapters() {
     QList<int> starts;
-    for (const MediaChapter& chapter : engine_->chapters())
+    for (const MediaChapter& chapter : playback_->chapters())
         starts << int(std::lround(boundedSeconds(chapter.start) * 1000));
     seek_->setMarks(starts);
 }
@@ -210,7 +211,7 @@ void TransportBar::showPosition(double seconds) {
 }
 
 void TransportBar::showTime() {
-    const double total = engine_->duration();
+    const double total = playback_->duration();
     const double at = shownSecond_ < 0 ? 0 : shownSecond_;
     time_->setText(total > 0 ? QStringLiteral("%1 / %2").arg(clockText(at), clockText(total))
                              : clockText(at));

@@ -10,7 +10,7 @@
 #include <QWidget>
 
 class MediaActions;
-class MediaEngine;
+class Playback;
 class QAction;
 class QLabel;
 class QSlider;
@@ -19,7 +19,7 @@ class StatusText;
 class TransportBar : public QWidget {
     Q_OBJECT
   public:
-    TransportBar(MediaEngine* engine, MediaActions* actions, QWidget* parent = nullptr);
+    TransportBar(const Playback* playback, MediaActions* actions, QWidget* parent = nullptr);
 
     void setStatusText(const QString& text);
     QString statusText() const;
@@ -45,7 +45,7 @@ class TransportBar : public QWidget {
     void makeButtons();
     void makeSliders();
     void layOut();
-    void connectEngine();
+    void connectPlayback();
     void bind(TransportButton* button, QAction* action);
     void showState();
     void showPosition(double seconds);
@@ -53,7 +53,7 @@ class TransportBar : public QWidget {
     void showChapters();
     void showTime();
 
-    MediaEngine* engine_;
+    const Playback* playback_;
     MediaActions* actions_;
     SeekSlider* seek_ = nullptr;
     TransportButton* playPause_ = nullptr;

@@ -1,7 +1,7 @@
 #include "media/video_view.h"
 
-#include "media/media_colours.h"
 #include "engine/media_engine.h"
+#include "media/media_colours.h"
 #include "media/video_surface.h"
 
 #include <QContextMenuEvent>

@@ -623,8 +623,9 @@ void MediaPlayerTest::contextMenuOffersItsActions() {
     for (QAction* action : player_->contextMenu()->actions())
         if (!action->isSeparator())
             texts << action->text();
-    QCOMPARE(texts, QStringList({"Pause", "Stop", "Previous", "Next", "Audio", "Subtitles", "Play Speed",
-                                 "Full Screen", "Mute", "Volume Up", "Volume Down"}));
+    QCOMPARE(texts,
+             QStringList({"Pause", "Stop", "Previous", "Next", "Previous Frame", "Next Frame", "Audio",
+                          "Subtitles", "Play Speed", "Full Screen", "Mute", "Volume Up", "Volume Down"}));
     QMenu* menu = player_->contextMenu();
     menu->actions().at(0)->trigger();
     QCOMPARE(player_->playState(), 2);

@@ -273,8 +273,8 @@ TOLVANE_TEST_MAIN(NavigationTest)
 void NavigationTest::nextAndPreviousReachTheFolder() {
     QTemporaryDir folder;
     const std::pair<QString, QString> files[] = {{"1 chapters.mkv", media_.chapters()},
-                                                 {"2 clip.mp4", media_.video(2)},
-                                                 {"3 song.mp3", media_.mp3(2)}};
+                                                 {"2 clip.mp4", media_.video(8)},
+                                                 {"3 song.mp3", media_.mp3(8)}};
     for (const auto& [name, source] : files)
         QVERIFY(QFile::copy(source, folder.filePath(name)));
     frm* window = player();

@@ -9,8 +9,11 @@ namespace {
 
 QList<OpenItem> itemsOf(int count) {
     QList<OpenItem> items;
-    for (int i = 0; i < count; ++i)
-        items << OpenItem{QStringLiteral("/media/clip%1.mp4").arg(i)};
+    for (int i = 0; i < count; ++i) {
+        OpenItem item;
+        item.path = QStringLiteral("/media/clip%1.mp4").arg(i);
+        items << item;
+    }
     return items;
 }
 
