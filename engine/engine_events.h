@@ -4,7 +4,9 @@
 
 #include <QList>
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
+#include <memory>
 
 // Why the core could not open or play a file.
 enum class OpenError { None, UnknownFormat, LoadingFailed, NothingToPlay, Other };
@@ -38,3 +40,12 @@ struct MediaChapter {
     bool operator==(const MediaChapter&) const = default;
 };
 using MediaChapters = QList<MediaChapter>;
+
+// A frame drawn in memory: rows of 32-bit pixels (blue, green, red, unused), each `stride` bytes.
+struct PreviewPicture {
+    std::shared_ptr<void> pixels;
+    int width = 0;
+    int height = 0;
+    qsizetype stride = 0;
+    bool isNull() const { return !pixels; }
+};

@@ -15,6 +15,7 @@
 #include "engine/open_road.h"
 #include "engine/play_state.h"
 #include "engine/playback_report.h"
+#include "engine/preview_core.h"
 #include "engine/track_choice.h"
 #include "engine/transport.h"
 #include "opening/open_policy.h"
@@ -120,6 +121,12 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     QString mediaTitle() const { return report_.mediaTitle(); }
     const MediaChapters& chapters() const { return report_.chapters(); }
 
+    // The seek bar's preview (PreviewCore): a video the plan accepted, loaded, its place not waited for.
+    bool previewable() const { return !previewPath().isEmpty(); }
+    void askPreview(double seconds, int width);
+    void releasePreview() { preview_.release(); } // its memory given back
+    bool previewRunning() const { return preview_.running(); }
+
     // The core's own value of a property, read synchronously (briefly blocks): for tests and diagnostics.
     QString coreProperty(const char* name);
 
@@ -177,6 +184,7 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void waitingForChanged();
     // Previous or Next went past the ends of the file and the list: the host's file before (-1) or after (1).
     void neighbourWanted(int step);
+    void previewReady(double seconds, const PreviewPicture& picture);
 
   private:
     void connectClient();
@@ -189,6 +197,7 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void goToNeighbour(int step) override { emit neighbourWanted(step); }
     void onFileEnded(const FileEnd& end);
 
+    QString previewPath() const;
     void forgetFileChoices(); // a new file: its tracks are the core's choice, its speed normal
 
     MpvClient client_;
@@ -205,4 +214,5 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
 
     bool autoStart_ = true;
     TrackChoice tracks_{client_};
+    PreviewCore preview_;
 };

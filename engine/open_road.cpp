@@ -38,6 +38,7 @@ void OpenRoad::pick(const QString& url, bool playNow) {
         }
         openItems(url, plan.items, playNow);
         notice_ = plan.note;
+        accepted_ = plan.items;
     };
     switch (fsCall<OpenPlan>(
         path, [url] { return planOpen(url); }, this, follow)) {
@@ -97,6 +98,7 @@ void OpenRoad::abandon() {
 void OpenRoad::resetFor(const QString& url) {
     transport_.endScan();
     url_ = url;
+    accepted_.clear();
     notice_.clear();
     failureReason_.clear();
     failureText_.clear();

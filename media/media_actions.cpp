@@ -149,11 +149,11 @@ void MediaActions::refresh() {
         {cycleAudio, Op::ChooseTrack},
         {cycleSubtitle, Op::ChooseTrack},
         {subtitlesShown, Op::ChooseTrack},
-        {nextFrame, Op::StepFrame},
-        {previousFrame, Op::StepFrame},
     };
     for (const auto& [action, operation] : allowed)
         action->setEnabled(enabled_ && playback_->allows(operation));
+    for (QAction* step : {nextFrame, previousFrame})
+        step->setEnabled(enabled_ && playback_->allows(Op::StepFrame));
     for (QAction* always : {mute, volumeUp, volumeDown, fullScreen})
         always->setEnabled(enabled_);
     speeds->setEnabled(enabled_);
@@ -167,6 +167,14 @@ void MediaActions::stepVolume(int delta) {
 
 void MediaActions::seekTo(double seconds) {
     engine_->seek(seconds);
+}
+
+void MediaActions::askPreview(double seconds, int width) {
+    engine_->askPreview(seconds, width);
+}
+
+void MediaActions::releasePreview() {
+    engine_->releasePreview();
 }
 
 void MediaActions::scrubTo(double seconds) {

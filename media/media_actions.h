@@ -36,6 +36,9 @@ class MediaActions : public QObject {
 
     // The sliders' commands.
     void seekTo(double seconds);
+    // The seek bar's preview: the frame at `seconds`, `width` pixels wide; release gives its memory back.
+    void askPreview(double seconds, int width);
+    void releasePreview();
     void scrubTo(double seconds); // while dragging: keyframes, one seek in flight; seekTo() where let go
     void setVolume(int volume);
 

@@ -3,6 +3,7 @@
 // area's words, and which operations the play state allows now (the one place the play state's controls
 // become "this can be used"). Read-only: commands go through MediaActions, so no widget holds the engine.
 
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -29,6 +30,8 @@ class Playback : public QObject {
     double position() const;
     double duration() const;
     int volume() const;
+    // The seek bar's preview may be shown: a video the engine may draw previews of.
+    bool previewable() const;
     // The file's chapters, in order (their starts are marks on the seek bar).
     const QList<MediaChapter>& chapters() const;
     // "Playing", "Waiting for PLACE …", why a file failed, and what was left out of it.
@@ -41,6 +44,7 @@ class Playback : public QObject {
     void volumeChanged(int volume);
     void hasVideoChanged(bool hasVideo);
     void chaptersChanged();
+    void previewReady(double seconds, const QImage& picture);
 
   private:
     QString stateText() const;

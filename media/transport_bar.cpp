@@ -6,6 +6,7 @@
 #include "media/media_actions.h"
 #include "media/media_colours.h"
 #include "media/playback.h"
+#include "media/seek_preview.h"
 #include "media/status_text.h"
 
 #include <QAction>
@@ -98,6 +99,7 @@ void TransportBar::makeSliders() {
     seek_->setSingleStep(5000);
     seek_->setPageStep(30000);
     seek_->setEnabled(false);
+    new SeekPreview(seek_, playback_, actions_);
     volume_ = new QSlider(Qt::Horizontal, this);
     volume_->setAccessibleName(QStringLiteral("Volume"));
     volume_->setToolTip(actions_->volumeToolTip());

@@ -11,6 +11,7 @@
 #include "media/media_actions.h"
 #include "media/media_controls.h"
 #include "media/media_player.h"
+#include "media/seek_preview.h"
 #include "media/seek_slider.h"
 #include "media/transport_bar.h"
 #include "media/video_view.h"
@@ -152,6 +153,8 @@ class MediaPlayerTest : public QObject {
     void frameSteps();
     void seekBarMarksChaptersAndReadsAsTime();
     void dragShowsFramesAndLandsExactly();
+    void previewsOnVideosOnly_data();
+    void previewsOnVideosOnly();
     void tracksFromTheMenuAndKeys();
     void speedFromTheMenu();
     void menuPaintsOverPausedVideo();
@@ -1146,6 +1149,56 @@ void MediaPlayerTest::dragShowsFramesAndLandsExactly() {
     const int released = seek->sliderPosition();
     QTest::mouseRelease(seek, Qt::LeftButton, {}, QPoint(seek->xOf(10400), y));
     QTRY_COMPARE(qRound(engine->coreProperty("time-pos").toDouble() * 25), qRound(released / 40.0));
+}
+
+// The pointer resting on the seek bar of a video shows the frame there, the time and the chapter's title,
+// at the video's aspect; a song shows none. The preview core goes a few seconds after the pointer leaves.
+void MediaPlayerTest::previewsOnVideosOnly_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("caption"); // empty: no preview
+    QTest::newRow("video with chapters") << QStringLiteral("chapters") << QStringLiteral("0:06  Part 2");
+    QTest::newRow("song") << QStringLiteral("song") << QString();
+    // Opened past the open plan (as only the core's own tests do): the preview core never sees it.
+    QTest::newRow("video past the plan") << QStringLiteral("unplanned") << QString();
+}
+
+void MediaPlayerTest::previewsOnVideosOnly() {
+    QFETCH(QString, file);
+    QFETCH(QString, caption);
+    if (file == "unplanned") {
+        player_->engine()->openPastThePlan(media_.chapters(), {{media_.chapters()}});
+        QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+    } else {
+        playAndWait(file == "song" ? media_.mp3(2) : media_.chapters());
+    }
+    player_->controls()->pause();
+    SeekSlider* seek = player_->transportBar()->seekSlider();
+    QTRY_VERIFY(seek->isEnabled() && seek->maximum() > 0);
+    auto* preview = seek->findChild<SeekPreview*>();
+    QVERIFY(preview);
+    const auto pointTo = [](QWidget* widget, QPoint at) { // the X server counts device pixels
+        real_pointer::moveTo(widget->mapToGlobal(at) * widget->devicePixelRatioF());
+    };
+    pointTo(seek, QPoint(seek->xOf(6000), seek->height() / 2));
+    if (caption.isEmpty()) {
+        QTest::qWait(500);
+        QVERIFY(!preview->isVisible());
+        QVERIFY(!player_->engine()->previewRunning());
+        return;
+    }
+    QTRY_VERIFY(preview->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->picture().isNull(), kStartTimeout);
+    QCOMPARE(preview->caption(), caption);
+    const qreal ratio = preview->devicePixelRatioF();
+    QCOMPARE(preview->picture().width(), qRound(SeekPreview::kWidth * ratio));
+    QCOMPARE(preview->picture().height(), qRound(SeekPreview::kWidth * ratio * 3 / 4)); // 160 x 120
+    QVERIFY(preview->geometry().bottom() < seek->mapToGlobal(QPoint(0, 0)).y());
+    QVERIFY(!preview->hasFocus() && preview->focusPolicy() == Qt::NoFocus);
+    QCOMPARE(colourOf(preview->picture()).isEmpty(), false); // the test pattern, not black
+    pointTo(player_->videoView(), QPoint(20, 20));
+    QTRY_VERIFY(!preview->isVisible());
+    QVERIFY(player_->engine()->previewRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!player_->engine()->previewRunning(), SeekPreview::kGiveBackMs + 2000);
 }
 
 // Each audio track is heard and each subtitle shown as chosen, from the menu and with the keys; the choice
