@@ -44,17 +44,21 @@ double restAt(SeekSlider* seek, SeekPreview* preview, const PaintWatch& watch, i
     return done ? bench::nowMs() - start : -1;
 }
 
+// The clip in the real player window, paused once it plays.
+MediaPlayer* openPaused(const QString& clip) {
+    MediaPlayer* player = bench::showPlayerWindow()->WindowsMediaPlayer1;
+    player->setURL(clip);
+    bench::waitUntil([&] { return player->playState() == 3; }, 20000);
+    player->controls()->pause();
+    return player;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     const auto app = bench::startApplication(argc, argv, 2, "CLIP_1080P [RESTS]");
-    const QString clip = QString::fromLocal8Bit(argv[1]);
+    MediaPlayer* player = openPaused(QString::fromLocal8Bit(argv[1]));
     const int rests = argc > 2 ? std::atoi(argv[2]) : 10;
-    frm* window = bench::showPlayerWindow();
-    MediaPlayer* player = window->WindowsMediaPlayer1;
-    player->setURL(clip);
-    bench::waitUntil([&] { return player->playState() == 3; }, 20000);
-    player->controls()->pause();
     SeekSlider* seek = player->transportBar()->seekSlider();
     bench::waitUntil([&] { return seek->isEnabled() && seek->maximum() > 0; }, 5000);
     auto* preview = seek->findChild<SeekPreview*>();
