@@ -1084,6 +1084,7 @@ void MediaPlayerTest::frameSteps() {
     QTRY_VERIFY(player_->videoView()->hasFocus());
     const auto frame = [&] { return qRound(player_->engine()->coreProperty("time-pos").toDouble() * 25); };
     int start = -1;
+    QSignalSpy states(player_, &MediaPlayer::PlayStateChange);
     for (qsizetype i = 0; i < steps.size(); ++i) {
         if (steps[i].size() == 1) {
             QTest::keyClick(player_->videoView(), steps[i].at(0).toLatin1());
@@ -1101,11 +1102,12 @@ void MediaPlayerTest::frameSteps() {
             QTRY_VERIFY(player_->engine()->coreProperty("pause") == "yes");
             QTest::qWait(300);
             start = frame() - 1;
+            states.clear();
         }
         QTRY_COMPARE_WITH_TIMEOUT(frame() - start, frames[i], kStartTimeout);
         QTest::qWait(200);
-        QCOMPARE(player_->playState(), 2); // the step's own play for one frame is no play
     }
+    QVERIFY(!states.contains(QVariantList{3})); // the step's own play for one frame is no play
 }
 
 // A thin tick at each chapter's start but the first, and a value read as the time.
