@@ -6,8 +6,10 @@
 //   --probe      the same file again under the event-loop probe (an event posted every 5 ms from another
 //                thread, its wait until delivery), and peak memory sampled from a thread meanwhile;
 //   --reference  the same file twice in the engine alone (a bare libmpv client in a plain QOpenGLWidget of
-//                the same size): its processor time, then its event-loop delay.
-// Usage: bench_playback CLIP [--cpu] [--probe] [--reference]
+//                the same size): its processor time, then its event-loop delay;
+//   --full-screen all of it in full screen.
+// Also which way the video was drawn (software_path 1, or 0 for OpenGL).
+// Usage: bench_playback CLIP [--cpu] [--probe] [--reference] [--full-screen]
 #include "bench/bare_mpv_view.h"
 #include "bench/bench_support.h"
 #include "bench/latency_probe.h"
@@ -103,7 +105,7 @@ void measureReference(frm* window, const QString& clip, double media) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const auto app = bench::startApplication(argc, argv, 2, "CLIP [--cpu] [--probe] [--reference]");
+    const auto app = bench::startApplication(argc, argv, 2, "CLIP [--cpu] [--probe] [--reference] [--full-screen]");
     const QString clip = QString::fromLocal8Bit(argv[1]);
     frm* window = bench::showPlayerWindow();
     MediaPlayer* player = window->WindowsMediaPlayer1;
@@ -118,10 +120,15 @@ int main(int argc, char* argv[]) {
 
     Playing playing(player);
     const QStringList asked = QCoreApplication::arguments().mid(2);
+    if (asked.contains(QStringLiteral("--full-screen"))) {
+        player->setFullScreen(true);
+        bench::waitUntil([] { return false; }, 500);
+    }
     if (asked.contains(QStringLiteral("--cpu")))
         measureCpu(player, playing, clip);
     if (asked.contains(QStringLiteral("--probe")))
         measureDelay(playing, clip);
+    bench::report("software_path", player->videoView()->drawingPath() == QLatin1String("software"));
     if (asked.contains(QStringLiteral("--reference")))
         measureReference(window, clip, playing.mediaSeconds());
     return 0;

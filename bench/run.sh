@@ -60,6 +60,10 @@ b=$build/bench
 meter=$b/bench_process_meter
 as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$shared/home")
 mpv_play=(mpv --no-config --vo=gpu --gpu-sw --ao=null --really-quiet)
+# mpv left to choose its own output (it refuses software OpenGL and takes SDL, Xv or X11), and its cheapest
+# software output.
+mpv_auto=(mpv --no-config --ao=null --really-quiet)
+mpv_x11=(mpv --no-config --vo=x11 --ao=null --really-quiet)
 
 startup() {
   # Ours lists its current folder: an empty one, so no listing of the repository weighs on the figure.
@@ -74,6 +78,7 @@ startup() {
 pictures() {
   rec first_ours "$b/bench_first_file" ours "$shared/red.mp4" 1000
   rec first_cold "$b/bench_first_file" ours-cold "$shared/red.mp4" 1000
+  rec first_nogl env QT_XCB_GL_INTEGRATION=none "$b/bench_first_file" ours "$shared/red.mp4" 1000
   rec first_bare "$b/bench_first_file" bare "$shared/red.mp4" 1000 "$(figure first_ours video_w)" "$(figure first_ours video_h)"
   rec click "$b/bench_click_to_picture" "$shared/red.mp4" "$shared/green.mp4" 6
   rec seek "$b/bench_seek" "$shared/1080p30.mp4" 3
@@ -85,6 +90,8 @@ playback_1080p() {
   rec play_ours "$b/bench_playback" "$f" --cpu --probe --reference
   size=$(figure play_ours video_w)x$(figure play_ours video_h)
   rec play_mpv "$meter" -- "${mpv_play[@]}" --geometry="$size" "$f"
+  rec play_mpv_auto "$meter" -- "${mpv_auto[@]}" --geometry="$size" "$f"
+  rec play_mpv_x11 "$meter" -- "${mpv_x11[@]}" --geometry="$size" "$f"
   rec play_vlc "$meter" -- "${as_nobody[@]}" cvlc --no-audio --play-and-exit --width="${size%x*}" --height="${size#*x}" "$f"
   rec play_ffmpeg "$meter" -- ffmpeg -nostdin -loglevel error -i "$f" -f null -
 }
@@ -94,6 +101,14 @@ playback_2160p() {
   rec uhd_ours "$b/bench_playback" "$f" --cpu --probe --reference
   size=$(figure uhd_ours video_w)x$(figure uhd_ours video_h)
   rec uhd_mpv "$meter" -- "${mpv_play[@]}" --geometry="$size" --script="$here/report_drops.lua" "$f"
+  rec uhd_mpv_auto "$meter" -- "${mpv_auto[@]}" --geometry="$size" "$f"
+  rec uhd_mpv_x11 "$meter" -- "${mpv_x11[@]}" --geometry="$size" "$f"
+}
+
+playback_full_screen() {
+  local f=$shared/1080p30.mp4
+  rec fs_ours "$b/bench_playback" "$f" --cpu --full-screen
+  rec fs_mpv_auto "$meter" -- "${mpv_auto[@]}" --fs "$f"
 }
 
 listing() {
@@ -109,6 +124,7 @@ for run in $(seq "$runs"); do
   timed "click, first file, seek, previews" pictures
   timed "playback 1080p" playback_1080p
   timed "playback 2160p" playback_2160p
+  timed "playback full screen" playback_full_screen
   timed "heavy subtitle" rec ass_ours "$b/bench_playback" "$out/heavy-ass.mkv" --probe --reference
   timed "listing" listing
   timed "stepping" rec stepping "$b/bench_stepping" "$out/clips" 1000

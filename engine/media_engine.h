@@ -47,6 +47,7 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
 
     // The render contract. Made and freed with the drawing OpenGL context current, on the thread that holds
     // it; the engine learns of it on its own thread. A load waits until one exists.
+    // procAddress null: the core draws into memory (RenderContext::renderInto), no OpenGL.
     RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
                                        RenderContext::FrameCallback frameCallback);
     void freeRenderContext(RenderContext* context);

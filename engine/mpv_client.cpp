@@ -339,8 +339,9 @@ RenderContext* MpvClient::createRenderContext(RenderContext::ProcAddress procAdd
         return nullptr;
     mpv_opengl_init_params glInit{procAddress, nullptr};
     mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+        {MPV_RENDER_PARAM_API_TYPE,
+         const_cast<char*>(procAddress ? MPV_RENDER_API_TYPE_OPENGL : MPV_RENDER_API_TYPE_SW)},
+        {procAddress ? MPV_RENDER_PARAM_OPENGL_INIT_PARAMS : MPV_RENDER_PARAM_INVALID, &glInit},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context* context = nullptr;

@@ -58,6 +58,7 @@ class MpvClient : public QObject {
 
     // The render contract: null without a core or when the core refuses. Free with the same OpenGL context
     // current, before shutdown().
+    // procAddress null: the core draws into memory (RenderContext::renderInto), no OpenGL.
     RenderContext* createRenderContext(RenderContext::ProcAddress procAddress,
                                        RenderContext::FrameCallback frameCallback);
     void freeRenderContext(RenderContext* context);

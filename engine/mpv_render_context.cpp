@@ -53,6 +53,24 @@ void RenderContext::render(int framebuffer, const QSize& pixels, bool skip) {
     lib_.render_context_render(context_, params);
 }
 
+void RenderContext::renderInto(void* pixels, const QSize& size, qsizetype stride, bool skip) {
+    int wh[] = {size.width(), size.height()};
+    size_t bytesPerRow = size_t(stride);
+    char format[] = "bgr0";
+    int skipRendering = skip ? 1 : 0;
+    int blockForTargetTime = 0; // the drawer already waited for it
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+        {MPV_RENDER_PARAM_SW_SIZE, wh},
+        {MPV_RENDER_PARAM_SW_FORMAT, format},
+        {MPV_RENDER_PARAM_SW_STRIDE, &bytesPerRow},
+        {MPV_RENDER_PARAM_SW_POINTER, pixels},
+        {MPV_RENDER_PARAM_SKIP_RENDERING, &skipRendering},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    lib_.render_context_render(context_, params);
+}
+
 void RenderContext::reportSwap() {
     lib_.render_context_report_swap(context_);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The render contract between the engine and whoever draws its video: one libmpv render context bound to one
-// OpenGL context. The engine makes and frees it (MediaEngine::createRenderContext / freeRenderContext); the
-// drawer only asks for frames. Nothing here needs the UI thread: every call is made with the owning OpenGL
-// context current, on whichever thread holds it: the video is drawn from a render thread (VideoRenderer).
+// The render contract between the engine and whoever draws its video: one libmpv render context, bound either
+// to one OpenGL context or to libmpv's software renderer, which draws into memory the drawer owns. The engine
+// makes and frees it (MediaEngine::createRenderContext / freeRenderContext); the drawer only asks for frames.
+// Nothing here needs the UI thread: every call is made on the drawing thread (VideoRenderer's), with the
+// owning OpenGL context current where there is one.
 
 #include <QSize>
 #include <atomic>
@@ -27,6 +28,13 @@ class RenderContext {
     // Draws the current frame into a framebuffer object of that size; skip lets the core take the frame
     // without drawing it (the window is not on screen).
     void render(int framebuffer, const QSize& pixels, bool skip);
+    // The software renderer's draw: 32-bit pixels, blue, green, red, unused ("bgr0"), into memory of `stride`
+    // bytes a row; the pointer and the stride must be multiples of kSoftwareAlignment.
+    void renderInto(void* pixels, const QSize& size, qsizetype stride, bool skip);
+    static constexpr qsizetype kSoftwareAlignment = 64;
+    static constexpr qsizetype softwareStride(int width) {
+        return (qsizetype(width) * 4 + kSoftwareAlignment - 1) / kSoftwareAlignment * kSoftwareAlignment;
+    }
     // After the buffer swap that showed a frame: the core's frame timing follows the real display.
     void reportSwap();
 

@@ -10,7 +10,8 @@ enum class WorkerFiles {
     Shared, // the process's descriptors, as any thread
     // A table of its own without the process's descriptors: a call the kernel cannot give up (a FUSE request
     // its server has taken) outlives even the process's end, and must not keep the display connection, and
-    // so the windows, open after the program has ended.
+    // so the windows, open after the program has ended. Such a worker cannot post to the UI thread itself
+    // (the event loop's wake-up descriptor is not in its table): it hands its answer to a thread that can.
     Own,
 };
 

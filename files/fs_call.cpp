@@ -9,6 +9,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -21,11 +23,14 @@ struct Call {
     std::condition_variable finished;
     bool done = false;
     bool waitedFor = true; // the caller still waits: it delivers itself
+    bool long_ = false;    // the work knows it takes longer than the short wait: the caller goes at once
     QString place;
     std::function<void()> run;
     std::function<void()> deliver;
     QPointer<const QObject> receiver; // read on the UI thread only
 };
+
+thread_local Call* workerCall = nullptr; // the call a file-system worker runs, for fsCallTakesLong
 
 std::mutex placesLock;
 QHash<QString, int>& callsOut() {
@@ -44,6 +49,46 @@ QObject* uiThreadPost() {
     return post;
 }
 
+void deliverLate(const std::shared_ptr<Call>& call) {
+    QMetaObject::invokeMethod(
+        uiThreadPost(),
+        [call] {
+            if (call->receiver)
+                call->deliver();
+        },
+        Qt::QueuedConnection);
+}
+
+// Late answers, on their way to the UI thread. A worker cannot post them itself: posting wakes the UI
+// thread's event loop through a descriptor, which the worker's own table does not hold, so its answer would
+// lie unseen until something else woke the loop (the give-up text, ten seconds on, for a big local folder).
+// One thread that shares the process's table posts them; it only ever waits for the next answer, so the
+// process's end takes it as it is.
+struct LateAnswers {
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::vector<std::shared_ptr<Call>> calls;
+};
+
+LateAnswers& lateAnswers() {
+    static auto* answers = [] {
+        auto* made = new LateAnswers; // never freed, like callsOut
+        startDetachedWorker("tolvane-fs-post", [made] {
+            std::unique_lock guard(made->lock);
+            for (;;) {
+                made->arrived.wait(guard, [made] { return !made->calls.empty(); });
+                const std::vector<std::shared_ptr<Call>> calls = std::exchange(made->calls, {});
+                guard.unlock();
+                for (const std::shared_ptr<Call>& call : calls)
+                    deliverLate(call);
+                guard.lock();
+            }
+        });
+        return made;
+    }();
+    return *answers;
+}
+
 void finish(const std::shared_ptr<Call>& call) {
     {
         const std::lock_guard guard(placesLock);
@@ -57,16 +102,21 @@ void finish(const std::shared_ptr<Call>& call) {
         return;
     }
     guard.unlock();
-    QMetaObject::invokeMethod(
-        uiThreadPost(),
-        [call] {
-            if (call->receiver)
-                call->deliver();
-        },
-        Qt::QueuedConnection);
+    LateAnswers& answers = lateAnswers();
+    const std::lock_guard queued(answers.lock);
+    answers.calls.push_back(call);
+    answers.arrived.notify_one();
 }
 
 } // namespace
+
+void fsCallTakesLong() {
+    if (!workerCall)
+        return;
+    const std::lock_guard guard(workerCall->lock);
+    workerCall->long_ = true;
+    workerCall->finished.notify_all();
+}
 
 QString fsPlaceOf(const QString& path) {
     return mountPointOf(path);
@@ -87,7 +137,8 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
     call->run = std::move(run);
     call->deliver = std::move(deliver);
     call->receiver = receiver;
-    uiThreadPost(); // made here, on the UI thread
+    uiThreadPost(); // made here, on the UI thread, with the thread that posts to it
+    lateAnswers();
     {
         const std::lock_guard guard(placesLock);
         int& out = callsOut()[call->place];
@@ -100,12 +151,15 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
     startDetachedWorker(
         "tolvane-fs-call",
         [call] {
+            workerCall = call.get();
             call->run();
             finish(call);
         },
         WorkerFiles::Own);
     std::unique_lock guard(call->lock);
-    if (!call->finished.wait_for(guard, std::chrono::milliseconds(waitMs), [&] { return call->done; })) {
+    call->finished.wait_for(guard, std::chrono::milliseconds(waitMs),
+                            [&] { return call->done || call->long_; });
+    if (!call->done) {
         call->waitedFor = false;
         return FsOutcome::Pending;
     }

@@ -40,6 +40,10 @@ FsOutcome fsCall(const QString& path, std::function<Result()> work, const QObjec
         [answer = std::move(answer), result] { answer(std::move(**result)); }, waitMs);
 }
 
+// Called by work() on its worker once it knows it takes longer than the short wait (a folder of a million
+// files): the caller stops waiting at once, and the answer comes later. Does nothing off a worker.
+void fsCallTakesLong();
+
 // The mount point fsCall counts a path's calls against: the place named in "Waiting for …" texts.
 QString fsPlaceOf(const QString& path);
 // Calls started and not yet come back, over all places: for the tests' bound on threads.

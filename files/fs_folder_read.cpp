@@ -1,4 +1,5 @@
 #include "files/fs_folder_read.h"
+#include "files/fs_call.h"
 #include "files/fs_names.h"
 #include "files/natural_order.h"
 #include "files/runtime_error.h"
@@ -61,6 +62,10 @@ struct FdCloser {
 // files, and stayed in the heap after every small folder (5 bytes more per entry at 10 000 files).
 constexpr size_t entryBufferSize = 32 * 1024;
 
+// A folder this big (some 200 000 names on ext4, 60 ms and more to read and sort) is not waited for on the
+// UI thread at all: the list says what it waits for at once and stays free to answer.
+constexpr off_t kLongFolderBytes = 8 << 20;
+
 bool wanted(int dirfd, const char* name, unsigned char type, EntryKind kind) {
     if (type == DT_UNKNOWN || type == DT_LNK) {
         struct stat info; // follows links: a dangling one fails and is left out
@@ -81,9 +86,12 @@ SortedNames readFolder(const QString& path, EntryKind kind) {
     const FdCloser closer{fd};
     NaturalSorter sorter;
     struct stat folder;
-    if (::fstat(fd, &folder) == 0 && folder.st_size > 0) // the folder's own size bounds its names' bytes
+    if (::fstat(fd, &folder) == 0 && folder.st_size > 0) { // the folder's own size bounds its names' bytes
         sorter.reserve(size_t(std::min<off_t>(folder.st_size, 64 << 20)) / 16,
                        size_t(std::min<off_t>(folder.st_size, 64 << 20)));
+        if (folder.st_size >= kLongFolderBytes)
+            fsCallTakesLong();
+    }
     const std::unique_ptr<char[]> buffer(new char[entryBufferSize]);
     for (;;) {
         const ssize_t filled = ::getdents64(fd, buffer.get(), entryBufferSize);

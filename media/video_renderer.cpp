@@ -2,26 +2,24 @@
 
 #include "engine/media_engine.h"
 #include "engine/mpv_held_core.h"
+#include "media/drawing_choice.h"
+#include "media/gl_frame_drawer.h"
+#include "media/software_frame_drawer.h"
 
 #include <QLoggingCategory>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
-#include <QOpenGLFunctions>
-#include <QOpenGLShaderProgram>
 #include <QThread>
 #include <QWindow>
 
 Q_LOGGING_CATEGORY(lcVideo, "tolvane.video", QtWarningMsg)
 
 namespace {
-void* procAddress(void*, const char* name) {
-    QOpenGLContext* context = QOpenGLContext::currentContext();
-    return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
-}
+// Decided once a process: the machine does not change, and a renderer made after a held core's retirement
+// should not pay for an OpenGL context only to learn again that it is software.
+std::atomic<int> decided{-1};
 } // namespace
 
-VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window) : engine_(engine), window_(window) {
+VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display)
+    : engine_(engine), window_(window), display_(std::move(display)) {
     drawTimer_.setSingleShot(true);
     drawTimer_.setTimerType(Qt::PreciseTimer);
     connect(&drawTimer_, &QTimer::timeout, this, &VideoRenderer::drawFrame);
@@ -31,10 +29,12 @@ VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window) : engine_(eng
 
 VideoRenderer::~VideoRenderer() = default;
 
-void VideoRenderer::setTarget(QSize pixels, bool exposed, bool hasSurface) {
+void VideoRenderer::setTarget(QSize pixels, bool exposed, quintptr window) {
     pixels_ = pixels;
-    exposed_ = exposed && hasSurface && !pixels.isEmpty();
-    hasSurface_ = hasSurface;
+    exposed_ = exposed && window && !pixels.isEmpty();
+    if (window && window != nativeWindow_ && drawer_)
+        drawer_->useWindow(window);
+    nativeWindow_ = window;
     // The first time the window shows, the render context follows; after that, the same frame is drawn
     // again at the new size, or paused video would stay stretched or black.
     if (exposed_ && ensureRenderContext())
@@ -48,74 +48,61 @@ void VideoRenderer::setBlank(bool blank) {
 }
 
 void VideoRenderer::useSpareSurface(QOffscreenSurface* spare) {
-    spare_ = spare;
-    hasSurface_ = false;
     exposed_ = false;
-    if (gl_)
-        gl_->doneCurrent();
+    nativeWindow_ = 0;
+    if (drawer_)
+        drawer_->letGoOfWindow(spare);
 }
 
-// Without OpenGL the engine is told, so that a load does not wait for a render context that never comes.
+// OpenGL, unless it is software or the software path is forced; the software path where OpenGL is software
+// or missing; software OpenGL where the software path cannot run (a Wayland session, a remote X server).
+std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
+    const std::optional<DrawingPath> forced = forcedDrawingPath();
+    const int before = decided.load();
+    std::unique_ptr<GlFrameDrawer> gl;
+    if (forced != DrawingPath::Software && before != int(DrawingPath::Software)) {
+        gl = std::make_unique<GlFrameDrawer>(window_);
+        if (!gl->create())
+            gl.reset();
+        else if (forced == DrawingPath::OpenGL || !isSoftwareRenderer(gl->rendererName()))
+            return decided = int(DrawingPath::OpenGL), std::move(gl);
+    }
+    if (forced != DrawingPath::OpenGL && !display_.isEmpty()) {
+        auto software = std::make_unique<SoftwareFrameDrawer>(display_);
+        if (software->usable() && software->takesWindow(nativeWindow_))
+            return decided = int(DrawingPath::Software), std::move(software);
+    }
+    if (!gl && forced != DrawingPath::Software) {
+        gl = std::make_unique<GlFrameDrawer>(window_);
+        if (!gl->create())
+            gl.reset();
+    }
+    return gl;
+}
+
+// When nothing can draw, the engine is told, so that a load does not wait for a render context that never
+// comes.
 bool VideoRenderer::ensureRenderContext() {
     if (frames_)
         return true;
     if (failed_ || retiring_)
         return false;
-    if (!gl_) {
-        gl_ = std::make_unique<QOpenGLContext>();
-        gl_->setFormat(window_->requestedFormat());
-        if (!gl_->create()) {
-            qCWarning(lcVideo, "no OpenGL context for the video");
-            failed_ = true;
-            gl_.reset();
-            engine_->reportNoRenderTarget();
-            return false;
-        }
-    }
-    if (!makeCurrent())
-        return false;
-    frames_ = engine_->createRenderContext(&procAddress, [this] { emit frameMayWait(); });
+    if (!drawer_)
+        drawer_ = makeDrawer();
+    if (drawer_ && !drawer_->begin())
+        return false; // no surface to draw on yet
+    if (drawer_)
+        frames_ = drawer_->makeFrames(engine_, [this] { emit frameMayWait(); });
     if (!frames_) {
+        if (!drawer_)
+            qCWarning(lcVideo, "nothing can draw the video here");
         failed_ = true;
+        drawer_.reset();
         engine_->reportNoRenderTarget();
         return false;
     }
-    emit renderContextChanged(true);
-    warmUp(); // while the engine, told already, opens the file
+    emit renderContextChanged(true, QString::fromLatin1(drawer_->name()));
     return true;
-}
-
-// A driver builds its shader compiler on the first draw that runs a shader, and a software one takes longer
-// over that than over everything else in opening a file. One draw of a trivial shader pays for it here,
-// beside the core's opening of the file, instead of on the way to the first frame.
-void VideoRenderer::warmUp() {
-    QOpenGLShaderProgram program;
-    program.addShaderFromSourceCode(
-        QOpenGLShader::Vertex,
-        "attribute vec2 corner; void main() { gl_Position = vec4(corner, 0.0, 1.0); }");
-    program.addShaderFromSourceCode(QOpenGLShader::Fragment, "void main() { gl_FragColor = vec4(0.0); }");
-    program.bindAttributeLocation("corner", 0);
-    if (!program.link())
-        return;
-    QOpenGLFramebufferObject target(16, 16);
-    target.bind();
-    program.bind();
-    static const GLfloat triangle[] = {-1, -1, 3, -1, -1, 3};
-    program.enableAttributeArray(0);
-    program.setAttributeArray(0, GL_FLOAT, triangle, 2);
-    QOpenGLFunctions* gl = gl_->functions();
-    gl->glViewport(0, 0, 16, 16);
-    gl->glDrawArrays(GL_TRIANGLES, 0, 3);
-    gl->glFinish();
-    program.disableAttributeArray(0);
-    program.release();
-    target.release();
-}
-
-bool VideoRenderer::makeCurrent() {
-    if (hasSurface_)
-        return gl_->makeCurrent(window_);
-    return spare_ && gl_->makeCurrent(spare_);
 }
 
 void VideoRenderer::frameReady() {
@@ -132,38 +119,18 @@ void VideoRenderer::frameReady() {
 
 void VideoRenderer::drawFrame() {
     drawTimer_.stop();
-    if (!frames_ || !makeCurrent())
+    if (!frames_ || !drawer_->begin())
         return;
-    if (exposed_) {
-        paint(int(gl_->defaultFramebufferObject()), pixels_);
-        gl_->swapBuffers(window_);
-        frames_->reportSwap();
-    } else {
-        // Not on screen: let the core take the frame without drawing it, and tell it the frame is out, or it
-        // waits for each one in turn and then drops it, and the picture lags when the window is back.
-        frames_->render(int(gl_->defaultFramebufferObject()), QSize(1, 1), true);
-        frames_->reportSwap();
-    }
-}
-
-void VideoRenderer::paint(int framebuffer, QSize pixels) {
-    if (frames_ && !blank_) {
-        frames_->render(framebuffer, pixels, false);
-        return;
-    }
-    QOpenGLFunctions* gl = gl_->functions();
-    gl->glBindFramebuffer(GL_FRAMEBUFFER, GLuint(framebuffer));
-    gl->glViewport(0, 0, pixels.width(), pixels.height());
-    gl->glClearColor(0, 0, 0, 1);
-    gl->glClear(GL_COLOR_BUFFER_BIT);
+    if (exposed_)
+        drawer_->present(frames_, pixels_, blank_);
+    else
+        drawer_->skip(frames_);
 }
 
 QImage VideoRenderer::grab() {
-    if (!frames_ || pixels_.isEmpty() || !makeCurrent())
+    if (!frames_ || pixels_.isEmpty() || !drawer_->begin())
         return {};
-    QOpenGLFramebufferObject target(pixels_);
-    paint(int(target.handle()), target.size());
-    return target.toImage();
+    return drawer_->grab(frames_, pixels_, blank_);
 }
 
 void VideoRenderer::retry() {
@@ -180,14 +147,12 @@ void VideoRenderer::retire(QOffscreenSurface* spare, const std::shared_ptr<HeldC
     emit windowReleased();
     core->awaitAnswer();
     if (frames_) {
-        if (!gl_ || !makeCurrent())
+        if (!drawer_->begin())
             qCWarning(lcVideo, "freeing a held core's render context without a surface to draw on");
         core->freeRenderContext(frames_); // waits until the core has let go of its video output
         frames_ = nullptr;
     }
-    if (gl_)
-        gl_->doneCurrent();
-    gl_.reset();
+    freeDrawer();
     core->end();
     thread()->quit();
 }
@@ -195,13 +160,17 @@ void VideoRenderer::retire(QOffscreenSurface* spare, const std::shared_ptr<HeldC
 void VideoRenderer::release() {
     drawTimer_.stop();
     if (frames_) {
-        if (!makeCurrent())
+        if (!drawer_->begin())
             qCWarning(lcVideo, "freeing the video's render context without a surface to draw on");
         engine_->freeRenderContext(frames_); // waits until the core has let go of its video output
         frames_ = nullptr;
-        emit renderContextChanged(false);
+        emit renderContextChanged(false, QString::fromLatin1(drawer_->name()));
     }
-    if (gl_)
-        gl_->doneCurrent();
-    gl_.reset();
+    freeDrawer();
+}
+
+void VideoRenderer::freeDrawer() {
+    if (drawer_)
+        drawer_->end();
+    drawer_.reset();
 }

@@ -3,11 +3,19 @@
 #include "engine/media_engine.h"
 #include "media/video_renderer.h"
 
+#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QPlatformSurfaceEvent>
 #include <QSemaphore>
+#include <X11/Xlib.h> // DisplayString: a macro, nothing of Xlib is called
 
 namespace {
+// The display the toolkit opened, for the software path's own connection to it; empty away from X11.
+QByteArray xDisplayName() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 && x11->display() ? QByteArray(DisplayString(x11->display())) : QByteArray();
+}
+
 // How long leaving waits for a retired renderer to let go of this window before the window goes anyway.
 constexpr int kLetGoWaitMs = 1000;
 } // namespace
@@ -30,7 +38,7 @@ VideoSurface::~VideoSurface() {
 
 void VideoSurface::startRenderer() {
     thread_ = new QThread;
-    renderer_ = new VideoRenderer(engine_, this);
+    renderer_ = new VideoRenderer(engine_, this, xDisplayName());
     VideoRenderer* renderer = renderer_;
     connect(this, &VideoSurface::targetChanged, renderer, &VideoRenderer::setTarget);
     connect(this, &VideoSurface::blankChanged, renderer, &VideoRenderer::setBlank);
@@ -48,12 +56,14 @@ void VideoSurface::startRenderer() {
             renderer->moveToThread(ui); // deleted there, once this thread has ended
         },
         Qt::BlockingQueuedConnection);
-    connect(renderer, &VideoRenderer::renderContextChanged, this, [this, renderer](bool present) {
-        if (renderer != renderer_)
-            return; // a retired one's
-        hasRenderContext_ = present;
-        emit renderContextChanged();
-    });
+    connect(renderer, &VideoRenderer::renderContextChanged, this,
+            [this, renderer](bool present, const QString& path) {
+                if (renderer != renderer_)
+                    return; // a retired one's
+                hasRenderContext_ = present;
+                drawingPath_ = path;
+                emit renderContextChanged();
+            });
     thread_->setObjectName(QStringLiteral("video"));
     renderer->setBlank(blank_);
     renderer->moveToThread(thread_);
@@ -136,7 +146,7 @@ QImage VideoSurface::grabFrame() {
 
 void VideoSurface::sendTarget() {
     if (thread_ && thread_->isRunning())
-        emit targetChanged(size() * devicePixelRatio(), isExposed(), handle() != nullptr);
+        emit targetChanged(size() * devicePixelRatio(), isExposed(), handle() ? winId() : 0);
 }
 
 void VideoSurface::exposeEvent(QExposeEvent*) {

@@ -27,6 +27,8 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
     // goes away.
     void releaseRenderContext();
     bool hasRenderContext() const { return hasRenderContext_; }
+    // How the video is drawn, once a render context is made: "OpenGL" or "software".
+    QString drawingPath() const { return drawingPath_; }
     // Black instead of the engine's last frame: after a file that could not be played, or with none.
     void setBlank(bool blank);
     bool isBlank() const { return blank_; }
@@ -39,7 +41,7 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
   signals:
     void renderContextChanged();
     // To the render thread.
-    void targetChanged(QSize pixels, bool exposed, bool hasSurface);
+    void targetChanged(QSize pixels, bool exposed, quintptr window);
     void blankChanged(bool blank);
     void retryRequested();
     void grabRequested(QImage* into);            // waits for the answer
@@ -64,6 +66,7 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
     std::unique_ptr<QOffscreenSurface> spare_;
     // Retired renderers, each released once it has let go of this window: leaving waits for that, briefly.
     QList<std::shared_ptr<QSemaphore>> retiring_;
+    QString drawingPath_;
     bool hasRenderContext_ = false;
     bool blank_ = false;
 };

@@ -70,6 +70,10 @@ void VideoView::setCaption(const QString& caption) {
     update();
 }
 
+QString VideoView::drawingPath() const {
+    return surface_ ? surface_->drawingPath() : QString();
+}
+
 QImage VideoView::grabFramebuffer() {
     if (container_ && container_->isVisible() && hasRenderContext()) {
         QImage frame = surface_->grabFrame();

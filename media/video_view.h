@@ -23,6 +23,8 @@ class VideoView : public QWidget {
     bool hasRenderContext() const;
     // Whether the OpenGL window exists yet: not before the engine first needs somewhere to draw.
     bool hasOpenGL() const { return surface_ != nullptr; }
+    // How frames are drawn once a render context is made: "OpenGL" or "software"; empty before.
+    QString drawingPath() const;
 
     // Audio-only files show this caption on a dark background instead of a black box.
     void setCaption(const QString& caption);

@@ -79,6 +79,8 @@ class DeadShareTest : public QObject {
     void windowKeepsAnswering_data();
     void windowKeepsAnswering();
     void exitsAtOnceWaitingOnADeadShare();
+    void lateAnswerWakesAnIdleEventLoop_data();
+    void lateAnswerWakesAnIdleEventLoop();
 
   private:
     frm* openPlayer();
@@ -248,6 +250,39 @@ void DeadShareTest::exitsAtOnceWaitingOnADeadShare() {
     QVERIFY2(program.waitForExit(5000), "the program did not end once the share let its call go");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+}
+
+// A place that answers past the short wait (a slow share, a folder of a million files) wakes the UI thread
+// by its answer alone: here no timer runs but the fail-safe, and no window is open. An answer left lying
+// comes only when the fail-safe wakes the loop, seconds after it was due. Work that says it takes long is
+// not waited for at all, however long the caller would wait.
+void DeadShareTest::lateAnswerWakesAnIdleEventLoop_data() {
+    QTest::addColumn<bool>("saysLong");
+    QTest::newRow("past the short wait") << false;
+    QTest::newRow("says it takes long") << true;
+}
+
+void DeadShareTest::lateAnswerWakesAnIdleEventLoop() {
+    QFETCH(bool, saysLong);
+    QObject receiver;
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 answeredMs = -1;
+    const FsOutcome outcome = fsCall<int>(
+        local_,
+        [saysLong] {
+            if (saysLong)
+                fsCallTakesLong();
+            std::this_thread::sleep_for(std::chrono::milliseconds(kFsShortWaitMs + 200));
+            return 1;
+        },
+        &receiver, [&](int&&) { answeredMs = clock.elapsed(), loop.quit(); },
+        saysLong ? 60000 : kFsShortWaitMs);
+    QCOMPARE(outcome, FsOutcome::Pending);
+    QTimer::singleShot(8000, &loop, &QEventLoop::quit);
+    loop.exec();
+    QVERIFY2(answeredMs >= 0 && answeredMs < 4000, qPrintable(QString::number(answeredMs)));
 }
 
 TOLVANE_TEST_MAIN(DeadShareTest)

@@ -6,7 +6,9 @@
 #include "engine/mpv_held_core.h"
 #include "files/fs_call.h"
 #include "media/media_controls.h"
+#include "media/video_view.h"
 #include "support/child_process.h"
+#include "support/pixels.h"
 #include "support/process_probe.h"
 #include "support/session.h"
 #include "support/stalling_share.h"
@@ -46,6 +48,7 @@ class HeldEngineTest : public QObject {
     void heldCoresAreBounded();
     void leavingDoesNotWait_data();
     void leavingDoesNotWait();
+    void noOpenGL_data();
     void noOpenGL();
 
   private:
@@ -231,19 +234,35 @@ void HeldEngineTest::leavingDoesNotWait() {
     QCOMPARE(program.exitCode(), 0);
 }
 
-// Where no OpenGL context can be made, sound plays and a video fails with that reason, each pick trying
-// again. In a child, whose toolkit has no OpenGL at all.
+// Where no OpenGL context can be made, the video plays through the software path; where OpenGL alone may
+// draw, sound plays and a video fails with that reason, each pick trying again. In a child, whose toolkit
+// has no OpenGL at all.
+void HeldEngineTest::noOpenGL_data() {
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("drawn in software") << QByteArray() << int(kPlaying) << QString();
+    QTest::newRow("OpenGL forced") << QByteArray("opengl") << 10
+                                   << "Cannot play pattern.mp4: video cannot be shown: no OpenGL";
+}
+
 void HeldEngineTest::noOpenGL() {
+    QFETCH(QByteArray, output);
+    QFETCH(int, state);
+    QFETCH(QString, status);
     MediaPlayer* component = player()->WindowsMediaPlayer1;
     if (!isChild()) {
         QTemporaryDir dir;
         QVERIFY(QFile::copy(media_.mp3(3.0), dir.filePath("tone.mp3")));
         QVERIFY(QFile::copy(media_.video(3.0), dir.filePath("pattern.mp4")));
         qputenv("QT_XCB_GL_INTEGRATION", "none");
-        QByteArray output;
-        const int code = runChild({}, QStringLiteral("noOpenGL"), dir.path(), &output);
+        qputenv("TOLVANE_VIDEO_OUTPUT", output);
+        QByteArray log;
+        const int code =
+            runChild({}, QStringLiteral("noOpenGL:") + QTest::currentDataTag(), dir.path(), &log);
         qunsetenv("QT_XCB_GL_INTEGRATION");
-        QVERIFY2(code == 0, output.constData());
+        qunsetenv("TOLVANE_VIDEO_OUTPUT");
+        QVERIFY2(code == 0, log.constData());
         return;
     }
     const QString folder = childDir();
@@ -254,8 +273,13 @@ void HeldEngineTest::noOpenGL() {
         QTRY_COMPARE_WITH_TIMEOUT(component->playState(), kPlaying, kSettleMs);
         component->setURL(video);
         QVERIFY(waitSettled(component, kSettleMs));
-        QCOMPARE(component->playState(), 10);
-        QCOMPARE(component->statusText(), "Cannot play pattern.mp4: video cannot be shown: no OpenGL");
+        QCOMPARE(component->playState(), state);
+        if (!status.isEmpty())
+            QCOMPARE(component->statusText(), status);
+    }
+    if (state == kPlaying) {
+        QCOMPARE(component->videoView()->drawingPath(), QStringLiteral("software"));
+        QTRY_VERIFY(litShare(component->videoView()->grabFramebuffer()) > 0.05);
     }
 }
 

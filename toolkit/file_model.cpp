@@ -7,6 +7,11 @@ void FileModel::show(SortedNames names) {
     endResetModel();
 }
 
+QModelIndex FileModel::index(int row, int column, const QModelIndex& parent) const {
+    return row >= 0 && row < names_.size() && column == 0 && !parent.isValid() ? createIndex(row, 0)
+                                                                               : QModelIndex();
+}
+
 int FileModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(names_.size());
 }

@@ -12,6 +12,9 @@ class FileModel : public QAbstractListModel {
     void show(SortedNames names);
     QString nameAt(int row) const { return row >= 0 && row < names_.size() ? names_.at(row) : QString(); }
 
+    // Without the base class's checks through rowCount and columnCount: the view lays a folder out by
+    // asking each row's index twice, which for a million files is most of its work.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 

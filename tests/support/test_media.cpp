@@ -51,6 +51,28 @@ QString TestMedia::silentVideo(double seconds) {
                  "-c:v", "libx264", "-preset", "ultrafast", "-g", "25", "-pix_fmt", "yuv420p"});
 }
 
+const unsigned TestMedia::kQuadrants[4] = {0xd02020, 0x20c020, 0x2030d0, 0xe0e0e0};
+
+QString TestMedia::quadrants(bool swapped) {
+    QString graph;
+    for (int i = 0; i < 4; ++i)
+        graph += QStringLiteral("color=c=0x%1:s=80x60:r=25:d=4[q%2];")
+                     .arg(kQuadrants[swapped ? 3 - i : i], 6, 16, QLatin1Char('0'))
+                     .arg(i);
+    graph += QStringLiteral("[q0][q1]hstack[top];[q2][q3]hstack[bottom];[top][bottom]vstack,"
+                            "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p");
+    return make(QStringLiteral("quadrants%1.mp4").arg(swapped ? " swapped" : ""),
+                {"-filter_complex", graph, "-c:v", "libx264", "-preset", "ultrafast", "-colorspace", "bt709",
+                 "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"});
+}
+
+QString TestMedia::oddSized(int width, int height) {
+    return make(QStringLiteral("pattern %1x%2.mkv").arg(width).arg(height),
+                {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=1", "-vf",
+                 QStringLiteral("scale=%1:%2").arg(width).arg(height), "-c:v", "ffv1", "-pix_fmt",
+                 "yuv444p"});
+}
+
 QString TestMedia::mp3(double seconds) {
     const QString s = secondsText(seconds);
     return make(QStringLiteral("tone %1 s.mp3").arg(s),

@@ -16,6 +16,12 @@ class TestMedia {
     QString video(double seconds = 2.0);
     // The same without a sound track.
     QString silentVideo(double seconds = 2.0);
+    // 4 s of four coloured quadrants (kQuadrants, reading order; swapped: in reverse), 160x120, BT.709,
+    // limited range, tagged so: colours and edges a drawing path must show as they are.
+    QString quadrants(bool swapped = false);
+    static const unsigned kQuadrants[4];
+    // 1 s of the test pattern at an odd size (FFV1, 4:4:4: any size encodes).
+    QString oddSized(int width, int height);
     // A tone only.
     QString mp3(double seconds = 2.0);
     QString wav(double seconds = 1.0);

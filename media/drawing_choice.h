@@ -1,0 +1,14 @@
+#pragma once
+// Which way the video is drawn on this machine. OpenGL where the driver is hardware; the software path where
+// OpenGL is itself software (its shaders would run on the processor, at more cost than the engine's own
+// software scaler) or missing altogether. TOLVANE_VIDEO_OUTPUT=opengl or =software forces one.
+
+#include <QByteArray>
+#include <optional>
+
+enum class DrawingPath { OpenGL, Software };
+
+// The path forced by the environment, if any.
+std::optional<DrawingPath> forcedDrawingPath();
+// Whether a driver's name for itself (GL_RENDERER) is one of the software rasterisers.
+bool isSoftwareRenderer(const QByteArray& renderer);

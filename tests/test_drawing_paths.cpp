@@ -1,0 +1,154 @@
+// The two ways of drawing the video, side by side: what the X server shows (its pixels, not a fresh
+// drawing) of a pattern of known colours and edges, after a file switch, a resize and a trip to full screen;
+// sources and windows of odd sizes; and which driver names count as software OpenGL. The program runs again
+// at 192 DPI (test_drawing_paths_192).
+
+#include "media/drawing_choice.h"
+#include "media/full_screen_window.h"
+#include "media/media_player.h"
+#include "media/video_view.h"
+#include "support/pixels.h"
+#include "support/test_main.h"
+#include "support/test_media.h"
+
+#include <memory>
+
+namespace {
+constexpr int kPlaying = 3;
+
+bool near(QRgb seen, unsigned wanted, int tolerance = 24) {
+    return std::abs(qRed(seen) - int(wanted >> 16 & 0xff)) <= tolerance &&
+           std::abs(qGreen(seen) - int(wanted >> 8 & 0xff)) <= tolerance &&
+           std::abs(qBlue(seen) - int(wanted & 0xff)) <= tolerance;
+}
+
+// Each quadrant's colour, sampled a quarter in from each edge, and the edge between the top two a few
+// pixels either side of the middle: a blurred or shifted picture fails there.
+QString patternFault(const QImage& image, bool swapped) {
+    if (image.isNull())
+        return QStringLiteral("no picture");
+    const int w = image.width(), h = image.height();
+    const QPoint centres[] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+    for (int i = 0; i < 4; ++i) {
+        const unsigned wanted = TestMedia::kQuadrants[swapped ? 3 - i : i];
+        const QRgb seen = image.pixel(centres[i]);
+        if (!near(seen, wanted))
+            return QStringLiteral("quadrant %1 is %2, not %3")
+                .arg(i)
+                .arg(seen & 0xffffff, 6, 16)
+                .arg(wanted, 6, 16);
+    }
+    const int edge = std::max(3, w / 40);
+    if (!near(image.pixel(w / 2 - edge, h / 4), TestMedia::kQuadrants[swapped ? 3 : 0]) ||
+        !near(image.pixel(w / 2 + edge, h / 4), TestMedia::kQuadrants[swapped ? 2 : 1]))
+        return QStringLiteral("the edge between the top quadrants is not at the middle");
+    return {};
+}
+
+struct Forced {
+    explicit Forced(const QByteArray& path) { qputenv("TOLVANE_VIDEO_OUTPUT", path); }
+    ~Forced() { qunsetenv("TOLVANE_VIDEO_OUTPUT"); }
+};
+} // namespace
+
+class DrawingPathsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void softwareRenderers_data();
+    void softwareRenderers();
+    void patternOnScreen_data();
+    void patternOnScreen();
+    void oddSizes_data();
+    void oddSizes();
+
+  private:
+    TestMedia media_;
+};
+
+void DrawingPathsTest::softwareRenderers_data() {
+    QTest::addColumn<QByteArray>("renderer");
+    QTest::addColumn<bool>("software");
+    QTest::newRow("llvmpipe") << QByteArray("llvmpipe (LLVM 15.0.6, 256 bits)") << true;
+    QTest::newRow("softpipe") << QByteArray("softpipe") << true;
+    QTest::newRow("swrast") << QByteArray("Software Rasterizer") << true;
+    QTest::newRow("WSL") << QByteArray("D3D12 (Microsoft Basic Render Driver)") << true;
+    QTest::newRow("Intel") << QByteArray("Mesa Intel(R) UHD Graphics 620 (KBL GT2)") << false;
+    QTest::newRow("AMD") << QByteArray("AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49)") << false;
+    QTest::newRow("virgl") << QByteArray("virgl (Intel(R) Xe Graphics)") << false;
+}
+
+void DrawingPathsTest::softwareRenderers() {
+    QFETCH(QByteArray, renderer);
+    QFETCH(bool, software);
+    QCOMPARE(isSoftwareRenderer(renderer), software);
+}
+
+void DrawingPathsTest::patternOnScreen_data() {
+    QTest::addColumn<QByteArray>("path");
+    QTest::newRow("OpenGL") << QByteArray("OpenGL");
+    QTest::newRow("software") << QByteArray("software");
+}
+
+void DrawingPathsTest::patternOnScreen() {
+    QFETCH(QByteArray, path);
+    const Forced forced(path.toLower());
+    auto host = std::make_unique<QWidget>();
+    host->setGeometry(40, 40, 340, 260);
+    auto* player = new MediaPlayer(host.get());
+    player->setUiMode(QStringLiteral("none"));
+    player->setStretchToFit(true);
+    player->setGeometry(10, 10, 320, 240); // the pattern's own 4:3: it fills the area
+    host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    VideoView* video = player->videoView();
+    player->setURL(media_.quadrants());
+    QTRY_COMPARE_WITH_TIMEOUT(player->playState(), kPlaying, 10000);
+    QCOMPARE(video->drawingPath(), QString::fromLatin1(path));
+    QTRY_COMPARE_WITH_TIMEOUT(patternFault(onScreen(video), false), QString(), 5000);
+
+    player->setURL(media_.quadrants(true));
+    QTRY_COMPARE_WITH_TIMEOUT(patternFault(onScreen(video), true), QString(), 5000);
+
+    player->setGeometry(10, 10, 200, 150);
+    QTRY_COMPARE_WITH_TIMEOUT(patternFault(onScreen(video), true), QString(), 5000);
+
+    player->setFullScreen(true);
+    QTRY_VERIFY(player->fullScreenWindow() && player->fullScreenWindow()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(patternFault(onScreen(player->fullScreenWindow()), true), QString(), 5000);
+    player->setFullScreen(false);
+    QTRY_COMPARE_WITH_TIMEOUT(patternFault(onScreen(video), true), QString(), 5000);
+    QCOMPARE(video->drawingPath(), QString::fromLatin1(path));
+}
+
+// Scalers have asserted on some sizes: each of these must play and show something, and the program go on.
+void DrawingPathsTest::oddSizes_data() {
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("area");
+    QTest::newRow("1x1 source") << QSize(1, 1) << QSize(160, 120);
+    QTest::newRow("3x7 source") << QSize(3, 7) << QSize(160, 120);
+    QTest::newRow("1919x1079 source") << QSize(1919, 1079) << QSize(161, 91);
+    QTest::newRow("1 pixel wide area") << QSize(160, 120) << QSize(1, 120);
+    QTest::newRow("1 pixel high area") << QSize(160, 120) << QSize(160, 1);
+}
+
+void DrawingPathsTest::oddSizes() {
+    QFETCH(QSize, source);
+    QFETCH(QSize, area);
+    const Forced forced("software");
+    auto host = std::make_unique<QWidget>();
+    host->setGeometry(40, 40, 200, 160);
+    auto* player = new MediaPlayer(host.get());
+    player->setUiMode(QStringLiteral("none"));
+    player->setGeometry(QRect(QPoint(10, 10), area));
+    host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    player->setURL(media_.oddSized(source.width(), source.height()));
+    QTRY_COMPARE_WITH_TIMEOUT(player->playState(), kPlaying, 10000);
+    QCOMPARE(player->videoView()->drawingPath(), QStringLiteral("software"));
+    QTest::qWait(300);
+    QVERIFY(player->playState() == kPlaying || player->playState() == 8); // still playing, or ended
+}
+
+TOLVANE_TEST_MAIN(DrawingPathsTest)
+
+#include "test_drawing_paths.moc"
