@@ -3,6 +3,7 @@
 #include "engine/mpv_held_core.h"
 #include "engine/mpv_library.h"
 #include "engine/mpv_options.h"
+#include "engine/mpv_render_context.h"
 
 #include <QMetaObject>
 #include <condition_variable>
@@ -187,14 +188,15 @@ void PreviewWorker::serve(const Ask& ask) {
         shared_.post(ask, picture);
 }
 
-// At the picture's size in 64-byte aligned rows, as the software renderer wants them.
+// At the picture's size in aligned rows, as the software renderer wants them (the main video's rule). The
+// render context is this worker's own: the main one's wrapper belongs to the main core.
 PreviewPicture PreviewWorker::draw(int width) {
     const int64_t w = number("dwidth"), h = number("dheight");
     if (w <= 0 || h <= 0)
         return {};
     const int height = int(std::clamp<int64_t>(width * h / w, 1, kMaxWidth));
-    size_t stride = (size_t(width) * 4 + 63) / 64 * 64;
-    void* pixels = std::aligned_alloc(64, stride * size_t(height));
+    auto stride = size_t(RenderContext::softwareStride(width));
+    void* pixels = std::aligned_alloc(RenderContext::kSoftwareAlignment, stride * size_t(height));
     if (!pixels)
         return {};
     int size[2] = {width, height};
