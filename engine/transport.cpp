@@ -15,7 +15,7 @@ Transport::Transport(MpvClient& client, PlayState& state, const EngineSettings& 
     connect(&scrubWait_, &QTimer::timeout, this, &Transport::seekLanded);
     using P = PlayState::Place;
     MpvClient* c = &client_;
-    connect(c, &MpvClient::chapterChanged, this, [this](int v) { updatePlace(&P::chapter, v); });
+    connect(c, &MpvClient::chapterChanged, this, &Transport::chapterSeen);
     connect(c, &MpvClient::chapterCountChanged, this, [this](int v) { updatePlace(&P::chapters, v); });
     connect(c, &MpvClient::entryChanged, this, [this](int v) { updatePlace(&P::entry, v); });
     connect(c, &MpvClient::entryCountChanged, this, [this](int v) { updatePlace(&P::entries, v); });
@@ -179,7 +179,6 @@ void Transport::previous() {
     const bool loaded = state_.hasMedia();
     if (loaded && p.chapters > 0 && (p.chapter > 0 || p.pastStart)) {
         client_.command({"add", "chapter", "-1"});
-        goneToChapter(p.pastStart ? std::max(p.chapter, 0) : p.chapter - 1);
     } else if (loaded && p.pastStart) {
         seek(0);
     } else if (loaded && p.entry > 0) {
@@ -201,9 +200,12 @@ void Transport::stepFrame(int step) {
     client_.command({step > 0 ? "frame-step" : "frame-back-step"});
 }
 
-// Taken as done until the core tells where it went: a second press before that goes on from there, not
-// again from the chapter before (which would run past the last chapter to the end of the file).
+// Next's chapter step, taken as done until the core tells where it went: a second press before that goes on from there, not
+// again from the chapter before (which would run past the last chapter to the end of the file). What the
+// core still reports of the chapter it left is not news for a moment.
 void Transport::goneToChapter(int chapter) {
+    chapterAsked_ = chapter;
+    chapterAskedAt_.start();
     PlayState::Place place = state_.place();
     place.chapter = chapter;
     place.pastStart = false;
@@ -211,6 +213,13 @@ void Transport::goneToChapter(int chapter) {
         state_.setPlace(place);
         host_.publish();
     }
+}
+
+void Transport::chapterSeen(int chapter) {
+    if (chapterAsked_ >= 0 && chapter != chapterAsked_ && chapterAskedAt_.elapsed() < kChapterReportMs)
+        return;
+    chapterAsked_ = -1;
+    updatePlace(&PlayState::Place::chapter, chapter);
 }
 
 void Transport::setNeighbours(bool before, bool after) {

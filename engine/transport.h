@@ -5,6 +5,7 @@
 
 #include "engine/play_state.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -65,6 +66,7 @@ class Transport : public QObject {
     void startScan(PlayState::Scan direction);
     void scanReverseStep();
     void goneToChapter(int chapter);
+    void chapterSeen(int chapter);
     void sendScrub();
     void seekLanded();
     // Where in the file and the list playback is: what Previous and Next can go to.
@@ -75,6 +77,9 @@ class Transport : public QObject {
     const EngineSettings& settings_;
     TransportHost& host_;
     QTimer reverseTimer_;
+    static constexpr int kChapterReportMs = 1000; // a live core reports a chapter step within this
+    int chapterAsked_ = -1;                       // the chapter a step went to, until the core reports it
+    QElapsedTimer chapterAskedAt_;
     QTimer scrubWait_; // a seek that shows nothing (the core gave up on it) holds the next no longer
     bool scrubInFlight_ = false;
     double scrubTarget_ = -1; // the newest position asked while one was in flight; -1 with none
