@@ -148,15 +148,17 @@ bool PreviewWorker::await(mpv_event_id wanted) {
 // drawn: each frame is drawn as it comes, and the one drawn by the end of the seek is the answer.
 bool PreviewWorker::awaitSeek(int width, PreviewPicture& picture) {
     const int64_t until = lib_.get_time_us(core_) + int64_t(kGiveUpSeconds * 1e6);
-    bool ended = false;
+    bool started = false, ended = false; // what comes before the seek starts is the file's first frame
     while (!shared_.quitting() && lib_.get_time_us(core_) < until) {
-        if (lib_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)
+        if ((lib_.render_context_update(render_) & MPV_RENDER_UPDATE_FRAME) && started)
             picture = draw(width);
         if (ended && !picture.isNull())
             return true;
         const mpv_event* event = lib_.wait_event(core_, 0.002);
-        if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
-            ended = true;
+        if (event->event_id == MPV_EVENT_SEEK)
+            started = true;
+        else if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
+            ended = started;
         else if (event->event_id == MPV_EVENT_END_FILE || event->event_id == MPV_EVENT_SHUTDOWN)
             return false;
     }
