@@ -94,6 +94,7 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     connect(engine_, &MediaEngine::rateChanged, this, &MediaActions::showRate);
     connect(engine_, &MediaEngine::playStateChanged, this, &MediaActions::refresh);
     connect(engine_, &MediaEngine::hasVideoChanged, this, &MediaActions::refresh);
+    connect(engine_, &MediaEngine::durationChanged, this, &MediaActions::refresh); // seeking needs it
     for (auto changed : {&MediaEngine::controlsChanged, &MediaEngine::tracksChanged})
         connect(engine_, changed, this, &MediaActions::refresh);
     refresh();

@@ -1078,7 +1078,7 @@ void MediaPlayerTest::frameSteps() {
     MediaActions* actions = player_->actions();
     QCOMPARE(actions->nextFrame->toolTip(), QStringLiteral("Next Frame (.)"));
     QCOMPARE(actions->previousFrame->toolTip(), QStringLiteral("Previous Frame (,)"));
-    QCOMPARE(actions->nextFrame->isEnabled(), video);
+    QTRY_COMPARE(actions->nextFrame->isEnabled(), video);
     QTest::qWait(500); // playing on: the first step pauses it
     player_->videoView()->setFocus();
     QTRY_VERIFY(player_->videoView()->hasFocus());
