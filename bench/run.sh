@@ -82,6 +82,7 @@ pictures() {
   rec first_bare "$b/bench_first_file" bare "$shared/red.mp4" 1000 "$(figure first_ours video_w)" "$(figure first_ours video_h)"
   rec click "$b/bench_click_to_picture" "$shared/red.mp4" "$shared/green.mp4" 6
   rec seek "$b/bench_seek" "$shared/1080p30.mp4" 3
+  rec preview "$b/bench_preview" "$shared/1080p30.mp4" 10
 }
 
 playback_1080p() {
@@ -120,7 +121,7 @@ listing() {
 for run in $(seq "$runs"); do
   log "run $run of $runs"
   timed "start-up" startup
-  timed "click, first file, seek" pictures
+  timed "click, first file, seek, previews" pictures
   timed "playback 1080p" playback_1080p
   timed "playback 2160p" playback_2160p
   timed "playback full screen" playback_full_screen

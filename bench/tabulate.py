@@ -67,6 +67,17 @@ def picture_rows():
     row("3. Seek to picture, Right arrow (+5 s) on 1080p (ms)", F.cell(get("seek", "ours_ms")),
         f"bare libmpv + QOpenGLWidget, same seek {F.cell(get('seek', 'engine_ms'))}", cell(seek, "x", 2),
         "≤ 1.10x", verdict(seek, 1.10))
+    rest = series(get("preview", "preview_ms"))
+    row("3b. Seek-bar preview, pointer resting to picture painted, 1080p, keyframe every 2 s (ms)", cell(rest),
+        f"worst {F.cell(get('preview', 'worst_preview_ms'))}; the first (core made) "
+        f"{F.cell(get('preview', 'first_preview_ms'))}", "", "median ≤ 150 ms", verdict(rest, 150.0))
+    sweep = series(get("preview", "sweep_p99_ms"))
+    row("3c. Sweeping the seek bar for 5 s: event-loop p99 (ms), CPU s per s", cell(sweep),
+        f"CPU {F.cell(get('preview', 'sweep_cpu_per_s'), '', 2)} s per s", "", "p99 ≤ 16 ms", verdict(sweep, 16.0))
+    grown = series(get("preview", "peak_growth_kib", 1 / 1024))
+    row("3d. Previews: RSS growth in use, and 5 s after the pointer left (MiB)", cell(grown, "", 1),
+        f"after {F.cell(get('preview', 'after_growth_kib', 1 / 1024), '', 1)}", "", "≤ 40 MiB in use",
+        verdict(grown, 40.0))
 
 
 def path_of(name):

@@ -2,8 +2,11 @@
 // What the libmpv client reports about a file, in plain types: the play state and the failure text read these
 // without knowing libmpv.
 
+#include <QList>
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
+#include <memory>
 
 // Why the core could not open or play a file.
 enum class OpenError { None, UnknownFormat, LoadingFailed, NothingToPlay, Other };
@@ -28,4 +31,21 @@ struct MediaTrack {
     bool external = false; // a subtitle file loaded beside the film
     bool selected = false;
     bool operator==(const MediaTrack&) const = default;
+};
+
+// One chapter of the file playing, as the core lists it: where it starts, in seconds, and its title.
+struct MediaChapter {
+    double start = 0;
+    QString title; // may be empty
+    bool operator==(const MediaChapter&) const = default;
+};
+using MediaChapters = QList<MediaChapter>;
+
+// A frame drawn in memory: rows of 32-bit pixels (blue, green, red, unused), each `stride` bytes.
+struct PreviewPicture {
+    std::shared_ptr<void> pixels;
+    int width = 0;
+    int height = 0;
+    qsizetype stride = 0;
+    bool isNull() const { return !pixels; }
 };

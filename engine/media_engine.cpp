@@ -69,6 +69,13 @@ void MediaEngine::connectReport() {
     connect(r, &PlaybackReport::durationChanged, this, &MediaEngine::durationChanged);
     connect(r, &PlaybackReport::hasVideoChanged, this, &MediaEngine::hasVideoChanged);
     connect(r, &PlaybackReport::mediaTitleChanged, this, &MediaEngine::mediaTitleChanged);
+    connect(r, &PlaybackReport::chaptersChanged, this, &MediaEngine::chaptersChanged);
+    // A picture of a file since replaced is dropped.
+    connect(&preview_, &PreviewCore::pictureReady, this,
+            [this](const QString& path, double at, const PreviewPicture& p) {
+                if (path == previewPath())
+                    emit previewReady(at, p);
+            });
 }
 
 // ---- the render contract ---------------------------------------------------------------------------------
@@ -117,6 +124,7 @@ void MediaEngine::prepare() {
 }
 
 void MediaEngine::shutdown() {
+    preview_.release();
     transport_.endScan();
     road_.leave(client_.isRunning());
 }
@@ -145,6 +153,7 @@ void MediaEngine::openPastThePlan(const QString& url, const QList<Item>& items) 
 // The title is announced afresh for every file, also for the same file again; the speed chosen for the last
 // file goes back to the rate setting (Normal unless the host set another).
 void MediaEngine::forgetFileChoices() {
+    preview_.release(); // another file: the preview core's memory goes back at once
     tracks_.forget();
     report_.setMediaTitle(QString());
     setSpeed(settings_.rate());
@@ -210,4 +219,20 @@ PlayState::Controls MediaEngine::controls() const {
     PlayState::Controls c = state_.controls();
     c.seek = c.seek && duration() > 0;
     return c;
+}
+
+// ---- the seek bar's preview
+// --------------------------------------------------------------------------------
+
+QString MediaEngine::previewPath() const {
+    const QList<OpenItem>& items = road_.accepted();
+    const int entry = state_.place().entry;
+    if (!state_.isLoaded() || !hasVideo() || !waitingFor().isEmpty() || items.isEmpty())
+        return {};
+    return items.value(items.size() == 1 ? 0 : entry).path;
+}
+
+void MediaEngine::askPreview(double seconds, int width) {
+    if (const QString path = previewPath(); !path.isEmpty())
+        preview_.request(path, seconds, width);
 }

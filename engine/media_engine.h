@@ -15,6 +15,7 @@
 #include "engine/open_road.h"
 #include "engine/play_state.h"
 #include "engine/playback_report.h"
+#include "engine/preview_core.h"
 #include "engine/track_choice.h"
 #include "engine/transport.h"
 #include "opening/open_policy.h"
@@ -83,11 +84,15 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void fastReverse() { transport_.fastReverse(); }
     void seek(double seconds) { transport_.seek(seconds); }
     void seekBy(double seconds) { transport_.seekBy(seconds); }
+    void scrub(double seconds) { transport_.scrub(seconds); } // dragging: keyframes, one in flight
+    void stepFrame(int step) { transport_.stepFrame(step); }  // 1 on, -1 back; pauses first
 
     // Previous and Next: over the chapters of the file, then the entries of the
     // list; Previous further than PlayState::kRestartSeconds in goes back to the start.
     void previous() { transport_.previous(); }
     void next() { transport_.next(); }
+    // Past those ends, the host's files: whether it has one before and after (neighbourWanted asks for it).
+    void setNeighbours(bool before, bool after) { transport_.setNeighbours(before, after); }
     // The file's audio and subtitle tracks (TrackChoice); a choice lasts for that file only. Subtitle id 0
     // is "off".
     const QList<MediaTrack>& tracks() const { return tracks_.tracks(); }
@@ -115,6 +120,13 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     QString failureReason() const { return road_.failureReason(); }
     // The tag's title, else the file name; empty with nothing loaded.
     QString mediaTitle() const { return report_.mediaTitle(); }
+    const MediaChapters& chapters() const { return report_.chapters(); }
+
+    // The seek bar's preview (PreviewCore): a video the plan accepted, loaded, its place not waited for.
+    bool previewable() const { return !previewPath().isEmpty(); }
+    void askPreview(double seconds, int width);
+    void releasePreview() { preview_.release(); } // its memory given back
+    bool previewRunning() const { return preview_.running(); }
 
     // The core's own value of a property, read synchronously (briefly blocks): for tests and diagnostics.
     QString coreProperty(const char* name);
@@ -167,9 +179,13 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     // A render context was made (true) or freed (false), once the engine has heard of it on its thread.
     void renderTargetReported(bool arrived);
     void tracksChanged();
+    void chaptersChanged();
     void controlsChanged(); // what controls() offers, where the play state stays the same
     void rateChanged(double rate);
     void waitingForChanged();
+    // Previous or Next went past the ends of the file and the list: the host's file before (-1) or after (1).
+    void neighbourWanted(int step);
+    void previewReady(double seconds, const PreviewPicture& picture);
 
   private:
     void connectClient();
@@ -179,8 +195,10 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void replay() override;
     void stopLoading() override;
     void showPosition(double seconds) override;
+    void goToNeighbour(int step) override { emit neighbourWanted(step); }
     void onFileEnded(const FileEnd& end);
 
+    QString previewPath() const;
     void forgetFileChoices(); // a new file: its tracks are the core's choice, its speed normal
 
     MpvClient client_;
@@ -197,4 +215,5 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
 
     bool autoStart_ = true;
     TrackChoice tracks_{client_};
+    PreviewCore preview_;
 };

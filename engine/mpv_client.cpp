@@ -69,6 +69,8 @@ const Observed kObserved[] = {
      [](MpvClient* c, const mpv_event_property& p) { emit c->chapterChanged(countOf(p, -1)); }},
     {"chapters", MPV_FORMAT_INT64,
      [](MpvClient* c, const mpv_event_property& p) { emit c->chapterCountChanged(countOf(p, 0)); }},
+    {"chapter-list", MPV_FORMAT_NODE,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->chapterListChanged(chaptersOf(p)); }},
     {"playlist-pos", MPV_FORMAT_INT64,
      [](MpvClient* c, const mpv_event_property& p) { emit c->entryChanged(countOf(p, -1)); }},
     {"playlist-count", MPV_FORMAT_INT64,

@@ -93,6 +93,7 @@ class MpvClient : public QObject {
     void tracksChanged(const QList<MediaTrack>& tracks);
     void chapterChanged(int chapter); // -1 before the first, or with none
     void chapterCountChanged(int count);
+    void chapterListChanged(const MediaChapters& chapters);
     void entryChanged(int index); // the current entry's place in the core's playlist, -1 with none
     void entryCountChanged(int count);
 

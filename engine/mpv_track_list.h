@@ -1,6 +1,7 @@
 #pragma once
 // Values read from the core that need more than a cast: one track of its track list (a node) as the audio
-// or subtitle track the menus offer, and counts and places that may be unavailable (then `none`).
+// or subtitle track the menus offer, its chapter list, and counts and places that may be unavailable (then
+// `none`).
 
 #include "engine/engine_events.h"
 
@@ -13,4 +14,5 @@ bool trackOf(const mpv_node& entry, MediaTrack& track);
 // thousand tracks a title of megabytes, which no menu or desktop service needs whole.
 inline constexpr qsizetype kMaxTagBytes = 512;
 QString tagText(const char* utf8);
+MediaChapters chaptersOf(const mpv_event_property& value);
 int countOf(const mpv_event_property& value, int none);

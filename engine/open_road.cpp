@@ -42,6 +42,7 @@ void OpenRoad::pick(const QString& url, bool playNow) {
         }
         openItems(url, plan.items, playNow, true);
         notice_ = plan.note;
+        accepted_ = plan.items;
     };
     switch (fsCall<OpenPlan>(
         path, [url] { return planOpen(url); }, this, follow)) {
@@ -105,6 +106,7 @@ void OpenRoad::abandon() {
 void OpenRoad::resetFor(const QString& url) {
     transport_.endScan();
     url_ = url;
+    accepted_.clear();
     notice_.clear();
     failureReason_.clear();
     failureText_.clear();

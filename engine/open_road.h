@@ -47,6 +47,8 @@ class OpenRoad : public QObject {
     QString waitingFor() const { return pipeline_.waitingFor(); }
     QString notice() const { return notice_; }
     QString failureReason() const { return failureReason_; }
+    // The items of the plan now playing, as the plan accepted them; empty when past the plan or none.
+    const QList<OpenItem>& accepted() const { return accepted_; }
     bool hasTarget() const { return pipeline_.hasTarget(); }
     CoreWatch& watch() { return watch_; }
     const CoreWatch& watch() const { return watch_; }
@@ -105,4 +107,5 @@ class OpenRoad : public QObject {
     QString url_;
     QString notice_;
     QString failureReason_;
+    QList<OpenItem> accepted_;
 };

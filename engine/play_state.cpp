@@ -11,6 +11,7 @@ void PlayState::open(bool playNow) {
     paused_ = awaitingPlay_;
     pausedForCache_ = false;
     videoLost_ = false;
+    steppingFrame_ = false;
     scan_ = Scan::None;
     number_ = Transitioning;
 }
@@ -37,6 +38,7 @@ void PlayState::hold(bool paused) {
     scan_ = Scan::None;
     awaitingPlay_ = false;
     paused_ = paused;
+    steppingFrame_ = false;
     update();
 }
 
@@ -168,6 +170,10 @@ PlayState::Verdict PlayState::fileEnded(const FileEnd& end) {
 void PlayState::corePaused(bool paused) {
     if (pauseWritesInFlight_ > 0)
         return;
+    if (steppingFrame_) { // the step's own unpause, then its pause: over once paused again
+        steppingFrame_ = !paused;
+        return;
+    }
     paused_ = paused;
     update();
 }
@@ -213,7 +219,8 @@ PlayState::Controls PlayState::controls() const {
     c.scan = hasMedia();
     c.seek = isLoaded();
     const Place& p = place_;
-    c.previous = hasMedia() && (p.pastStart || p.chapter > 0 || p.entry > 0);
-    c.next = hasMedia() && (p.chapter + 1 < p.chapters || (p.entry >= 0 && p.entry + 1 < p.entries));
+    c.previous = (hasMedia() && (p.pastStart || p.chapter > 0 || p.entry > 0)) || p.fileBefore;
+    c.next = (hasMedia() && (p.chapter + 1 < p.chapters || (p.entry >= 0 && p.entry + 1 < p.entries))) ||
+             p.fileAfter;
     return c;
 }

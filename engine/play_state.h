@@ -26,10 +26,11 @@ class PlayState : public PlayStateNumbers {
         bool playPause = false;  // the play/pause control can be used
         bool showsPause = false; // it pauses (and says "Pause"); otherwise it plays
         bool stop = false;
-        bool scan = false;     // fast forward and fast reverse
-        bool seek = false;     // a loaded file (its length known is the engine's matter)
-        bool previous = false; // an earlier chapter or entry, or the start of this one, to go to
-        bool next = false;     // a later chapter or entry
+        bool scan = false; // fast forward and fast reverse
+        bool seek = false; // a loaded file (its length known is the engine's matter)
+        bool previous =
+            false;         // an earlier chapter or entry, the start of this one, or the host's file before
+        bool next = false; // a later chapter or entry, or the host's file after
         bool operator==(const Controls&) const = default;
     };
 
@@ -40,6 +41,9 @@ class PlayState : public PlayStateNumbers {
         int entry = -1; // the entry's index in the playlist, -1 with none
         int entries = 0;
         bool pastStart = false; // more than the threshold into the entry (or its first chapter)
+        // The host has a file before or after this one to go to (the files of its folder).
+        bool fileBefore = false;
+        bool fileAfter = false;
         bool operator==(const Place&) const = default;
     };
     // Previous at most this far into an entry or chapter goes to the one before; further in, to its start.
@@ -56,6 +60,8 @@ class PlayState : public PlayStateNumbers {
     void settleEnd();          // after MediaEnded has been told: Stopped
     void reopenKeepingState(); // the same file again where it was, the state shown unchanged
     void skipEntry();          // Previous or Next to another entry: it opens as the list goes on
+    // A frame step forward, paused: the core plays that one frame and pauses again, which is no play.
+    void stepFrame() { steppingFrame_ = true; }
     void setPlace(const Place& place) { place_ = place; }
     const Place& place() const { return place_; }
 
@@ -97,6 +103,7 @@ class PlayState : public PlayStateNumbers {
     bool paused_ = false;
     bool pausedForCache_ = false;
     bool videoLost_ = false;
+    bool steppingFrame_ = false;
     int pauseWritesInFlight_ = 0; // the observed pause lags behind our own writes until they are answered
     Scan scan_ = Scan::None;
     Place place_;

@@ -14,6 +14,7 @@ PlaybackReport::PlaybackReport(MpvClient& client, std::function<bool()> fileOpen
     connect(&client, &MpvClient::durationChanged, this, &PlaybackReport::setDuration);
     connect(&client, &MpvClient::videoTrackChanged, this, &PlaybackReport::setHasVideo);
     connect(&client, &MpvClient::mediaTitleChanged, this, &PlaybackReport::setMediaTitle);
+    connect(&client, &MpvClient::chapterListChanged, this, &PlaybackReport::setChapters);
 }
 
 // Told every time, also unchanged: a seek to where playback already is still moves the bar's knob back.
@@ -39,4 +40,11 @@ void PlaybackReport::setMediaTitle(const QString& title) {
         return;
     mediaTitle_ = title;
     emit mediaTitleChanged(mediaTitle_);
+}
+
+void PlaybackReport::setChapters(const MediaChapters& chapters) {
+    if (chapters == chapters_)
+        return;
+    chapters_ = chapters;
+    emit chaptersChanged();
 }

@@ -3,6 +3,8 @@
 // there is a picture, and the title. Each value is told when it changes; the engine also sets them where
 // it knows better than the core for a moment (a seek sent, a file about to open).
 
+#include "engine/engine_events.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -27,12 +29,15 @@ class PlaybackReport : public QObject {
     void setHasVideo(bool present);
     QString mediaTitle() const { return mediaTitle_; } // the tag's title, else the file name
     void setMediaTitle(const QString& title);
+    const MediaChapters& chapters() const { return chapters_; } // in the order of the file
+    void setChapters(const MediaChapters& chapters);
 
   signals:
     void positionChanged(double seconds);
     void durationChanged(double seconds);
     void hasVideoChanged(bool hasVideo);
     void mediaTitleChanged(const QString& title);
+    void chaptersChanged();
 
   private:
     double position_ = 0;
@@ -40,4 +45,5 @@ class PlaybackReport : public QObject {
     double duration_ = 0;
     bool hasVideo_ = false;
     QString mediaTitle_;
+    MediaChapters chapters_;
 };

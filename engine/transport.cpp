@@ -10,14 +10,18 @@ Transport::Transport(MpvClient& client, PlayState& state, const EngineSettings& 
     : client_(client), state_(state), settings_(settings), host_(host) {
     reverseTimer_.setInterval(250);
     connect(&reverseTimer_, &QTimer::timeout, this, &Transport::scanReverseStep);
+    scrubWait_.setSingleShot(true);
+    scrubWait_.setInterval(1000);
+    connect(&scrubWait_, &QTimer::timeout, this, &Transport::seekLanded);
     using P = PlayState::Place;
     MpvClient* c = &client_;
-    connect(c, &MpvClient::chapterChanged, this, [this](int v) { updatePlace(&P::chapter, v); });
+    connect(c, &MpvClient::chapterChanged, this, &Transport::chapterSeen);
     connect(c, &MpvClient::chapterCountChanged, this, [this](int v) { updatePlace(&P::chapters, v); });
     connect(c, &MpvClient::entryChanged, this, [this](int v) { updatePlace(&P::entry, v); });
     connect(c, &MpvClient::entryCountChanged, this, [this](int v) { updatePlace(&P::entries, v); });
     // A new entry starts at its beginning, whatever the last position read of the one before said.
     connect(c, &MpvClient::fileStarted, this, [this] { updatePlace(&P::pastStart, false); });
+    connect(c, &MpvClient::firstFrame, this, &Transport::seekLanded); // also the end of every seek
 }
 
 template <typename T> void Transport::updatePlace(T PlayState::Place::*field, T value) {
@@ -122,21 +126,48 @@ void Transport::seek(double seconds) {
         return;
     const double length = host_.duration();
     seconds = std::max(0.0, length > 0 ? std::min(seconds, length) : seconds);
+    scrubTarget_ = -1; // this one wins
     client_.command({"seek", QByteArray::number(seconds, 'f', 3), "absolute+exact"});
     host_.showPosition(seconds);
+}
+
+void Transport::scrub(double seconds) {
+    if (!state_.isLoaded())
+        return;
+    const double length = host_.duration();
+    scrubTarget_ = std::max(0.0, length > 0 ? std::min(seconds, length) : seconds);
+    if (!scrubInFlight_)
+        sendScrub();
+}
+
+void Transport::sendScrub() {
+    scrubInFlight_ = true;
+    scrubWait_.start();
+    client_.command({"seek", QByteArray::number(scrubTarget_, 'f', 3), "absolute+keyframes"});
+    scrubTarget_ = -1;
+}
+
+void Transport::seekLanded() {
+    scrubInFlight_ = false;
+    scrubWait_.stop();
+    if (scrubTarget_ >= 0 && state_.isLoaded())
+        sendScrub();
 }
 
 void Transport::next() {
     const PlayState::Place& p = state_.place();
     if (!host_.controls().next)
         return;
-    if (p.chapter + 1 < p.chapters) {
+    if (state_.hasMedia() && p.chapter + 1 < p.chapters) {
         client_.command({"add", "chapter", "1"});
-        return;
+        goneToChapter(p.chapter + 1);
+    } else if (state_.hasMedia() && p.entry >= 0 && p.entry + 1 < p.entries) {
+        state_.skipEntry();
+        client_.command({"playlist-next", "force"});
+        host_.publish();
+    } else {
+        host_.goToNeighbour(1);
     }
-    state_.skipEntry();
-    client_.command({"playlist-next", "force"});
-    host_.publish();
 }
 
 // Within the restart threshold the core's own chapter step goes to the start of the chapter, else to the
@@ -145,13 +176,53 @@ void Transport::previous() {
     const PlayState::Place& p = state_.place();
     if (!host_.controls().previous)
         return;
-    if (p.chapters > 0 && (p.chapter > 0 || p.pastStart)) {
+    const bool loaded = state_.hasMedia();
+    if (loaded && p.chapters > 0 && (p.chapter > 0 || p.pastStart)) {
         client_.command({"add", "chapter", "-1"});
-    } else if (p.pastStart) {
+    } else if (loaded && p.pastStart) {
         seek(0);
-    } else {
+    } else if (loaded && p.entry > 0) {
         state_.skipEntry();
         client_.command({"playlist-prev", "force"});
         host_.publish();
+    } else {
+        host_.goToNeighbour(-1);
     }
+}
+
+// The core's own steps: forward plays exactly one frame and pauses again; back seeks to the frame before.
+void Transport::stepFrame(int step) {
+    if (!state_.isLoaded())
+        return;
+    pause();
+    if (step > 0)
+        state_.stepFrame();
+    client_.command({step > 0 ? "frame-step" : "frame-back-step"});
+}
+
+// Next's chapter step, taken as done until the core tells where it went: a second press before that goes on from there, not
+// again from the chapter before (which would run past the last chapter to the end of the file). What the
+// core still reports of the chapter it left is not news for a moment.
+void Transport::goneToChapter(int chapter) {
+    chapterAsked_ = chapter;
+    chapterAskedAt_.start();
+    PlayState::Place place = state_.place();
+    place.chapter = chapter;
+    place.pastStart = false;
+    if (place != state_.place()) {
+        state_.setPlace(place);
+        host_.publish();
+    }
+}
+
+void Transport::chapterSeen(int chapter) {
+    if (chapterAsked_ >= 0 && chapter != chapterAsked_ && chapterAskedAt_.elapsed() < kChapterReportMs)
+        return;
+    chapterAsked_ = -1;
+    updatePlace(&PlayState::Place::chapter, chapter);
+}
+
+void Transport::setNeighbours(bool before, bool after) {
+    updatePlace(&PlayState::Place::fileBefore, before);
+    updatePlace(&PlayState::Place::fileAfter, after);
 }

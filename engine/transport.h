@@ -5,6 +5,7 @@
 
 #include "engine/play_state.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -22,6 +23,8 @@ class TransportHost {
     virtual void showPosition(double seconds) = 0;
     virtual double duration() const = 0;
     virtual PlayState::Controls controls() const = 0;
+    // Past the last chapter and entry (step 1) or before the first (step -1): the host's next file.
+    virtual void goToNeighbour(int step) = 0;
 
   protected:
     ~TransportHost() = default;
@@ -40,9 +43,16 @@ class Transport : public QObject {
     void fastReverse() { startScan(PlayState::Scan::Reverse); }
     void seek(double seconds);
     void seekBy(double seconds) { seek(host_.position() + seconds); }
+    // While the seek bar is dragged: keyframe seeks, one at a time, the newest position waiting for the
+    // last to be shown. A seek() after lands exactly.
+    void scrub(double seconds);
     // Previous further than PlayState::kRestartSeconds in goes back to the start.
     void previous();
     void next();
+    // One frame on (step 1) or back (step -1), pausing first.
+    void stepFrame(int step);
+    // Whether the host has a file before and after this one, where Previous and Next go past the ends.
+    void setNeighbours(bool before, bool after);
 
     // Where playback is: past the restart threshold or not.
     void positionSeen(double seconds);
@@ -55,6 +65,10 @@ class Transport : public QObject {
   private:
     void startScan(PlayState::Scan direction);
     void scanReverseStep();
+    void goneToChapter(int chapter);
+    void chapterSeen(int chapter);
+    void sendScrub();
+    void seekLanded();
     // Where in the file and the list playback is: what Previous and Next can go to.
     template <typename T> void updatePlace(T PlayState::Place::*field, T value);
 
@@ -63,4 +77,10 @@ class Transport : public QObject {
     const EngineSettings& settings_;
     TransportHost& host_;
     QTimer reverseTimer_;
+    static constexpr int kChapterReportMs = 1000; // a live core reports a chapter step within this
+    int chapterAsked_ = -1;                       // the chapter a step went to, until the core reports it
+    QElapsedTimer chapterAskedAt_;
+    QTimer scrubWait_; // a seek that shows nothing (the core gave up on it) holds the next no longer
+    bool scrubInFlight_ = false;
+    double scrubTarget_ = -1; // the newest position asked while one was in flight; -1 with none
 };

@@ -40,7 +40,8 @@ QString trackName(const MediaTrack& track) {
 MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidget* keyScope)
     : QObject(keyScope), playPause(make(QStringLiteral("Play"), keyScope)),
       stop(make(QStringLiteral("Stop"), keyScope)), previous(make(QStringLiteral("Previous"), keyScope)),
-      next(make(QStringLiteral("Next"), keyScope)),
+      next(make(QStringLiteral("Next"), keyScope)), nextFrame(make(QStringLiteral("Next Frame"), keyScope)),
+      previousFrame(make(QStringLiteral("Previous Frame"), keyScope)),
       fastForward(make(QStringLiteral("Fast Forward"), keyScope)),
       fastReverse(make(QStringLiteral("Fast Reverse"), keyScope)),
       seekBack(make(QStringLiteral("Back 5 Seconds"), keyScope)),
@@ -56,6 +57,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     stop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     previous->setShortcuts({QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::Key_B)});
     next->setShortcuts({QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_F)});
+    nextFrame->setShortcut(QKeySequence(Qt::Key_Period));
+    previousFrame->setShortcut(QKeySequence(Qt::Key_Comma));
     fastReverse->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
     fastForward->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     mute->setShortcut(QKeySequence(Qt::Key_F7));
@@ -67,8 +70,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     cycleAudio->setShortcut(QKeySequence(Qt::Key_NumberSign));
     cycleSubtitle->setShortcut(QKeySequence(Qt::Key_J));
     subtitlesShown->setShortcut(QKeySequence(Qt::Key_V));
-    for (QAction* action : {stop, previous, next, fastReverse, fastForward, mute, volumeDown, volumeUp,
-                            fullScreen, cycleAudio, cycleSubtitle, subtitlesShown})
+    for (QAction* action : {stop, previous, next, nextFrame, previousFrame, fastReverse, fastForward, mute,
+                            volumeDown, volumeUp, fullScreen, cycleAudio, cycleSubtitle, subtitlesShown})
         nameKey(action);
     nameKey(seekBack, QStringLiteral("Left"));
     nameKey(seekForward, QStringLiteral("Right"));
@@ -80,6 +83,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     connect(stop, &QAction::triggered, engine_, &MediaEngine::stop);
     connect(previous, &QAction::triggered, engine_, &MediaEngine::previous);
     connect(next, &QAction::triggered, engine_, &MediaEngine::next);
+    connect(nextFrame, &QAction::triggered, engine_, [this] { engine_->stepFrame(1); });
+    connect(previousFrame, &QAction::triggered, engine_, [this] { engine_->stepFrame(-1); });
     connect(fastForward, &QAction::triggered, engine_, &MediaEngine::fastForward);
     connect(fastReverse, &QAction::triggered, engine_, &MediaEngine::fastReverse);
     connect(seekBack, &QAction::triggered, engine_, [this] { engine_->seekBy(-5); });
@@ -93,6 +98,8 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     connect(engine_, &MediaEngine::muteChanged, mute, &QAction::setChecked);
     connect(engine_, &MediaEngine::rateChanged, this, &MediaActions::showRate);
     connect(engine_, &MediaEngine::playStateChanged, this, &MediaActions::refresh);
+    connect(engine_, &MediaEngine::hasVideoChanged, this, &MediaActions::refresh);
+    connect(engine_, &MediaEngine::durationChanged, this, &MediaActions::refresh); // seeking needs it
     for (auto changed : {&MediaEngine::controlsChanged, &MediaEngine::tracksChanged})
         connect(engine_, changed, this, &MediaActions::refresh);
     refresh();
@@ -151,6 +158,8 @@ void MediaActions::refresh() {
     };
     for (const auto& [action, operation] : allowed)
         action->setEnabled(enabled_ && playback_->allows(operation));
+    for (QAction* step : {nextFrame, previousFrame})
+        step->setEnabled(enabled_ && playback_->allows(Op::StepFrame));
     for (QAction* always : {mute, volumeUp, volumeDown, fullScreen})
         always->setEnabled(enabled_);
     speeds->setEnabled(enabled_);
@@ -164,6 +173,18 @@ void MediaActions::stepVolume(int delta) {
 
 void MediaActions::seekTo(double seconds) {
     engine_->seek(seconds);
+}
+
+void MediaActions::askPreview(double seconds, int width) {
+    engine_->askPreview(seconds, width);
+}
+
+void MediaActions::releasePreview() {
+    engine_->releasePreview();
+}
+
+void MediaActions::scrubTo(double seconds) {
+    engine_->scrub(seconds);
 }
 
 void MediaActions::setVolume(int volume) {
@@ -193,6 +214,8 @@ void MediaActions::fillMenu(QMenu* menu) const {
     menu->addAction(stop);
     menu->addAction(previous);
     menu->addAction(next);
+    menu->addAction(previousFrame);
+    menu->addAction(nextFrame);
     menu->addSeparator();
     fillTracks(menu->addMenu(QStringLiteral("Audio")), false);
     fillTracks(menu->addMenu(QStringLiteral("Subtitles")), true);

@@ -36,6 +36,10 @@ class MediaActions : public QObject {
 
     // The sliders' commands.
     void seekTo(double seconds);
+    // The seek bar's preview: the frame at `seconds`, `width` pixels wide; release gives its memory back.
+    void askPreview(double seconds, int width);
+    void releasePreview();
+    void scrubTo(double seconds); // while dragging: keyframes, one seek in flight; seekTo() where let go
     void setVolume(int volume);
 
     // The play speeds offered (Slow, Normal, Fast): the slowest and fastest also bound what may be asked.
@@ -45,6 +49,8 @@ class MediaActions : public QObject {
     QAction* const stop;
     QAction* const previous;
     QAction* const next;
+    QAction* const nextFrame; // pausing first
+    QAction* const previousFrame;
     QAction* const fastForward;
     QAction* const fastReverse;
     QAction* const seekBack;    // 5 s, Left

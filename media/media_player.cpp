@@ -97,6 +97,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     connect(e, &MediaEngine::hasVideoChanged, this, &MediaPlayer::hasVideoChanged);
     connect(e, &MediaEngine::mediaTitleChanged, this, &MediaPlayer::mediaTitleChanged);
     connect(e, &MediaEngine::waitingForChanged, this, &MediaPlayer::updateStatus);
+    connect(e, &MediaEngine::neighbourWanted, this, &MediaPlayer::neighbourWanted);
     updateStatus();
 
     // At program end the process may outlive its windows' destructors: end the core while Qt still runs.
@@ -135,6 +136,10 @@ void MediaPlayer::setURL(const QString& url) {
     video_->setCaption(fileNameOf(url));
     engine_->open(url);
     updateStatus();
+}
+
+void MediaPlayer::setNeighbours(bool before, bool after) {
+    engine_->setNeighbours(before, after);
 }
 
 int MediaPlayer::playState() const {

@@ -63,6 +63,9 @@ class MediaPlayer : public QWidget {
     void prepare();
 
     MediaControls* controls() const { return controls_; }
+    // The host's files around this one: past the ends of the file and its list, Previous and Next ask for
+    // them (neighbourWanted) and are offered while there is one.
+    void setNeighbours(bool before, bool after);
     int playState() const;
     QString statusText() const { return statusText_; }
     // What the desktop reads of the file: its length in seconds (0 while unknown), its title (the tag's,
@@ -148,6 +151,8 @@ class MediaPlayer : public QWidget {
     void rateChanged(double rate);
     void hasVideoChanged(bool hasVideo);
     void mediaTitleChanged(const QString& title);
+    // Previous (-1) or Next (1) went past the ends: the host plays its file before or after.
+    void neighbourWanted(int step);
 
   private:
     void onPointer(QMouseEvent* event);

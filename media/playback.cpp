@@ -10,6 +10,15 @@ Playback::Playback(const MediaEngine* engine, QObject* parent) : QObject(parent)
     connect(engine_, &MediaEngine::durationChanged, this, &Playback::durationChanged);
     connect(engine_, &MediaEngine::volumeChanged, this, &Playback::volumeChanged);
     connect(engine_, &MediaEngine::hasVideoChanged, this, &Playback::hasVideoChanged);
+    connect(engine_, &MediaEngine::chaptersChanged, this, &Playback::chaptersChanged);
+    // Painted as it is, without a copy: the image holds the picture's pixels while it lives.
+    connect(engine_, &MediaEngine::previewReady, this, [this](double at, const PreviewPicture& picture) {
+        emit previewReady(at, QImage(
+                                  static_cast<const uchar*>(picture.pixels.get()), picture.width,
+                                  picture.height, picture.stride, QImage::Format_RGB32,
+                                  [](void* held) { delete static_cast<std::shared_ptr<void>*>(held); },
+                                  new std::shared_ptr<void>(picture.pixels)));
+    });
 }
 
 bool Playback::allows(Operation operation) const {
@@ -33,6 +42,8 @@ bool Playback::allows(Operation operation) const {
         return c.next;
     case Operation::ChooseTrack:
         return c.stop; // a file is loaded
+    case Operation::StepFrame:
+        return c.seek && engine_->hasVideo();
     }
     return false;
 }
@@ -54,6 +65,12 @@ double Playback::position() const {
 }
 double Playback::duration() const {
     return engine_->duration();
+}
+bool Playback::previewable() const {
+    return engine_->previewable();
+}
+const QList<MediaChapter>& Playback::chapters() const {
+    return engine_->chapters();
 }
 int Playback::volume() const {
     return engine_->volume();

@@ -3,15 +3,18 @@
 // area's words, and which operations the play state allows now (the one place the play state's controls
 // become "this can be used"). Read-only: commands go through MediaActions, so no widget holds the engine.
 
+#include <QImage>
+#include <QList>
 #include <QObject>
 #include <QString>
 
 class MediaEngine;
+struct MediaChapter;
 
 class Playback : public QObject {
     Q_OBJECT
   public:
-    enum class Operation { Play, Pause, PlayPause, Stop, Scan, Seek, Previous, Next, ChooseTrack };
+    enum class Operation { Play, Pause, PlayPause, Stop, Scan, Seek, Previous, Next, ChooseTrack, StepFrame };
     // Positions past this (a broken file's length) are shown as this, in seconds: no int overflows.
     static const double kLongestLength;
 
@@ -27,6 +30,10 @@ class Playback : public QObject {
     double position() const;
     double duration() const;
     int volume() const;
+    // The seek bar's preview may be shown: a video the engine may draw previews of.
+    bool previewable() const;
+    // The file's chapters, in order (their starts are marks on the seek bar).
+    const QList<MediaChapter>& chapters() const;
     // "Playing", "Waiting for PLACE …", why a file failed, and what was left out of it.
     QString statusText() const;
 
@@ -36,6 +43,8 @@ class Playback : public QObject {
     void durationChanged(double seconds);
     void volumeChanged(int volume);
     void hasVideoChanged(bool hasVideo);
+    void chaptersChanged();
+    void previewReady(double seconds, const QImage& picture);
 
   private:
     QString stateText() const;

@@ -1,8 +1,12 @@
 #include "media/transport_bar.h"
 
+#include "engine/engine_events.h"
+
+#include "media/clock_text.h"
 #include "media/media_actions.h"
 #include "media/media_colours.h"
 #include "media/playback.h"
+#include "media/seek_preview.h"
 #include "media/status_text.h"
 
 #include <QAction>
@@ -14,21 +18,6 @@
 #include <cmath>
 
 namespace {
-
-// Positions past the longest known length (a broken file's) are shown as that: no int overflows.
-double bounded(double seconds) {
-    return std::clamp(std::isfinite(seconds) ? seconds : 0.0, 0.0, Playback::kLongestLength);
-}
-
-QString clock(double seconds) {
-    const int total = int(std::floor(bounded(seconds)));
-    const int h = total / 3600, m = total / 60 % 60, s = total % 60;
-    return h > 0 ? QStringLiteral("%1:%2:%3")
-                       .arg(h)
-                       .arg(m, 2, 10, QLatin1Char('0'))
-                       .arg(s, 2, 10, QLatin1Char('0'))
-                 : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
-}
 
 using G = TransportButton::Glyph;
 
@@ -110,6 +99,7 @@ void TransportBar::makeSliders() {
     seek_->setSingleStep(5000);
     seek_->setPageStep(30000);
     seek_->setEnabled(false);
+    new SeekPreview(seek_, playback_, actions_);
     volume_ = new QSlider(Qt::Horizontal, this);
     volume_->setAccessibleName(QStringLiteral("Volume"));
     volume_->setToolTip(actions_->volumeToolTip());
@@ -149,9 +139,11 @@ void TransportBar::connectPlayback() {
     connect(volume_, &QSlider::valueChanged, actions_, &MediaActions::setVolume);
     connect(seek_, &SeekSlider::seekRequested, actions_, [this](int ms) { actions_->seekTo(ms / 1000.0); });
     connect(seek_, &QSlider::sliderMoved, actions_, [this](int ms) {
-        actions_->seekTo(ms / 1000.0);
+        actions_->scrubTo(ms / 1000.0);
         showPosition(ms / 1000.0);
     });
+    connect(seek_, &QSlider::sliderReleased, actions_,
+            [this] { actions_->seekTo(seek_->sliderPosition() / 1000.0); });
     connect(seek_, &QAbstractSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
             actions_->seekTo(seek_->sliderPosition() / 1000.0);
@@ -162,6 +154,7 @@ void TransportBar::connectPlayback() {
             showPosition(s);
     });
     connect(playback_, &Playback::durationChanged, this, &TransportBar::showDuration);
+    connect(playback_, &Playback::chaptersChanged, this, &TransportBar::showChapters);
     connect(playback_, &Playback::volumeChanged, volume_, [this](int v) {
         const QSignalBlocker quiet(volume_);
         volume_->setValue(v);
@@ -188,17 +181,25 @@ void TransportBar::showState() {
 
 void TransportBar::showDuration(double seconds) {
     const QSignalBlocker quiet(seek_);
-    seek_->setRange(0, int(std::lround(bounded(seconds) * 1000)));
+    seek_->setRange(0, int(std::lround(boundedSeconds(seconds) * 1000)));
     seek_->setEnabled(playback_->allows(Playback::Operation::Seek));
     shownQuarter_ = -1;
     shownSecond_ = -1;
     showPosition(playback_->position());
+    showChapters();
+}
+
+void TransportBar::showChapters() {
+    QList<int> starts;
+    for (const MediaChapter& chapter : playback_->chapters())
+        starts << int(std::lround(boundedSeconds(chapter.start) * 1000));
+    seek_->setMarks(starts);
 }
 
 // Called with each position read (PositionPoll: five times a second while a file plays, and once more when
 // a seek lands or playback pauses): touches the widgets only when what they show changes.
 void TransportBar::showPosition(double seconds) {
-    seconds = bounded(seconds);
+    seconds = boundedSeconds(seconds);
     const int quarter = int(seconds * 4);
     if (quarter != shownQuarter_) {
         shownQuarter_ = quarter;
@@ -214,7 +215,8 @@ void TransportBar::showPosition(double seconds) {
 void TransportBar::showTime() {
     const double total = playback_->duration();
     const double at = shownSecond_ < 0 ? 0 : shownSecond_;
-    time_->setText(total > 0 ? QStringLiteral("%1 / %2").arg(clock(at), clock(total)) : clock(at));
+    time_->setText(total > 0 ? QStringLiteral("%1 / %2").arg(clockText(at), clockText(total))
+                             : clockText(at));
 }
 
 void TransportBar::paintEvent(QPaintEvent*) {

@@ -50,6 +50,7 @@ class TransportBar : public QWidget {
     void showState();
     void showPosition(double seconds);
     void showDuration(double seconds);
+    void showChapters();
     void showTime();
 
     const Playback* playback_;

@@ -1,5 +1,6 @@
 #include "player/player_window.h"
 #include "media/media_player.h"
+#include "player/file_neighbours.h"
 #include "player/player_layout.h"
 #include "toolkit/drive_list.h"
 #include "toolkit/error_report.h"
@@ -47,6 +48,7 @@ void frm::buildMenus() {
 
 void frm::connectHandlers() {
     File1->installEventFilter(this); // the first file's way in: see eventFilter()
+    new FileNeighbours(File1, WindowsMediaPlayer1);
     connect(client(), &ClientArea::bareMouseMove, this, guarded(this, &frm::Form_MouseMove));
     connect(Image1, &Picture::mouseMoved, this, guarded(this, &frm::Image1_MouseMove));
     connect(Image2, &Picture::mouseMoved, this, guarded(this, &frm::Image2_MouseMove));

@@ -581,8 +581,9 @@ void DesktopServicesTest::mprisValues() {
     QCOMPARE(path.isEmpty() ? QString::number(mprisMicroseconds(seconds)) : mprisUrl(path), expected);
 }
 
-// Next and Previous from playerctl move through a playlist file as the bar's buttons do, CanGoNext and
-// CanGoPrevious follow, and the Rate property sets the speed within the bounds it announces.
+// Next and Previous from playerctl move through a playlist file, then the folder's files, as the bar's
+// buttons do, CanGoNext and CanGoPrevious follow, and the Rate property sets the speed within the bounds it
+// announces.
 void DesktopServicesTest::mprisMovesThroughAListAndSetsTheRate() {
     MprisSession mpris;
     services_ = installDesktopServices();
@@ -610,7 +611,6 @@ void DesktopServicesTest::mprisMovesThroughAListAndSetsTheRate() {
         QTRY_COMPARE(can(), cans[i]);
         QTRY_COMPARE(mpris.heard.lastChange("CanGoNext").toBool(), cans[i].endsWith("true"));
     }
-
     const QVariantMap state = allProperties(mpris.client, mpris.name, playerInterface);
     QCOMPARE(state.value("MinimumRate").toDouble(), 0.5);
     QCOMPARE(state.value("MaximumRate").toDouble(), 1.4);
@@ -639,6 +639,26 @@ void DesktopServicesTest::mprisMovesThroughAListAndSetsTheRate() {
         mpris.heard.changes.clear();
     }
     QCOMPARE(allProperties(mpris.client, mpris.name, playerInterface).value("Rate").toDouble(), 1.0);
+
+    // Past the ends of the list, the files of the player's folder, as its file list has them.
+    QTemporaryDir folder;
+    for (const char* name : {"a.mp4", "b.mp4"})
+        QVERIFY(QFile::copy(shortVideo_, folder.filePath(name)));
+    frm* window = session::player();
+    window->Dir1->setPath(folder.path());
+    QTRY_COMPARE(session::rowOf(window->File1, "b.mp4"), 1);
+    QVERIFY(session::clickFile(window->File1, "a.mp4"));
+    const QStringList fileSteps{"", "next", "next", "previous"};
+    const QStringList files{"a.mp4", "b.mp4", "b.mp4", "a.mp4"};
+    const QStringList fileCans{"false true", "true false", "true false", "false true"};
+    for (qsizetype i = 0; i < fileSteps.size(); ++i) {
+        // At the end playerctl itself refuses, CanGoNext being false.
+        if (!fileSteps[i].isEmpty())
+            QCOMPARE(playerctl(fileSteps[i]), i == 2 ? QStringLiteral("(failed)") : QString());
+        QTRY_COMPARE_WITH_TIMEOUT(window->File1->FileName(), files[i], 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(player()->URL()).fileName(), files[i], 10000);
+        QTRY_COMPARE(can(), fileCans[i]);
+    }
 }
 
 // The built program, on a private bus, as playerctl sees and drives it.

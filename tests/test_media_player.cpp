@@ -11,6 +11,8 @@
 #include "media/media_actions.h"
 #include "media/media_controls.h"
 #include "media/media_player.h"
+#include "media/seek_preview.h"
+#include "media/seek_slider.h"
 #include "media/transport_bar.h"
 #include "media/video_view.h"
 #include "support/pixels.h"
@@ -19,6 +21,7 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 
+#include <QAccessible>
 #include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
@@ -146,6 +149,12 @@ class MediaPlayerTest : public QObject {
     void controlsAfterEachStep();
     void previousAndNext_data();
     void previousAndNext();
+    void frameSteps_data();
+    void frameSteps();
+    void seekBarMarksChaptersAndReadsAsTime();
+    void dragShowsFramesAndLandsExactly();
+    void previewsOnVideosOnly_data();
+    void previewsOnVideosOnly();
     void tracksFromTheMenuAndKeys();
     void speedFromTheMenu();
     void menuPaintsOverPausedVideo();
@@ -617,8 +626,9 @@ void MediaPlayerTest::contextMenuOffersItsActions() {
     for (QAction* action : player_->contextMenu()->actions())
         if (!action->isSeparator())
             texts << action->text();
-    QCOMPARE(texts, QStringList({"Pause", "Stop", "Previous", "Next", "Audio", "Subtitles", "Play Speed",
-                                 "Full Screen", "Mute", "Volume Up", "Volume Down"}));
+    QCOMPARE(texts,
+             QStringList({"Pause", "Stop", "Previous", "Next", "Previous Frame", "Next Frame", "Audio",
+                          "Subtitles", "Play Speed", "Full Screen", "Mute", "Volume Up", "Volume Down"}));
     QMenu* menu = player_->contextMenu();
     menu->actions().at(0)->trigger();
     QCOMPARE(player_->playState(), 2);
@@ -978,6 +988,17 @@ void MediaPlayerTest::previousAndNext_data() {
     QTest::newRow("chapters, then a clip")
         << "both" << QStringList{"", "next", "next", "next", "previous"}
         << QStringList{"0:0 next", "0:1 previous next", "0:2 previous next", "1: red previous", "0:0 next"};
+    // The host has files around this one: past the last chapter and before the first, it is asked for them.
+    QTest::newRow("chapters, then the host's files")
+        << "chapters" << QStringList{"", "host", "next", "next", "next", "previous", "previous", "previous"}
+        << QStringList{"0:0 next",
+                       "0:0 previous next",
+                       "0:1 @4 previous next",
+                       "0:2 @8 previous next",
+                       "0:2 @8 previous next asked 1",
+                       "0:1 @4 previous next",
+                       "0:0 @0 previous next",
+                       "0:0 @0 previous next asked -1"};
 }
 
 void MediaPlayerTest::previousAndNext() {
@@ -997,6 +1018,7 @@ void MediaPlayerTest::previousAndNext() {
     player_->controls()->pause();
     MediaActions* actions = player_->actions();
     MediaEngine* engine = player_->engine();
+    QSignalSpy asked(player_, &MediaPlayer::neighbourWanted);
     const auto now = [&](const QString& want) {
         QStringList parts{engine->coreProperty("playlist-pos") + ':' + engine->coreProperty("chapter")};
         if (want.contains('@'))
@@ -1007,9 +1029,14 @@ void MediaPlayerTest::previousAndNext() {
             parts << "previous";
         if (actions->next->isEnabled())
             parts << "next";
+        if (!asked.isEmpty())
+            parts << "asked " + asked.last().first().toString();
         return parts.join(' ');
     };
     for (qsizetype i = 0; i < steps.size(); ++i) {
+        asked.clear();
+        if (steps[i] == "host")
+            player_->setNeighbours(true, true);
         if (steps[i] == "next" || steps[i] == "previous") {
             QAction* action = steps[i] == "next" ? actions->next : actions->previous;
             // The menu's item is the same action; Next is clicked on the bar, Previous is its key.
@@ -1029,6 +1056,151 @@ void MediaPlayerTest::previousAndNext() {
                                   kStartTimeout);
         QTRY_COMPARE(player_->playState(), 2);
     }
+}
+
+// "." shows the next frame, pausing first, "," the one before; both from the keys and the menu, named with
+// their keys in the tooltips; a song has no frames to step.
+void MediaPlayerTest::frameSteps_data() {
+    QTest::addColumn<bool>("video");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QList<int>>("frames"); // frames from where the first step started, after each step
+    QTest::newRow("video") << true << QStringList{".", ".", "Previous Frame", ",", "Next Frame"}
+                           << QList<int>{1, 2, 1, 0, 1};
+    QTest::newRow("song") << false << QStringList{".", ","} << QList<int>{0, 0};
+}
+
+void MediaPlayerTest::frameSteps() {
+    QFETCH(bool, video);
+    QFETCH(QStringList, steps);
+    QFETCH(QList<int>, frames);
+    player_->setPlayCount(20);
+    playAndWait(video ? media_.silentVideo(6) : media_.mp3(2));
+    MediaActions* actions = player_->actions();
+    QCOMPARE(actions->nextFrame->toolTip(), QStringLiteral("Next Frame (.)"));
+    QCOMPARE(actions->previousFrame->toolTip(), QStringLiteral("Previous Frame (,)"));
+    QTRY_COMPARE(actions->nextFrame->isEnabled(), video);
+    QTest::qWait(500); // playing on: the first step pauses it
+    player_->videoView()->setFocus();
+    QTRY_VERIFY(player_->videoView()->hasFocus());
+    const auto frame = [&] { return qRound(player_->engine()->coreProperty("time-pos").toDouble() * 25); };
+    int start = -1;
+    QSignalSpy states(player_, &MediaPlayer::PlayStateChange);
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (steps[i].size() == 1) {
+            QTest::keyClick(player_->videoView(), steps[i].at(0).toLatin1());
+        } else {
+            fromMenu(steps[i])->trigger();
+            player_->contextMenu()->close();
+        }
+        if (!video) {
+            QTest::qWait(300);
+            QCOMPARE(player_->playState(), 3);
+            continue;
+        }
+        QTRY_COMPARE(player_->playState(), 2);
+        if (start < 0) {
+            QTRY_VERIFY(player_->engine()->coreProperty("pause") == "yes");
+            QTest::qWait(300);
+            start = frame() - 1;
+            states.clear();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(frame() - start, frames[i], kStartTimeout);
+        QTest::qWait(200);
+    }
+    QVERIFY(!states.contains(QVariantList{3})); // the step's own play for one frame is no play
+}
+
+// A thin tick at each chapter's start but the first, and a value read as the time.
+void MediaPlayerTest::seekBarMarksChaptersAndReadsAsTime() {
+    playAndWait(media_.chapters());
+    player_->controls()->pause();
+    player_->setCurrentPosition(5);
+    SeekSlider* seek = player_->transportBar()->seekSlider();
+    QTRY_COMPARE(seek->marks(), (QList<int>{0, 4000, 8000}));
+    QTRY_COMPARE(seek->valueText(), QStringLiteral("0:05 of 0:12"));
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(seek);
+    QCOMPARE(reader->text(QAccessible::Value), QStringLiteral("0:05 of 0:12"));
+    QCOMPARE(reader->valueInterface()->currentValue().toDouble(), 5.0);
+    QCOMPARE(reader->valueInterface()->maximumValue().toDouble(), 12.0);
+    const QImage bar = seek->grab().toImage();
+    const auto light = [&](int x) {
+        return qGray(bar.pixel(x * bar.devicePixelRatio(), bar.height() / 2 - 2));
+    };
+    for (int at : {4000, 8000})
+        QVERIFY2(light(seek->xOf(at)) > 180, qPrintable(QString::number(light(seek->xOf(at)))));
+    QVERIFY(light(seek->xOf(6000)) < 100); // between marks, the groove
+    playAndWait(media_.silentVideo(6));
+    QTRY_VERIFY(seek->marks().isEmpty());
+}
+
+// Dragging the knob shows the frames it passes (keyframe seeks), and lets go exactly where it is released.
+void MediaPlayerTest::dragShowsFramesAndLandsExactly() {
+    playAndWait(media_.chapters());
+    player_->controls()->pause();
+    SeekSlider* seek = player_->transportBar()->seekSlider();
+    QTRY_VERIFY(seek->maximum() == 12000);
+    MediaEngine* engine = player_->engine();
+    const int y = seek->height() / 2;
+    QTest::mousePress(seek, Qt::LeftButton, {}, QPoint(seek->xOf(0), y));
+    QStringList shown;
+    for (int ms : {2000, 5000, 9000, 10400}) {
+        QTest::mouseMove(seek, QPoint(seek->xOf(ms), y));
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(engine->coreProperty("time-pos").toDouble() - ms / 1000.0) < 1.01,
+                                 kStartTimeout);
+    }
+    const int released = seek->sliderPosition();
+    QTest::mouseRelease(seek, Qt::LeftButton, {}, QPoint(seek->xOf(10400), y));
+    QTRY_COMPARE(qRound(engine->coreProperty("time-pos").toDouble() * 25), qRound(released / 40.0));
+}
+
+// The pointer resting on the seek bar of a video shows the frame there, the time and the chapter's title,
+// at the video's aspect; a song shows none. The preview core goes a few seconds after the pointer leaves.
+void MediaPlayerTest::previewsOnVideosOnly_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("caption"); // empty: no preview
+    QTest::newRow("video with chapters") << QStringLiteral("chapters") << QStringLiteral("0:06  Part 2");
+    QTest::newRow("song") << QStringLiteral("song") << QString();
+    // Opened past the open plan (as only the core's own tests do): the preview core never sees it.
+    QTest::newRow("video past the plan") << QStringLiteral("unplanned") << QString();
+}
+
+void MediaPlayerTest::previewsOnVideosOnly() {
+    QFETCH(QString, file);
+    QFETCH(QString, caption);
+    if (file == "unplanned") {
+        player_->engine()->openPastThePlan(media_.chapters(), {{media_.chapters()}});
+        QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+    } else {
+        playAndWait(file == "song" ? media_.mp3(2) : media_.chapters());
+    }
+    player_->controls()->pause();
+    SeekSlider* seek = player_->transportBar()->seekSlider();
+    QTRY_VERIFY(seek->isEnabled() && seek->maximum() > 0);
+    auto* preview = seek->findChild<SeekPreview*>();
+    QVERIFY(preview);
+    const auto pointTo = [](QWidget* widget, QPoint at) { // the X server counts device pixels
+        real_pointer::moveTo(widget->mapToGlobal(at) * widget->devicePixelRatioF());
+    };
+    pointTo(seek, QPoint(seek->xOf(6000), seek->height() / 2));
+    if (caption.isEmpty()) {
+        QTest::qWait(500);
+        QVERIFY(!preview->isVisible());
+        QVERIFY(!player_->engine()->previewRunning());
+        return;
+    }
+    QTRY_VERIFY(preview->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->picture().isNull(), kStartTimeout);
+    QCOMPARE(preview->caption(), caption);
+    const qreal ratio = preview->devicePixelRatioF();
+    QCOMPARE(preview->picture().width(), qRound(SeekPreview::kWidth * ratio));
+    QCOMPARE(preview->picture().height(), qRound(SeekPreview::kWidth * ratio * 3 / 4)); // 160 x 120
+    QVERIFY(preview->geometry().bottom() < seek->mapToGlobal(QPoint(0, 0)).y());
+    QVERIFY(!preview->hasFocus() && preview->focusPolicy() == Qt::NoFocus);
+    QCOMPARE(colourOf(preview->picture()).isEmpty(), false); // the test pattern, not black
+    pointTo(player_->videoView(), QPoint(20, 20));
+    QTRY_VERIFY(!preview->isVisible());
+    QVERIFY(player_->engine()->previewRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!player_->engine()->previewRunning(), SeekPreview::kGiveBackMs + 2000);
 }
 
 // Each audio track is heard and each subtitle shown as chosen, from the menu and with the keys; the choice

@@ -1,19 +1,28 @@
 // Moving between the player, About and farewell windows through the real menus and buttons, with the one
-// window registry the program uses.
+// window registry the program uses; and with Previous and Next, between the files of the player's folder.
 #include "app/application.h"
-#include "toolkit/form.h"
-#include "toolkit/label.h"
 #include "app/window_registry.h"
+#include "engine/media_engine.h"
 #include "info/about_window.h"
 #include "info/farewell_window.h"
+#include "media/media_actions.h"
+#include "media/media_player.h"
+#include "media/transport_bar.h"
+#include "media/video_view.h"
 #include "player/player_window.h"
 #include "support/real_pointer.h"
+#include "support/session.h"
 #include "support/test_main.h"
+#include "support/test_media.h"
 #include "support/x11_properties.h"
+#include "toolkit/form.h"
+#include "toolkit/label.h"
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -74,6 +83,10 @@ class NavigationTest : public QObject {
     void aboutClosedByItsCloseBoxComesBackTheSame();
     void programEndsWithTheLastVisibleWindow();
     void aboutOutlivesThePlayerUntilItIsClosed();
+    void nextAndPreviousReachTheFolder();
+
+  private:
+    TestMedia media_;
 };
 
 void NavigationTest::initTestCase() {
@@ -252,3 +265,47 @@ void NavigationTest::aboutOutlivesThePlayerUntilItIsClosed() {
 
 TOLVANE_TEST_MAIN(NavigationTest)
 #include "test_navigation.moc"
+
+// Past the last chapter Next plays the folder's next file as the Down arrow in the file list does, with the
+// list's own click; Previous before the first likewise; both are off only at the ends of the list. Steps are
+// the keys (PageDown, PageUp) and the bar's buttons (next, previous); each expectation is the file chosen,
+// its chapter, the list's clicks so far and which of Previous and Next are on.
+void NavigationTest::nextAndPreviousReachTheFolder() {
+    QTemporaryDir folder;
+    const std::pair<QString, QString> files[] = {{"1 chapters.mkv", media_.chapters()},
+                                                 {"2 clip.mp4", media_.video(8)},
+                                                 {"3 song.mp3", media_.mp3(8)}};
+    for (const auto& [name, source] : files)
+        QVERIFY(QFile::copy(source, folder.filePath(name)));
+    frm* window = player();
+    window->Dir1->setPath(folder.path());
+    QTRY_VERIFY(session::rowOf(window->File1, "3 song.mp3") == 2);
+    QSignalSpy clicks(window->File1, &FileList::Click);
+    MediaPlayer* media = window->WindowsMediaPlayer1;
+    QVERIFY(session::clickFile(window->File1, "1 chapters.mkv"));
+    QTRY_COMPARE_WITH_TIMEOUT(media->playState(), 3, 10000);
+    media->videoView()->setFocus();
+    const QStringList steps{"", "PageDown", "next", "PageDown", "next", "previous", "PageUp", "next"};
+    const QStringList expected{"1 chapters.mkv:0 1 next",          "1 chapters.mkv:1 1 previous next",
+                               "1 chapters.mkv:2 1 previous next", "2 clip.mp4: 2 previous next",
+                               "3 song.mp3: 3 previous",           "2 clip.mp4: 4 previous next",
+                               "1 chapters.mkv:0 5 next",          "1 chapters.mkv:1 5 previous next"};
+    const auto now = [&] {
+        QStringList parts{window->File1->FileName() + ':' + media->engine()->coreProperty("chapter"),
+                          QString::number(clicks.size())};
+        if (media->actions()->previous->isEnabled())
+            parts << "previous";
+        if (media->actions()->next->isEnabled())
+            parts << "next";
+        return parts.join(' ');
+    };
+    TransportBar* bar = media->transportBar();
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        if (steps[i].startsWith("Page"))
+            QTest::keyClick(media->videoView(), steps[i] == "PageDown" ? Qt::Key_PageDown : Qt::Key_PageUp);
+        else if (!steps[i].isEmpty())
+            QTest::mouseClick(steps[i] == "next" ? bar->nextButton() : bar->previousButton(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(now() + " after " + steps[i], expected[i] + " after " + steps[i], 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(media->playState(), 3, 10000);
+    }
+}
