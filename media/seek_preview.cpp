@@ -6,6 +6,7 @@
 #include "media/media_colours.h"
 #include "media/playback.h"
 #include "media/seek_slider.h"
+#include "toolkit/outside_text.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -51,7 +52,7 @@ void SeekPreview::hover(int ms) {
         if (chapter.start <= seconds + 1e-3)
             title = chapter.title;
     if (!title.isEmpty())
-        caption_ += QStringLiteral("  ") + title;
+        caption_ += QStringLiteral("  ") + OutsideText::line(title, 120);
     place();
     show();
     update();
