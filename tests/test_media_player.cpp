@@ -1168,7 +1168,9 @@ void MediaPlayerTest::previewsOnVideosOnly() {
     QFETCH(QString, file);
     QFETCH(QString, caption);
     if (file == "unplanned") {
-        player_->engine()->openPastThePlan(media_.chapters(), {{media_.chapters()}});
+        MediaEngine::Item item;
+        item.path = media_.chapters();
+        player_->engine()->openPastThePlan(item.path, {item});
         QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
     } else {
         playAndWait(file == "song" ? media_.mp3(2) : media_.chapters());
