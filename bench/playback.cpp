@@ -16,8 +16,8 @@
 #include "bench/memory_sampler.h"
 #include "engine/media_engine.h"
 #include "media/media_player.h"
-#include "player/player_window.h"
 #include "media/video_view.h"
+#include "player/player_window.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -105,7 +105,8 @@ void measureReference(frm* window, const QString& clip, double media) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const auto app = bench::startApplication(argc, argv, 2, "CLIP [--cpu] [--probe] [--reference] [--full-screen]");
+    const auto app =
+        bench::startApplication(argc, argv, 2, "CLIP [--cpu] [--probe] [--reference] [--full-screen]");
     const QString clip = QString::fromLocal8Bit(argv[1]);
     frm* window = bench::showPlayerWindow();
     MediaPlayer* player = window->WindowsMediaPlayer1;

@@ -200,9 +200,9 @@ void Transport::stepFrame(int step) {
     client_.command({step > 0 ? "frame-step" : "frame-back-step"});
 }
 
-// Next's chapter step, taken as done until the core tells where it went: a second press before that goes on from there, not
-// again from the chapter before (which would run past the last chapter to the end of the file). What the
-// core still reports of the chapter it left is not news for a moment.
+// Next's chapter step, taken as done until the core tells where it went: a second press before that goes on
+// from there, not again from the chapter before (which would run past the last chapter to the end of the
+// file). What the core still reports of the chapter it left is not news for a moment.
 void Transport::goneToChapter(int chapter) {
     chapterAsked_ = chapter;
     chapterAskedAt_.start();
