@@ -4,12 +4,12 @@
 #include "engine/mpv_library.h"
 #include "engine/mpv_options.h"
 #include "engine/mpv_render_context.h"
+#include "files/detached_worker.h"
 
 #include <QMetaObject>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -230,8 +230,8 @@ void PreviewCore::request(const QString& path, double seconds, int width) {
     if (!shared_) {
         shared_ = std::make_shared<Shared>();
         shared_->owner = this;
-        // Detached: a core held by a dead share keeps its worker for as long as the share takes.
-        std::thread([shared = shared_] {
+        // A core held by a dead share keeps its worker for as long as the share takes.
+        startDetachedWorker("tolvane-preview", [shared = shared_] {
             const MpvLibrary* lib = mpvLibrary();
             if (!lib)
                 return;
@@ -241,7 +241,7 @@ void PreviewCore::request(const QString& path, double seconds, int width) {
                 while (shared->take(ask))
                     worker.serve(ask);
             worker.end();
-        }).detach();
+        });
     }
     const std::lock_guard guard(shared_->lock);
     shared_->ask = {path, seconds, width};
