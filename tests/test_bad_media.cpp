@@ -1149,7 +1149,13 @@ void BadMediaTest::trackTitlesStayShort() {
     QCOMPARE(entries.filter(QRegularExpression("^Track [0-9]+: ")).size(), 1000);
     QCOMPARE(entries.count("Off"), 1);
     QCOMPARE(entries.count("Show Subtitles"), 1);
-    QVERIFY2(openMs < 500 && playing < 300 && after < 50, "see the figures above");
+    // AddressSanitizer holds freed memory in quarantine: what is given back shows only without it.
+#if defined(__SANITIZE_ADDRESS__)
+    const double givenBackBound = 1e9;
+#else
+    const double givenBackBound = 50;
+#endif
+    QVERIFY2(openMs < 500 && playing < 300 && after < givenBackBound, "see the figures above");
 }
 
 // A playlist's entry swapped after the plan, for a pipe or a link to /dev/zero, is refused when the engine
