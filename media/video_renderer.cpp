@@ -80,8 +80,9 @@ std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
     return gl;
 }
 
-// When nothing can draw, the engine is told, so that a load does not wait for a render context that never
-// comes.
+// When nothing can draw here, the engine is told, so that a load does not wait for a render context that
+// never comes. A core that is not there yet (a fresh one after a held core is being started) is no such
+// failure: the engine asks for somewhere to draw again once it is, and retry() tries then.
 bool VideoRenderer::ensureRenderContext() {
     if (frames_)
         return true;
@@ -89,16 +90,17 @@ bool VideoRenderer::ensureRenderContext() {
         return false;
     if (!drawer_)
         drawer_ = makeDrawer();
-    if (drawer_ && !drawer_->begin())
-        return false; // no surface to draw on yet
-    if (drawer_)
-        frames_ = drawer_->makeFrames(engine_, [this] { emit frameMayWait(); });
-    if (!frames_) {
-        if (!drawer_)
-            qCWarning(lcVideo, "nothing can draw the video here");
+    if (!drawer_) {
+        qCWarning(lcVideo, "nothing can draw the video here");
         failed_ = true;
-        drawer_.reset();
         engine_->reportNoRenderTarget();
+        return false;
+    }
+    if (!drawer_->begin())
+        return false; // no surface to draw on yet
+    frames_ = drawer_->makeFrames(engine_, [this] { emit frameMayWait(); });
+    if (!frames_) {
+        failed_ = true;
         return false;
     }
     emit renderContextChanged(true, QString::fromLatin1(drawer_->name()));
