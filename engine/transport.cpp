@@ -121,11 +121,16 @@ void Transport::setPause(bool paused) {
     state_.ourPauseWrite();
 }
 
+// Within the file: not before its start, nor past its end where the length is known.
+double Transport::withinFile(double seconds) const {
+    const double length = host_.duration();
+    return std::max(0.0, length > 0 ? std::min(seconds, length) : seconds);
+}
+
 void Transport::seek(double seconds) {
     if (!state_.isLoaded())
         return;
-    const double length = host_.duration();
-    seconds = std::max(0.0, length > 0 ? std::min(seconds, length) : seconds);
+    seconds = withinFile(seconds);
     scrubTarget_ = -1; // this one wins
     client_.command({"seek", QByteArray::number(seconds, 'f', 3), "absolute+exact"});
     host_.showPosition(seconds);
@@ -134,8 +139,7 @@ void Transport::seek(double seconds) {
 void Transport::scrub(double seconds) {
     if (!state_.isLoaded())
         return;
-    const double length = host_.duration();
-    scrubTarget_ = std::max(0.0, length > 0 ? std::min(seconds, length) : seconds);
+    scrubTarget_ = withinFile(seconds);
     if (!scrubInFlight_)
         sendScrub();
 }

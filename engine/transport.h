@@ -67,6 +67,7 @@ class Transport : public QObject {
     void scanReverseStep();
     void goneToChapter(int chapter);
     void chapterSeen(int chapter);
+    double withinFile(double seconds) const;
     void sendScrub();
     void seekLanded();
     // Where in the file and the list playback is: what Previous and Next can go to.
