@@ -64,13 +64,17 @@ std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
         gl = std::make_unique<GlFrameDrawer>(window_);
         if (!gl->create())
             gl.reset();
-        else if (forced == DrawingPath::OpenGL || !isSoftwareRenderer(gl->rendererName()))
-            return decided = int(DrawingPath::OpenGL), std::move(gl);
+        else if (forced == DrawingPath::OpenGL || !isSoftwareRenderer(gl->rendererName())) {
+            decided = int(DrawingPath::OpenGL);
+            return gl;
+        }
     }
     if (forced != DrawingPath::OpenGL && !display_.isEmpty()) {
         auto software = std::make_unique<SoftwareFrameDrawer>(display_);
-        if (software->usable() && software->takesWindow(nativeWindow_))
-            return decided = int(DrawingPath::Software), std::move(software);
+        if (software->usable() && software->takesWindow(nativeWindow_)) {
+            decided = int(DrawingPath::Software);
+            return software;
+        }
     }
     if (!gl && forced != DrawingPath::Software) {
         gl = std::make_unique<GlFrameDrawer>(window_);
