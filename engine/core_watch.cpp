@@ -11,12 +11,15 @@ CoreWatch::CoreWatch(QObject* parent) : QObject(parent) {
 }
 
 void CoreWatch::loadSent() {
-    if (busy_)
-        timer_.start();
+    if (!busy_)
+        return;
+    waiting_ = true;
+    timer_.start();
 }
 
 void CoreWatch::fileStarted(const QString& place) {
     busy_ = true;
+    waiting_ = false;
     timer_.stop();
     if (!place.isEmpty())
         place_ = place;
@@ -24,6 +27,7 @@ void CoreWatch::fileStarted(const QString& place) {
 
 void CoreWatch::fileEnded() {
     busy_ = false;
+    waiting_ = false;
     timer_.stop();
 }
 
@@ -35,6 +39,7 @@ void CoreWatch::retire(std::shared_ptr<HeldCore> core, bool replace) {
     if (!core)
         return;
     busy_ = false;
+    waiting_ = false;
     timer_.stop();
     if (taker_ && taker_->takeHeldCore(core, replace))
         return;

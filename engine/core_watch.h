@@ -3,7 +3,7 @@
 // return (a share that died while a file played, or once its plan had passed) is not waited for: it goes, to
 // end on another thread whenever the read returns, and a fresh core takes the pick. "Held" is what the core
 // shows, not a guess: a load sent while a file was under way that neither ends that file nor starts the next
-// within kHeldAfterMs.
+// within kHeldAfterMs, with every event the core had sent by then read.
 //
 // A retired core is handed to whoever draws from it (HeldCoreTaker), since its render context must be freed
 // on the drawing thread first; with nobody drawing, it ends on a thread of its own.
@@ -28,8 +28,9 @@ class HeldCoreTaker {
 class CoreWatch : public QObject {
     Q_OBJECT
   public:
-    // A live core starts the next file within milliseconds.
-    static constexpr int kHeldAfterMs = 300;
+    // A live core starts the next file within milliseconds; a loaded machine (or a checked build) can make
+    // that some hundreds, and a live core taken for held costs a fresh one and counts against kMaxHeldCores.
+    static constexpr int kHeldAfterMs = 1000;
     // Held cores kept at most (each keeps its threads and memory until its read returns); past that a pick is
     // refused with the place that holds them.
     static constexpr int kMaxHeldCores = 2;
@@ -44,6 +45,8 @@ class CoreWatch : public QObject {
     void fileEnded();
     // Where the core's current file lives: named when it holds the core.
     QString place() const { return place_; }
+    // A load is still unanswered: read after held(), once the core's waiting events are in.
+    bool waitsForAnswer() const { return waiting_; }
     // True when another held core may be kept.
     static bool roomForHeld();
 
@@ -58,7 +61,8 @@ class CoreWatch : public QObject {
     void held();
 
   private:
-    bool busy_ = false; // a file has started in the core and not ended
+    bool busy_ = false;    // a file has started in the core and not ended
+    bool waiting_ = false; // a load sent while busy_, neither file end nor start seen since
     QString place_;
     QTimer timer_;
     HeldCoreTaker* taker_ = nullptr;

@@ -58,6 +58,8 @@ class MpvClient : public QObject {
     void readTitle();
     // The core's own value, read synchronously (briefly blocks): for tests and diagnostics.
     QString property(const char* name);
+    // Hands out every event the core has sent so far (without waiting for more).
+    void drainEvents();
 
     // The render contract: null without a core or when the core refuses. Free with the same OpenGL context
     // current, before shutdown().
@@ -99,7 +101,6 @@ class MpvClient : public QObject {
 
   private:
     static void onWakeup(void* self);
-    void drainEvents();
     void handleEvent(const mpv_event& event);
     void answerCommand(const mpv_event& event);
     void reachedName(const struct mpv_event_property& name);

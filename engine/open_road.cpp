@@ -288,7 +288,10 @@ void OpenRoad::targetUnavailable() {
 // ---------------------------------------------------------------------------
 
 void OpenRoad::onCoreHeld() {
-    if (!client_.isRunning() || !state_.hasMedia())
+    // The answer may be in the queue behind a busy window: read it before judging.
+    const QPointer<OpenRoad> alive(this);
+    client_.drainEvents();
+    if (!alive || !client_.isRunning() || !state_.hasMedia() || !watch_.waitsForAnswer())
         return;
     if (!CoreWatch::roomForHeld()) {
         failWith(FailureText::cannotPlay(

@@ -305,7 +305,10 @@ void NavigationTest::nextAndPreviousReachTheFolder() {
             QTest::keyClick(media->videoView(), steps[i] == "PageDown" ? Qt::Key_PageDown : Qt::Key_PageUp);
         else if (!steps[i].isEmpty())
             QTest::mouseClick(steps[i] == "next" ? bar->nextButton() : bar->previousButton(), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(now() + " after " + steps[i], expected[i] + " after " + steps[i], 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(now() == expected[i],
+                                  qPrintable(QStringLiteral("after %1: %2, not %3 (%4)")
+                                                 .arg(steps[i], now(), expected[i], media->statusText())),
+                                  10000);
         QTRY_COMPARE_WITH_TIMEOUT(media->playState(), 3, 10000);
     }
 }
