@@ -61,6 +61,7 @@ class OpenPipeline : public QObject {
     const QList<OpenItem>& items() const { return items_; }
     QString waitingFor() const { return waitingFor_; }
     bool boundRunning() const { return bound_.isActive(); }
+    int boundLeftMs() const { return bound_.remainingTime(); }
 
     // ---- the pick
     // A new pick: the number its plan must bring back to be followed.
@@ -76,7 +77,7 @@ class OpenPipeline : public QObject {
     // The plan's items wait for somewhere to draw; true when there is somewhere already.
     bool begin(const QList<OpenItem>& items);
     // The same items again, on a fresh core: true when the load may go at once (somewhere to draw, or no
-    // OpenGL at all).
+    // OpenGL at all). The bound runs on from the first load: the user has waited since.
     bool again();
     // The load goes: its first batch. Nothing when there are no items.
     Batch startLoad(double start);
@@ -132,7 +133,8 @@ class OpenPipeline : public QObject {
     qsizetype nextLoad_ = 0; // the first of items_ not yet handed to the core
     int targets_ = 0;
     bool noTarget_ = false;
-    bool reopen_ = false; // the render target went while a video was open
+    bool retried_ = false; // the next load is again(): the bound already runs
+    bool reopen_ = false;  // the render target went while a video was open
     std::optional<Failure> failure_;
     QTimer bound_;
 };

@@ -77,6 +77,11 @@ struct Script {
             p.fileLoaded();
         else if (word == "frame")
             p.firstFrame();
+        else if (word == "wait")
+            QTest::qWait(arg.toInt());
+        else if (word == "left") // of the bound: all of it, or what the wait before left
+            return p.boundLeftMs() > OpenPipeline::kOpenTimeoutMs - 100 ? QStringLiteral("all")
+                                                                        : QStringLiteral("less");
         else if (word == "close")
             p.close();
         else if (word == "forget")
@@ -160,6 +165,10 @@ void OpenPipelineTest::scripts_data() {
                                << "begin:no noGL:yes | none target free";
     QTest::newRow("no OpenGL, then a fresh core") << "noGL, begin 1, again"
                                                   << "noGL:no begin:no again:yes | none target free";
+    QTest::newRow("fresh core keeps the bound")
+        << "arrive empty, begin 1, load, wait 300, gone, again, load, left"
+        << "arrive:nothing begin:yes load:0-1 again:no load:0-1 left:less | "
+           "none loading bound";
     QTest::newRow("fresh core waits to draw") << "arrive empty, gone, begin 1, again"
                                               << "arrive:nothing begin:no again:no | none target free";
     // The render target went with a video open: the file opens again once one comes back.
