@@ -73,7 +73,7 @@ void MediaEngine::connectReport() {
     // A picture of a file since replaced is dropped.
     connect(&preview_, &PreviewCore::pictureReady, this,
             [this](const QString& path, double at, const PreviewPicture& p) {
-                if (path == previewPath())
+                if (path == previewItem().path)
                     emit previewReady(at, p);
             });
 }
@@ -224,15 +224,15 @@ PlayState::Controls MediaEngine::controls() const {
 // ---- the seek bar's preview
 // --------------------------------------------------------------------------------
 
-QString MediaEngine::previewPath() const {
+OpenItem MediaEngine::previewItem() const {
     const QList<OpenItem>& items = road_.accepted();
     const int entry = state_.place().entry;
     if (!state_.isLoaded() || !hasVideo() || !waitingFor().isEmpty() || items.isEmpty())
         return {};
-    return items.value(items.size() == 1 ? 0 : entry).path;
+    return items.value(items.size() == 1 ? 0 : entry);
 }
 
 void MediaEngine::askPreview(double seconds, int width) {
-    if (const QString path = previewPath(); !path.isEmpty())
-        preview_.request(path, seconds, width);
+    if (const OpenItem item = previewItem(); !item.path.isEmpty())
+        preview_.request(item.path, item.identity, seconds, width);
 }

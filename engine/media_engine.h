@@ -123,7 +123,7 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     const MediaChapters& chapters() const { return report_.chapters(); }
 
     // The seek bar's preview (PreviewCore): a video the plan accepted, loaded, its place not waited for.
-    bool previewable() const { return !previewPath().isEmpty(); }
+    bool previewable() const { return !previewItem().path.isEmpty(); }
     void askPreview(double seconds, int width);
     void releasePreview() { preview_.release(); } // its memory given back
     bool previewRunning() const { return preview_.running(); }
@@ -198,8 +198,8 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void goToNeighbour(int step) override { emit neighbourWanted(step); }
     void onFileEnded(const FileEnd& end);
 
-    QString previewPath() const;
-    void forgetFileChoices(); // a new file: its tracks are the core's choice, its speed normal
+    OpenItem previewItem() const; // empty path: none
+    void forgetFileChoices();     // a new file: its tracks are the core's choice, its speed normal
 
     MpvClient client_;
     EngineSettings settings_{client_};

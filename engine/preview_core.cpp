@@ -5,6 +5,7 @@
 #include "engine/mpv_options.h"
 #include "engine/mpv_render_context.h"
 #include "files/detached_worker.h"
+#include "files/fs_names.h"
 
 #include <QMetaObject>
 #include <condition_variable>
@@ -46,6 +47,7 @@ MpvClient::Options previewOptions() {
 
 struct Ask {
     QString path;
+    FileIdentity identity;
     double seconds = 0;
     int width = 0;
 };
@@ -175,6 +177,11 @@ int64_t PreviewWorker::number(const char* name) {
 void PreviewWorker::serve(const Ask& ask) {
     if (ask.path != loaded_) {
         loaded_.clear();
+        // The name is opened anew: only while it still stands for the file the plan judged, which the main
+        // core plays. One moved or written in since may be anything.
+        const LocalFile now = readLocalFile(fsEncodeName(ask.path), 0);
+        if (!now.error.isEmpty() || !(now.identity == ask.identity))
+            return;
         const QByteArray path = ask.path.toUtf8();
         const char* load[] = {"loadfile", path.constData(), nullptr};
         lib_.command_async(core_, 0, load);
@@ -226,7 +233,7 @@ bool PreviewCore::running() const {
     return shared_ != nullptr;
 }
 
-void PreviewCore::request(const QString& path, double seconds, int width) {
+void PreviewCore::request(const QString& path, const FileIdentity& identity, double seconds, int width) {
     if (!shared_) {
         shared_ = std::make_shared<Shared>();
         shared_->owner = this;
@@ -244,7 +251,7 @@ void PreviewCore::request(const QString& path, double seconds, int width) {
         });
     }
     const std::lock_guard guard(shared_->lock);
-    shared_->ask = {path, seconds, width};
+    shared_->ask = {path, identity, seconds, width};
     shared_->pending = true;
     shared_->changed.notify_one();
 }

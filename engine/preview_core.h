@@ -7,6 +7,7 @@
 // core held by a share that stopped answering ends there whenever the share answers, like a held main core.
 
 #include "engine/engine_events.h"
+#include "opening/local_file.h"
 
 #include <QObject>
 #include <QString>
@@ -18,8 +19,8 @@ class PreviewCore : public QObject {
     explicit PreviewCore(QObject* parent = nullptr);
     ~PreviewCore() override; // never waits: the worker ends on its own
 
-    // The frame at `seconds` of `path` (a file the open plan accepted), `width` pixels wide.
-    void request(const QString& path, double seconds, int width);
+    // The frame at `seconds` of `path` (a file the open plan accepted as `identity`), `width` pixels wide.
+    void request(const QString& path, const FileIdentity& identity, double seconds, int width);
     void release();
     // A worker (and its core) exists: for the tests and the memory bound.
     bool running() const;

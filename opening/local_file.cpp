@@ -64,6 +64,7 @@ LocalFile readLocalFile(const QByteArray& path, qint64 maxBytes) {
         return file;
     }
     file.size = info.st_size;
+    file.identity = {quint64(info.st_dev), quint64(info.st_ino)};
     if (maxBytes <= 0)
         return file; // looked at, not opened
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -78,6 +79,7 @@ LocalFile readLocalFile(const QByteArray& path, qint64 maxBytes) {
         file.error = QStringLiteral("it is a system file, not media");
     }
     if (file.error.isEmpty()) {
+        file.identity = {quint64(info.st_dev), quint64(info.st_ino)}; // what was opened
         file.head.resize(qsizetype(std::min<qint64>(maxBytes, info.st_size)));
         qsizetype got = 0;
         while (got < file.head.size()) {

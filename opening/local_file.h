@@ -6,10 +6,19 @@
 #include <QByteArray>
 #include <QString>
 
+// Which file a name stood for when it was looked at: another file moved or written in under the same
+// name is another one. (A file still open keeps its number: a new one cannot take it meanwhile.)
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 struct LocalFile {
     QString error;   // why it cannot be read, as the status text words it; empty if it was read
     QByteArray head; // its first bytes, at most the number asked for
     qint64 size = 0;
+    FileIdentity identity;
 };
 
 // Reads at most `maxBytes` from the start of `path` (file system bytes, see fs_names); with 0, only

@@ -66,21 +66,22 @@ QString pictureProblem(const QByteArray& head) {
         .arg(kMaxPicturePixels / 1000000);
 }
 
-OpenItem itemFor(const QString& path, QString* note, CoverArtFinder* covers) {
+OpenItem itemFor(const QString& path, const FileIdentity& identity, QString* note, CoverArtFinder* covers) {
     const Sidecar sidecar = sidecarFor(path);
     const CoverArt cover = covers->find(path);
     for (const QString& left : {sidecar.note, cover.note})
         if (note->isEmpty())
             *note = left;
-    return {path, sidecar.path, sidecar.plain, cover.path};
+    return {path, sidecar.path, sidecar.plain, cover.path, identity};
 }
 
 // Why the engine may not open this one file (empty if it may); `playlist` tells whether it is one, which is
-// never handed to the engine itself.
-QString refusalFor(const QString& path, bool* playlist, qint64 sniffBytes) {
+// never handed to the engine itself, and `identity` which file was judged.
+QString refusalFor(const QString& path, bool* playlist, qint64 sniffBytes, FileIdentity* identity) {
     const LocalFile file = readLocalFile(fsEncodeName(path), sniffBytes);
     if (!file.error.isEmpty())
         return file.error;
+    *identity = file.identity;
     for (QString reason : {referenceFormat(file.head), pictureProblem(file.head)})
         if (!reason.isEmpty())
             return reason;
@@ -92,7 +93,8 @@ QString refusalFor(const QString& path, bool* playlist, qint64 sniffBytes) {
 
 QString entryRefusal(const QString& path) {
     bool playlist = false;
-    const QString reason = refusalFor(path, &playlist, kEntrySniffBytes);
+    FileIdentity identity;
+    const QString reason = refusalFor(path, &playlist, kEntrySniffBytes, &identity);
     return !reason.isEmpty() || !playlist ? reason
                                           : QStringLiteral("it is a playlist, which names other files");
 }
@@ -106,11 +108,12 @@ OpenPlan planOpen(const QString& url) {
     }
     const QString path = QFileInfo(localPathOf(url)).absoluteFilePath();
     bool playlist = false;
+    FileIdentity identity;
     CoverArtFinder covers;
-    if (plan.refusal = refusalFor(path, &playlist, kSniffBytes); !plan.refusal.isEmpty())
+    if (plan.refusal = refusalFor(path, &playlist, kSniffBytes, &identity); !plan.refusal.isEmpty())
         return plan;
     if (!playlist) {
-        plan.items << itemFor(path, &plan.note, &covers);
+        plan.items << itemFor(path, identity, &plan.note, &covers);
         return plan;
     }
     const LocalFile list = readLocalFile(fsEncodeName(path), kPlaylistLimit + 1);
@@ -121,8 +124,8 @@ OpenPlan planOpen(const QString& url) {
     // Entries that are playlists themselves are left out: a list never leads to another list, or itself.
     for (const QString& entry : playlistEntries(path, list.head, kMaxEntries)) {
         bool nested = false;
-        if (refusalFor(entry, &nested, kEntrySniffBytes).isEmpty() && !nested)
-            plan.items << itemFor(entry, &plan.note, &covers);
+        if (refusalFor(entry, &nested, kEntrySniffBytes, &identity).isEmpty() && !nested)
+            plan.items << itemFor(entry, identity, &plan.note, &covers);
     }
     if (plan.items.isEmpty())
         plan.refusal = QStringLiteral("the playlist names no file on this computer that can be played");

@@ -8,6 +8,8 @@
 // anything that is not a plain file on a disk (folders, devices, pipes, sockets, kernel and other pseudo
 // files), whose read might never return.
 
+#include "opening/local_file.h"
+
 #include <QList>
 #include <QString>
 
@@ -16,6 +18,7 @@ struct OpenItem {
     QString subtitle;           // the same-named sidecar to show with it, or empty
     bool plainSubtitle = false; // its styling would cost too much to draw: shown as plain text
     QString coverArt;           // the picture to show while a song plays, or empty
+    FileIdentity identity;      // the file judged, for whoever opens the name again later
 };
 
 struct OpenPlan {

@@ -1154,12 +1154,15 @@ void MediaPlayerTest::dragShowsFramesAndLandsExactly() {
 }
 
 // The pointer resting on the seek bar of a video shows the frame there, the time and the chapter's title,
-// at the video's aspect; a song shows none. The preview core goes a few seconds after the pointer leaves.
+// at the video's aspect; a song shows none. The preview core goes a few seconds after the pointer leaves; a
+// file moved in under the playing one's name since is not shown when it comes again.
 void MediaPlayerTest::previewsOnVideosOnly_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("caption"); // empty: no preview
     QTest::newRow("video with chapters") << QStringLiteral("chapters") << QStringLiteral("0:06  Part 2");
     QTest::newRow("song") << QStringLiteral("song") << QString();
+    QTest::newRow("video replaced while played")
+        << QStringLiteral("replaced") << QStringLiteral("0:06  Part 2");
     // Opened past the open plan (as only the core's own tests do): the preview core never sees it.
     QTest::newRow("video past the plan") << QStringLiteral("unplanned") << QString();
 }
@@ -1172,6 +1175,10 @@ void MediaPlayerTest::previewsOnVideosOnly() {
         item.path = media_.chapters();
         player_->engine()->openPastThePlan(item.path, {item});
         QTRY_COMPARE_WITH_TIMEOUT(player_->playState(), 3, kStartTimeout);
+    } else if (file == "replaced") {
+        QFile::remove(media_.folder() + "/replaced.mkv");
+        QVERIFY(QFile::copy(media_.chapters(), media_.folder() + "/replaced.mkv"));
+        playAndWait(media_.folder() + "/replaced.mkv");
     } else {
         playAndWait(file == "song" ? media_.mp3(2) : media_.chapters());
     }
@@ -1203,6 +1210,16 @@ void MediaPlayerTest::previewsOnVideosOnly() {
     QTRY_VERIFY(!preview->isVisible());
     QVERIFY(player_->engine()->previewRunning());
     QTRY_VERIFY_WITH_TIMEOUT(!player_->engine()->previewRunning(), SeekPreview::kGiveBackMs + 2000);
+    if (file != "replaced")
+        return;
+    const QString path = media_.folder() + "/replaced.mkv";
+    QVERIFY(QFile::remove(path) &&
+            QFile::copy(QFileInfo(media_.colourList()).dir().filePath("red.mp4"), path));
+    pointTo(seek, QPoint(seek->xOf(2000), seek->height() / 2));
+    QTRY_VERIFY(preview->isVisible());
+    QTest::qWait(2000); // time enough to show the red of the file now there
+    QVERIFY(colourOf(preview->picture()) != "red");
+    QVERIFY(player_->engine()->previewRunning());
 }
 
 // Each audio track is heard and each subtitle shown as chosen, from the menu and with the keys; the choice
