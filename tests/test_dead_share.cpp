@@ -1,10 +1,16 @@
 // The player window over a share that stops answering (a FUSE share whose listings, statfs or everything
 // never return): the window must keep answering, say what it waits for, let the user go elsewhere, hold a
 // bounded number of threads however often the user goes back into the share, and leave at once.
+#include "engine/media_engine.h"
 #include "files/fs_call.h"
 #include "list_test_helpers.h"
+#include "media/seek_preview.h"
+#include "media/seek_slider.h"
+#include "media/transport_bar.h"
+#include "media/video_view.h"
 #include "support/child_process.h"
 #include "support/process_probe.h"
+#include "support/real_pointer.h"
 #include "support/session.h"
 #include "support/stalling_share.h"
 #include "support/test_main.h"
@@ -79,6 +85,7 @@ class DeadShareTest : public QObject {
     void windowKeepsAnswering_data();
     void windowKeepsAnswering();
     void exitsAtOnceWaitingOnADeadShare();
+    void previewHeldByTheShare();
     void lateAnswerWakesAnIdleEventLoop_data();
     void lateAnswerWakesAnIdleEventLoop();
 
@@ -99,7 +106,7 @@ void DeadShareTest::initTestCase() {
     source_ = base + "/source";
     local_ = base + "/Local";
     QVERIFY(QDir(base).mkpath("source/Album/Sub") && QDir(base).mkpath("Local"));
-    QVERIFY(QFile::copy(media_.silentVideo(2), source_ + "/Album/clip.mp4"));
+    QVERIFY(QFile::copy(media_.silentVideo(12), source_ + "/Album/clip.mp4"));
     QVERIFY(listtest::makeFile(local_, "local.txt"));
 }
 
@@ -250,6 +257,42 @@ void DeadShareTest::exitsAtOnceWaitingOnADeadShare() {
     QVERIFY2(program.waitForExit(5000), "the program did not end once the share let its call go");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+}
+
+// A share that stops opening files while the one playing still reads: the preview core, opening the file
+// anew, is held. The window and the playback go on, the pointer leaving lets the preview go, and its core
+// ends with the share's answer.
+void DeadShareTest::previewHeldByTheShare() {
+    frm* w = openPlayer();
+    QVERIFY(w);
+    MediaPlayer* media = w->WindowsMediaPlayer1;
+    StallingShare share(source_, "opens:1");
+    REQUIRE_SHARE(share);
+    Watchdog watchdog(share);
+    runHandler([&] { w->Dir1->setPath(share.path() + "/Album"); });
+    QTRY_COMPARE_WITH_TIMEOUT(listtest::shownNames(*w->File1), QStringList{"clip.mp4"}, 15000);
+    QVERIFY(clickFile(w->File1, "clip.mp4"));
+    QTRY_COMPARE_WITH_TIMEOUT(media->playState(), 3, 10000);
+    QTest::qWait(1500); // the share opens nothing more
+    SeekSlider* seek = media->transportBar()->seekSlider();
+    QTRY_VERIFY(seek->maximum() > 0);
+    const double playedBefore = media->engine()->coreProperty("time-pos").toDouble();
+    Heartbeat heartbeat;
+    for (const int ms : {6000, 8000, 4000}) { // the pointer moves on while the preview waits
+        real_pointer::moveTo(seek->mapToGlobal(QPoint(seek->xOf(ms), seek->height() / 2)));
+        QTest::qWait(700);
+    }
+    auto* preview = seek->findChild<SeekPreview*>();
+    QVERIFY(preview && preview->isVisible() && preview->picture().isNull());
+    QVERIFY(media->engine()->previewRunning());
+    QVERIFY(media->engine()->coreProperty("time-pos").toDouble() > playedBefore + 1);
+    QCOMPARE(media->playState(), 3);
+    real_pointer::moveTo(media->videoView()->mapToGlobal(QPoint(20, 20)));
+    QTRY_VERIFY_WITH_TIMEOUT(!media->engine()->previewRunning(), SeekPreview::kGiveBackMs + 2000);
+    QVERIFY2(heartbeat.longestGapMs() < 1000, qPrintable(QString::number(heartbeat.longestGapMs())));
+    QVERIFY(!watchdog.fired());
+    share.abort();
+    QTRY_VERIFY2(!threadNames().contains("tolvane-preview"), qPrintable(threadNames()));
 }
 
 // A place that answers past the short wait (a slow share, a folder of a million files) wakes the UI thread

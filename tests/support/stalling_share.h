@@ -10,7 +10,8 @@
 
 class StallingShare {
   public:
-    // mode: "read", "list", "statfs", "dies:SECONDS" or "late:SECONDS"; source: the folder to mirror.
+    // mode: "read", "list", "statfs", "dies:SECONDS", "late:SECONDS" or "opens:SECONDS" (stalling_share.py);
+    // source: the folder to mirror.
     StallingShare(const QString& source, const QString& mode);
     ~StallingShare();
     StallingShare(const StallingShare&) = delete;

@@ -6,6 +6,7 @@
 #   statfs   the file system's own figures never come
 #   dies:S   everything answers for S seconds after the first read of a file, then nothing does
 #   late:S   nothing answers until S seconds after the mount, then everything does
+#   opens:S  files opened by S seconds after the first read go on reading; an open after that never returns
 # Usage: stalling_share.py SOURCE MOUNTPOINT MODE   (stays in the foreground)
 import errno
 import os
@@ -63,6 +64,9 @@ class StallingShare(Operations):
         return {key: getattr(st, key) for key in keys}
 
     def open(self, path, flags):
+        if (self.mode == "opens" and self.first_read is not None
+                and time.monotonic() - self.first_read > self.seconds):
+            hang_for_ever.wait()
         if flags & (os.O_WRONLY | os.O_RDWR):
             raise FuseOSError(errno.EROFS)
         return os.open(self._real(path), os.O_RDONLY)
