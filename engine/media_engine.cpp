@@ -66,6 +66,8 @@ void MediaEngine::connectReport() {
     });
     PlaybackReport* r = &report_;
     connect(r, &PlaybackReport::positionChanged, this, &MediaEngine::positionChanged);
+    connect(r, &PlaybackReport::positionChanged, &clock_, &ClockWatch::read);
+    connect(&clock_, &ClockWatch::stalledChanged, this, &MediaEngine::clockStalledChanged);
     connect(r, &PlaybackReport::durationChanged, this, &MediaEngine::durationChanged);
     connect(r, &PlaybackReport::hasVideoChanged, this, &MediaEngine::hasVideoChanged);
     connect(r, &PlaybackReport::mediaTitleChanged, this, &MediaEngine::mediaTitleChanged);
@@ -202,6 +204,7 @@ void MediaEngine::onFileEnded(const FileEnd& end) {
 
 // A change of what the controls offer is told also where the number stays (a pause while a file opens).
 void MediaEngine::publish() {
+    clock_.setRunning(state_.number() == Playing);
     const PlayState::Controls offered = controls();
     if (state_.number() == shownState_) {
         if (offered != shownControls_) {

@@ -9,6 +9,7 @@
 // -> the load waits until a render context exists (renderTargetNeeded() asks for one) -> it goes, in
 // batches.
 
+#include "engine/clock_watch.h"
 #include "engine/engine_settings.h"
 #include "engine/failure_text.h"
 #include "engine/mpv_client.h"
@@ -73,6 +74,8 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void prepare();
     // The place a pick waits for (its plan's reads have not come back within a moment), or empty.
     QString waitingFor() const { return road_.waitingFor(); }
+    // Playing, and the clock has not moved for a while (ClockWatch).
+    bool clockStalled() const { return clock_.stalled(); }
     // What was left out of the file being played and why (a subtitle over the size limit); may be empty.
     QString notice() const { return hasMedia() ? road_.notice() : QString(); }
     // The transport (Transport).
@@ -183,6 +186,7 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     void controlsChanged(); // what controls() offers, where the play state stays the same
     void rateChanged(double rate);
     void waitingForChanged();
+    void clockStalledChanged();
     // Previous or Next went past the ends of the file and the list: the host's file before (-1) or after (1).
     void neighbourWanted(int step);
     void previewReady(double seconds, const PreviewPicture& picture);
@@ -216,4 +220,5 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     bool autoStart_ = true;
     TrackChoice tracks_{client_};
     PreviewCore preview_;
+    ClockWatch clock_;
 };

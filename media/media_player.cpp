@@ -97,6 +97,7 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QWidget(parent), engine_(std::make_u
     connect(e, &MediaEngine::hasVideoChanged, this, &MediaPlayer::hasVideoChanged);
     connect(e, &MediaEngine::mediaTitleChanged, this, &MediaPlayer::mediaTitleChanged);
     connect(e, &MediaEngine::waitingForChanged, this, &MediaPlayer::updateStatus);
+    connect(e, &MediaEngine::clockStalledChanged, this, &MediaPlayer::updateStatus);
     connect(e, &MediaEngine::neighbourWanted, this, &MediaPlayer::neighbourWanted);
     updateStatus();
 

@@ -90,7 +90,9 @@ QString Playback::stateText() const {
     case MediaEngine::Paused:
         return QStringLiteral("Paused");
     case MediaEngine::Playing:
-        return QStringLiteral("Playing");
+        return engine_->clockStalled()
+                   ? QStringLiteral("Stalled: the sound output or the file's place does not answer")
+                   : QStringLiteral("Playing");
     case MediaEngine::ScanForward:
         return QStringLiteral("Fast forward");
     case MediaEngine::ScanReverse:

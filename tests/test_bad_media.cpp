@@ -1189,9 +1189,9 @@ void BadMediaTest::swappedEntryIsRefused() {
     QCOMPARE(heldSystemFiles(), held);
 }
 
-// A sound server that stops answering (SIGSTOP) while a song plays to it: the pick that follows ends with a
-// reason within the give-up, and once the server answers again the next file plays. In a child, whose
-// engine starts with that server.
+// A sound server that stops answering (SIGSTOP) while a song plays to it: the frozen clock is told, and
+// untold when the server answers again; the pick that follows ends with a reason within the give-up, and
+// once the server answers again the next file plays. In a child, whose engine starts with that server.
 void BadMediaTest::stoppedSoundServer() {
     if (isChild())
         QSKIP("the parent's half");
@@ -1217,6 +1217,10 @@ void BadMediaTest::stoppedSoundChild() {
     component->setURL(media_.mp3(30.0));
     QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, kSettleMs);
     QCOMPARE(component->engine()->coreProperty("current-ao"), QStringLiteral("pulse"));
+    QVERIFY(::kill(server, SIGSTOP) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(component->statusText().startsWith("Stalled: the sound output"), 8000);
+    QVERIFY(::kill(server, SIGCONT) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(component->statusText(), QStringLiteral("Playing"), 5000);
     QVERIFY(::kill(server, SIGSTOP) == 0);
     QElapsedTimer clock;
     clock.start();
