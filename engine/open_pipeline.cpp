@@ -49,6 +49,7 @@ OpenPipeline::Batch OpenPipeline::startLoad(double start) {
     load_ = Load::Loading;
     ++loadSerial_;
     nextLoad_ = 0;
+    entriesStarted_ = 0;
     if (!std::exchange(retried_, false))
         bound_.start();
     Batch batch = nextBatch();
@@ -67,7 +68,8 @@ OpenPipeline::Batch OpenPipeline::nextBatch() {
 void OpenPipeline::entryStarted() {
     if (load_ == Load::Opened)
         load_ = Load::Loading;
-    bound_.start();
+    if (entriesStarted_++ > 0) // the first runs on the load's bound
+        bound_.start();
 }
 
 void OpenPipeline::fileLoaded() {

@@ -87,7 +87,8 @@ class OpenPipeline : public QObject {
     bool isOurReply(uint64_t reply) const { return reply == replyId::kLoadBase + loadSerial_; }
     // Answers to the loads sent so far change nothing from here on.
     void dropAnswers() { ++loadSerial_; }
-    // The core started an entry of ours that has not loaded: it gets the same time to open as the first.
+    // The core started an entry of ours that has not loaded: after the first, each gets the same time to open
+    // as the first.
     void entryStarted();
     void fileLoaded();
     // The first frame is out: the open is over. Until then the bound runs, also past the load: a sound
@@ -133,8 +134,9 @@ class OpenPipeline : public QObject {
     qsizetype nextLoad_ = 0; // the first of items_ not yet handed to the core
     int targets_ = 0;
     bool noTarget_ = false;
-    bool retried_ = false; // the next load is again(): the bound already runs
-    bool reopen_ = false;  // the render target went while a video was open
+    bool retried_ = false;   // the next load is again(): the bound already runs
+    int entriesStarted_ = 0; // since the load
+    bool reopen_ = false;    // the render target went while a video was open
     std::optional<Failure> failure_;
     QTimer bound_;
 };

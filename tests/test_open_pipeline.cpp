@@ -166,7 +166,7 @@ void OpenPipelineTest::scripts_data() {
     QTest::newRow("no OpenGL, then a fresh core") << "noGL, begin 1, again"
                                                   << "noGL:no begin:no again:yes | none target free";
     QTest::newRow("fresh core keeps the bound")
-        << "arrive empty, begin 1, load, wait 300, gone, again, load, left"
+        << "arrive empty, begin 1, load, wait 300, gone, again, load, entry, left"
         << "arrive:nothing begin:yes load:0-1 again:no load:0-1 left:less | "
            "none loading bound";
     QTest::newRow("fresh core waits to draw") << "arrive empty, gone, begin 1, again"
