@@ -63,7 +63,8 @@ void deliverLate(const std::shared_ptr<Call>& call) {
 // thread's event loop through a descriptor, which the worker's own table does not hold, so its answer would
 // lie unseen until something else woke the loop (the give-up text, ten seconds on, for a big local folder).
 // One thread that shares the process's table posts them; it only ever waits for the next answer, so the
-// process's end takes it as it is.
+// process's end takes it as it is. It is started by the first call, on the UI thread: started from a worker,
+// it would share that worker's own table.
 struct LateAnswers {
     std::mutex lock;
     std::condition_variable arrived;
@@ -137,7 +138,7 @@ FsOutcome fs_call_detail::start(const QString& path, std::function<void()> run, 
     call->run = std::move(run);
     call->deliver = std::move(deliver);
     call->receiver = receiver;
-    uiThreadPost(); // made here, on the UI thread, with the thread that posts to it
+    uiThreadPost(); // both made here, on the UI thread: see LateAnswers
     lateAnswers();
     {
         const std::lock_guard guard(placesLock);

@@ -13,12 +13,12 @@
 
 namespace {
 
-// "Play (Space)": the action's words and its first key, as the keys are shown everywhere.
-void nameKey(QAction* action, const QString& key = {}) {
+// "Play (Space)": the action's words and its first key (or `key`), as the keys are shown everywhere.
+void nameKey(QAction* action, int key = 0) {
     QString text = action->text();
     text.remove(QLatin1Char('&'));
-    const QString shown = !key.isEmpty() || action->shortcuts().isEmpty()
-                              ? key
+    const QString shown = key != 0 || action->shortcuts().isEmpty()
+                              ? QKeySequence(key).toString(QKeySequence::NativeText)
                               : action->shortcuts().first().toString(QKeySequence::NativeText);
     action->setToolTip(shown.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, shown));
 }
@@ -73,8 +73,6 @@ MediaActions::MediaActions(MediaEngine* engine, const Playback* playback, QWidge
     for (QAction* action : {stop, previous, next, nextFrame, previousFrame, fastReverse, fastForward, mute,
                             volumeDown, volumeUp, fullScreen, cycleAudio, cycleSubtitle, subtitlesShown})
         nameKey(action);
-    nameKey(seekBack, QStringLiteral("Left"));
-    nameKey(seekForward, QStringLiteral("Right"));
     for (QAction* checkable : {mute, fullScreen, subtitlesShown})
         checkable->setCheckable(true);
     makeSpeeds();
@@ -142,7 +140,8 @@ bool MediaActions::showsPause() const {
 void MediaActions::refresh() {
     using Op = Playback::Operation;
     playPause->setText(showsPause() ? QStringLiteral("Pause") : QStringLiteral("Play"));
-    nameKey(playPause, QStringLiteral("Space"));
+    for (const auto& [key, action] : unclaimedKeys())
+        nameKey(action, key);
     const std::pair<QAction*, Op> allowed[] = {
         {playPause, Op::PlayPause},
         {stop, Op::Stop},
@@ -191,12 +190,15 @@ void MediaActions::setVolume(int volume) {
     engine_->setVolume(volume);
 }
 
+// Not shortcuts: a list, a slider or a button with the focus wants these keys first.
+std::array<std::pair<int, QAction*>, 3> MediaActions::unclaimedKeys() const {
+    return {{{Qt::Key_Space, playPause}, {Qt::Key_Left, seekBack}, {Qt::Key_Right, seekForward}}};
+}
+
 bool MediaActions::takeUnclaimedKey(const QKeyEvent* event) const {
     if (!enabled_ || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
-    const std::pair<int, QAction*> keys[] = {
-        {Qt::Key_Space, playPause}, {Qt::Key_Left, seekBack}, {Qt::Key_Right, seekForward}};
-    for (const auto& [key, action] : keys)
+    for (const auto& [key, action] : unclaimedKeys())
         if (event->key() == key) {
             action->trigger(); // a disabled action does nothing, and the key is still spent
             return true;

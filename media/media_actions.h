@@ -7,6 +7,8 @@
 // commands (a position, a volume) are here too, so no widget holds the engine.
 
 #include <QObject>
+#include <array>
+#include <utility>
 
 class MediaEngine;
 class Playback;
@@ -65,6 +67,7 @@ class MediaActions : public QObject {
     QActionGroup* const speeds;    // Slow, Normal, Fast; the one matching the speed is checked
 
   private:
+    std::array<std::pair<int, QAction*>, 3> unclaimedKeys() const;
     QAction* make(const QString& text, QWidget* keyScope);
     void makeSpeeds();
     void refresh();
