@@ -95,12 +95,22 @@ bool ScreenReaderTest::startProgram() {
     return shown;
 }
 
+// With the registry stopped, a key now and then does not reach the menu it was meant for (on a loaded
+// machine, about one run in ten, whatever the pace): the menus are closed and the keys go once more, so a
+// keyboard that answers passes and one that does not still fails.
 bool ScreenReaderTest::aboutByKeyboard() {
-    if (!keys({QStringLiteral("alt")}) || !keys({QStringLiteral("Down")}) ||
-        !keys({QStringLiteral("Right")}) || !keys({QStringLiteral("Return")}) ||
-        !program_->waitForWindow(QStringLiteral("Tolvane Cooperation")))
-        return false;
-    return keys({QStringLiteral("Return")});
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) {
+            qInfo("the keys again; the program said: %s", qPrintable(program_->errorOutput()));
+            keys({QStringLiteral("Escape")}), keys({QStringLiteral("Escape")});
+        }
+        if (!keys({QStringLiteral("alt")}) || !keys({QStringLiteral("Down")}) ||
+            !keys({QStringLiteral("Right")}) || !keys({QStringLiteral("Return")}))
+            return false;
+        if (program_->waitForWindow(QStringLiteral("Tolvane Cooperation"), 5000))
+            return keys({QStringLiteral("Return")});
+    }
+    return false;
 }
 
 bool ScreenReaderTest::exitThroughMenu() {
@@ -189,7 +199,8 @@ void ScreenReaderTest::stoppedDaemonsHoldNothingUp() {
                  "not on the accessibility bus");
         QVERIFY(::kill(pid, SIGSTOP) == 0);
     }
-    QVERIFY2(aboutByKeyboard(), "the keyboard did not reach the About window");
+    QVERIFY2(aboutByKeyboard(), qPrintable("the keyboard did not reach the About window; the program said: " +
+                                           program_->errorOutput()));
     QVERIFY2(exitThroughMenu(), "File > Exit did not end the program");
 }
 
