@@ -75,6 +75,8 @@ const Observed kObserved[] = {
      [](MpvClient* c, const mpv_event_property& p) { emit c->entryChanged(countOf(p, -1)); }},
     {"playlist-count", MPV_FORMAT_INT64,
      [](MpvClient* c, const mpv_event_property& p) { emit c->entryCountChanged(countOf(p, 0)); }},
+    {"current-ao", MPV_FORMAT_STRING,
+     [](MpvClient* c, const mpv_event_property& p) { emit c->soundOutputChanged(textOf(p)); }},
 };
 constexpr uint64_t kObservedCount = sizeof(kObserved) / sizeof(kObserved[0]);
 

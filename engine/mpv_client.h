@@ -98,6 +98,7 @@ class MpvClient : public QObject {
     void chapterListChanged(const MediaChapters& chapters);
     void entryChanged(int index); // the current entry's place in the core's playlist, -1 with none
     void entryCountChanged(int count);
+    void soundOutputChanged(const QString& name); // the sound output in use ("pulse", "null"), or empty
 
   private:
     static void onWakeup(void* self);

@@ -9,6 +9,7 @@
 #include "media/transport_bar.h"
 #include "media/video_view.h"
 #include "support/play_states.h"
+#include "support/private_bus.h"
 #include "support/process_probe.h"
 #include "support/real_pointer.h"
 #include "support/session.h"
@@ -1191,7 +1192,8 @@ void BadMediaTest::swappedEntryIsRefused() {
 
 // A sound server that stops answering (SIGSTOP) while a song plays to it: the frozen clock is told, and
 // untold when the server answers again; the pick that follows ends with a reason within the give-up, and
-// once the server answers again the next file plays. In a child, whose engine starts with that server.
+// once the server answers again the next file plays. Then the server is killed and started again: the same
+// file again is heard, on the new server. In a child, whose engine starts with that server.
 void BadMediaTest::stoppedSoundServer() {
     if (isChild())
         QSKIP("the parent's half");
@@ -1234,6 +1236,23 @@ void BadMediaTest::stoppedSoundChild() {
     QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
     QCOMPARE(component->engine()->coreProperty("current-ao"), QStringLiteral("pulse")); // with sound
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    QVERIFY(::kill(server, SIGKILL) == 0); // the core falls back to silence for the rest of the file
+    QTRY_COMPARE_WITH_TIMEOUT(component->engine()->coreProperty("current-ao"), QStringLiteral("null"), 5000);
+    QDir(childDir() + "/pulse").removeRecursively(); // its socket and pid file (the pid is the parent's)
+    QProcess again;
+    QVERIFY(startSoundServer(again, childDir(), childDir()));
+    const auto end = qScopeGuard([&] { again.terminate(), again.waitForFinished(5000); });
+    changes.clear();
+    component->setURL(media_.video(30.0));
+    QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
+    // The new server's own list of streams, read by its own client.
+    const auto streams = [] {
+        return runTool("env", {"-u", "PULSE_COOKIE", "pactl", "list", "short", "sink-inputs"})
+            .value_or(QString());
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(streams().contains("protocol-native"), 5000);
+    QCOMPARE(component->engine()->coreProperty("current-ao"), QStringLiteral("pulse"));
 }
 
 TOLVANE_TEST_MAIN(BadMediaTest)

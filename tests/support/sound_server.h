@@ -11,6 +11,7 @@ inline bool startSoundServer(QProcess& server, const QString& runtime, const QSt
     environment.insert("XDG_RUNTIME_DIR", runtime);
     environment.insert("HOME", home); // its cookie goes there, not into the user's fresh home
     environment.remove("DBUS_SESSION_BUS_ADDRESS");
+    environment.remove("PULSE_COOKIE"); // in the player's process, its own (a descriptor of its own)
     server.setProcessEnvironment(environment);
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server.start("pulseaudio", {"--daemonize=no", "--exit-idle-time=-1", "-n", "--log-level=error", "-L",
