@@ -7,6 +7,7 @@
 #include "media/playback.h"
 #include "media/seek_slider.h"
 #include "toolkit/outside_text.h"
+#include "toolkit/plain_tool_tips.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -40,6 +41,7 @@ SeekPreview::SeekPreview(SeekSlider* slider, const Playback* playback, MediaActi
 
 void SeekPreview::hover(int ms) {
     giveBack_.stop();
+    slider_->setProperty(PlainToolTips::kShownElsewhere, playback_->previewable());
     if (!playback_->previewable()) {
         hide();
         return;
@@ -60,6 +62,7 @@ void SeekPreview::hover(int ms) {
 }
 
 void SeekPreview::leave() {
+    slider_->setProperty(PlainToolTips::kShownElsewhere, false);
     hide();
     giveBack_.start();
 }

@@ -18,6 +18,8 @@ bool PlainToolTips::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
+    if (widget->property(kShownElsewhere).toBool())
+        return true;
     const QString text = widget->toolTip();
     if (text.isEmpty())
         return false; // the widget's own handling, or its parent's

@@ -10,6 +10,9 @@ class PlainToolTips : public QObject {
   public:
     // Once, when the application exists.
     static void install();
+    // A widget with this property true shows what its tip would say some other way for now (the seek
+    // bar's preview): it gets no tip meanwhile.
+    static constexpr const char* kShownElsewhere = "tolvaneTipShownElsewhere";
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
