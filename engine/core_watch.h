@@ -28,9 +28,8 @@ class HeldCoreTaker {
 class CoreWatch : public QObject {
     Q_OBJECT
   public:
-    // A live core starts the next file within milliseconds; a loaded machine (or a checked build) can make
-    // that some hundreds, and a live core taken for held costs a fresh one and counts against kMaxHeldCores.
-    static constexpr int kHeldAfterMs = 1000;
+    // A live core starts the next file within milliseconds.
+    static constexpr int kHeldAfterMs = 300;
     // Held cores kept at most (each keeps its threads and memory until its read returns); past that a pick is
     // refused with the place that holds them.
     static constexpr int kMaxHeldCores = 2;

@@ -70,8 +70,3 @@ void StallingShare::abort() {
         server_.waitForFinished(2000);
     }
 }
-
-int StallingShare::callsWaiting() const {
-    QFile waiting(connection_ + QStringLiteral("/waiting"));
-    return waiting.open(QIODevice::ReadOnly) ? waiting.readAll().trimmed().toInt() : 0;
-}

@@ -22,8 +22,6 @@ class StallingShare {
     QString path() const { return mountPoint_.path(); }
     // Frees every caller still waiting on the share (they get an error), then removes the mount.
     void abort();
-    // Calls the kernel has sent the share and not had answered: a caller held by it.
-    int callsWaiting() const;
     // Writing "1" to this file frees every waiting caller too, and may be done from any thread.
     QString abortSwitch() const { return connection_ + QStringLiteral("/abort"); }
 
