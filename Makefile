@@ -25,7 +25,7 @@ run: build demo-media
 	cd $(BUILD)/demo-media && exec ../tolvane-player
 
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) || { bash tests/support/failures-last.sh $(BUILD); exit 1; }
 
 # Benchmarks: a separate Release build (build-release, tests off), then bench/run.sh prints the table.
 BENCH_BUILD ?= build-release

@@ -23,9 +23,10 @@ for name in "${failed[@]}"; do
         rerun+=("$name")
     else
         echo "FAILED (not the leak tracer): $name; first run's log: $log" >&2
+        bash "$(dirname "$0")/failures-last.sh" "$build"
         exit 1
     fi
 done
 echo "Only the leak tracer crashed, in: ${rerun[*]}; running those once more." >&2
 pattern="^($(printf '%s|' "${rerun[@]}" | sed 's/|$//'))\$"
-ctest --test-dir "$build" --output-on-failure -R "$pattern"
+ctest --test-dir "$build" --output-on-failure -R "$pattern" || { bash "$(dirname "$0")/failures-last.sh" "$build"; exit 1; }
