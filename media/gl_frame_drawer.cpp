@@ -2,6 +2,7 @@
 
 #include "engine/media_engine.h"
 
+#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -31,7 +32,20 @@ bool GlFrameDrawer::create() {
         return false;
     }
     renderer_ = reinterpret_cast<const char*>(gl_->functions()->glGetString(GL_RENDERER));
+    direct_ = askDirect();
     return true;
+}
+
+// Only GLX has indirect contexts; EGL's are always direct. glXIsDirect is looked up, not linked: the
+// toolkit loads the GL library itself, and this is its only GLX call here.
+bool GlFrameDrawer::askDirect() const {
+    const auto* glx = gl_->nativeInterface<QNativeInterface::QGLXContext>();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!glx || !x11 || !x11->display())
+        return true;
+    using IsDirect = int (*)(Display*, GLXContext);
+    const auto isDirect = reinterpret_cast<IsDirect>(gl_->getProcAddress("glXIsDirect"));
+    return !isDirect || isDirect(x11->display(), glx->nativeContext()) != 0;
 }
 
 void GlFrameDrawer::useWindow(quintptr) {

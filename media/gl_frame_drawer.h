@@ -20,6 +20,9 @@ class GlFrameDrawer : public FrameDrawer {
     bool create();
     // The driver's name for itself (GL_RENDERER), read with the context current.
     QByteArray rendererName() const { return renderer_; }
+    // False for an indirect GLX context: every call goes to the X server as a request, and the server
+    // draws, in software on most (a remote desktop, an ssh -X session).
+    bool isDirect() const { return direct_; }
 
     void useWindow(quintptr window) override;
     void letGoOfWindow(QOffscreenSurface* spare) override;
@@ -33,11 +36,13 @@ class GlFrameDrawer : public FrameDrawer {
 
   private:
     void warmUp();
+    bool askDirect() const;
     void paint(RenderContext* frames, int framebuffer, QSize pixels, bool blank);
 
     QWindow* window_;
     QOffscreenSurface* spare_ = nullptr;
     std::unique_ptr<QOpenGLContext> gl_;
     QByteArray renderer_;
+    bool direct_ = true;
     bool hasSurface_ = true;
 };

@@ -54,8 +54,9 @@ void VideoRenderer::useSpareSurface(QOffscreenSurface* spare) {
         drawer_->letGoOfWindow(spare);
 }
 
-// OpenGL, unless it is software or the software path is forced; the software path where OpenGL is software
-// or missing; software OpenGL where the software path cannot run (a Wayland session, a remote X server).
+// OpenGL, unless it is software, indirect or the software path is forced; the software path where OpenGL is
+// software, indirect or missing; software OpenGL where the software path cannot run (a Wayland session, a
+// remote X server).
 std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
     const std::optional<DrawingPath> forced = forcedDrawingPath();
     const int before = decided.load();
@@ -64,7 +65,8 @@ std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
         gl = std::make_unique<GlFrameDrawer>(window_);
         if (!gl->create())
             gl.reset();
-        else if (forced == DrawingPath::OpenGL || !isSoftwareRenderer(gl->rendererName())) {
+        else if (forced == DrawingPath::OpenGL ||
+                 (gl->isDirect() && !isSoftwareRenderer(gl->rendererName()))) {
             decided = int(DrawingPath::OpenGL);
             return gl;
         }

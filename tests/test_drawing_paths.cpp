@@ -1,10 +1,11 @@
 // The two ways of drawing the video, side by side: what the X server shows (its pixels, not a fresh
 // drawing) of a pattern of known colours and edges, after a file switch, a resize and a trip to full screen;
-// sources and windows of odd sizes; and which driver names count as software OpenGL. The program runs again
-// at 192 DPI (test_drawing_paths_192).
+// sources and windows of odd sizes; and which driver names and contexts count as software OpenGL. The program
+// runs again at 192 DPI (test_drawing_paths_192) and with indirect GLX (test_drawing_paths_indirect).
 
 #include "media/drawing_choice.h"
 #include "media/full_screen_window.h"
+#include "media/gl_frame_drawer.h"
 #include "media/media_player.h"
 #include "media/video_view.h"
 #include "support/pixels.h"
@@ -60,6 +61,7 @@ class DrawingPathsTest : public QObject {
     void patternOnScreen();
     void oddSizes_data();
     void oddSizes();
+    void indirectContextIsSeen();
 
   private:
     TestMedia media_;
@@ -147,6 +149,17 @@ void DrawingPathsTest::oddSizes() {
     QCOMPARE(player->videoView()->drawingPath(), QStringLiteral("software"));
     QTest::qWait(300);
     QVERIFY(player->playState() == kPlaying || player->playState() == 8); // still playing, or ended
+}
+
+// Under LIBGL_ALWAYS_INDIRECT (on a server that allows it) the context is indirect, and seen so.
+void DrawingPathsTest::indirectContextIsSeen() {
+    QWindow window;
+    window.setSurfaceType(QSurface::OpenGLSurface);
+    window.create();
+    GlFrameDrawer drawer(&window);
+    QVERIFY(drawer.create());
+    QCOMPARE(drawer.isDirect(), qgetenv("LIBGL_ALWAYS_INDIRECT") != "1");
+    drawer.end();
 }
 
 TOLVANE_TEST_MAIN(DrawingPathsTest)

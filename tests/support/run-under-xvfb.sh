@@ -3,11 +3,13 @@
 # TEST_DPI picks the server's resolution (96 by default); it also goes into the Xft.dpi resource, which is
 # where desktops tell Qt programs the resolution to scale to. TEST_WM=metacity runs Debian's metacity window
 # manager on the server first, so frames, stacking, activation and full screen are the window manager's.
+# TEST_XVFB_ARGS adds options of the server's (+iglx: it accepts indirect GLX contexts).
 set -euo pipefail
 work=$(mktemp -d)
 chmod 700 "$work"
 mkfifo "$work/display"
-Xvfb -displayfd 5 -screen 0 1600x1200x24 -dpi "${TEST_DPI:-96}" -nolisten tcp -noreset \
+# shellcheck disable=SC2086 # TEST_XVFB_ARGS: more of the server's options, word by word
+Xvfb -displayfd 5 -screen 0 1600x1200x24 -dpi "${TEST_DPI:-96}" -nolisten tcp -noreset ${TEST_XVFB_ARGS:-} \
     5>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 wm=""
