@@ -17,7 +17,6 @@
 #include "engine/play_state.h"
 #include "engine/playback_report.h"
 #include "engine/preview_core.h"
-#include "engine/sound_output_watch.h"
 #include "engine/track_choice.h"
 #include "engine/transport.h"
 #include "opening/open_policy.h"
@@ -222,5 +221,4 @@ class MediaEngine : public QObject, private TransportHost, private OpenRoadHost 
     TrackChoice tracks_{client_};
     PreviewCore preview_;
     ClockWatch clock_;
-    SoundOutputWatch sound_{client_};
 };

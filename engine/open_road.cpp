@@ -16,7 +16,8 @@
 
 OpenRoad::OpenRoad(const Parts& parts)
     : client_(parts.client), state_(parts.state), settings_(parts.settings), report_(parts.report),
-      transport_(parts.transport), failureText_(parts.failureText), host_(parts.host), check_(parts.client) {
+      transport_(parts.transport), failureText_(parts.failureText), host_(parts.host), check_(parts.client),
+      sound_(parts.client) {
     connect(&check_, &EntryCheck::refused, this, [this](const QString& path, const QString& why) {
         failWith(FailureText::cannotPlay(path, why));
     });
@@ -152,6 +153,7 @@ void OpenRoad::loadNow(double start) {
     watch_.loadSent();
     // What the state asks for, also when it changed while the load waited (a pause while opening).
     transport_.setPause(state_.isPaused() || state_.awaitsPlay());
+    sound_.beforeLoad();
     send(pipeline_.startLoad(start));
 }
 

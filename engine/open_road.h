@@ -9,6 +9,7 @@
 #include "engine/entry_check.h"
 #include "engine/open_pipeline.h"
 #include "engine/play_state.h"
+#include "engine/sound_output_watch.h"
 #include "opening/open_policy.h"
 
 #include <QObject>
@@ -104,6 +105,7 @@ class OpenRoad : public QObject {
     OpenPipeline pipeline_;
     CoreWatch watch_;
     EntryCheck check_;
+    SoundOutputWatch sound_;
     QString url_;
     QString notice_;
     QString failureReason_;

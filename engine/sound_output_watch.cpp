@@ -8,7 +8,6 @@ const QString kSilent = QStringLiteral("null");
 
 SoundOutputWatch::SoundOutputWatch(MpvClient& client) : client_(client) {
     connect(&client_, &MpvClient::soundOutputChanged, this, &SoundOutputWatch::changed);
-    connect(&client_, &MpvClient::fileLoaded, this, &SoundOutputWatch::fileLoaded);
 }
 
 void SoundOutputWatch::changed(const QString& name) {
@@ -16,7 +15,7 @@ void SoundOutputWatch::changed(const QString& name) {
     hadReal_ = hadReal_ || (!name.isEmpty() && name != kSilent);
 }
 
-void SoundOutputWatch::fileLoaded() {
+void SoundOutputWatch::beforeLoad() {
     if (hadReal_ && current_ == kSilent)
         client_.command({"ao-reload"});
 }

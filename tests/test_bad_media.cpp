@@ -1245,7 +1245,7 @@ void BadMediaTest::stoppedSoundChild() {
     const auto end = qScopeGuard([&] { again.terminate(), again.waitForFinished(5000); });
     changes.clear();
     component->setURL(media_.video(30.0));
-    QTRY_VERIFY_WITH_TIMEOUT(states(changes).contains(3), kSettleMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(states(changes).contains(3), qPrintable(component->statusText()), kSettleMs);
     // The new server's own list of streams, read by its own client.
     const auto streams = [] {
         return runTool("env", {"-u", "PULSE_COOKIE", "pactl", "list", "short", "sink-inputs"})
