@@ -25,8 +25,7 @@ class VideoRenderer : public QObject {
     Q_OBJECT
   public:
     // `display`: the X display's name as the toolkit opened it, for the software path; empty elsewhere.
-    // `softwareOnly`: the window is not one OpenGL can draw on (drawsWithoutOpenGL).
-    VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display, bool softwareOnly);
+    VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display);
     ~VideoRenderer() override;
 
     // All of these run on the render thread.
@@ -65,7 +64,6 @@ class VideoRenderer : public QObject {
     MediaEngine* engine_;
     QWindow* window_;
     const QByteArray display_;
-    const bool softwareOnly_;
     std::unique_ptr<FrameDrawer> drawer_;
     RenderContext* frames_ = nullptr;
     QTimer drawTimer_{this}; // until the next frame's display time; a child, so it moves threads with this
