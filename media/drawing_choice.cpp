@@ -1,6 +1,11 @@
 #include "media/drawing_choice.h"
 
+#include "media/x_shm_presenter.h"
+
 #include <QtGlobal>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
 
 std::optional<DrawingPath> forcedDrawingPath() {
     const QByteArray forced = qgetenv("TOLVANE_VIDEO_OUTPUT").toLower();
@@ -25,4 +30,34 @@ bool isSoftwareRenderer(const QByteArray& renderer) {
         if (name.contains(software))
             return true;
     return false;
+}
+
+bool offersDirectRendering(xcb_connection_t* connection) {
+    const char* const kDirect[] = {"DRI3", "DRI2"};
+    xcb_query_extension_cookie_t asked[2];
+    for (int i = 0; i < 2; ++i)
+        asked[i] = xcb_query_extension(connection, uint16_t(std::strlen(kDirect[i])), kDirect[i]);
+    bool offered = false;
+    for (const xcb_query_extension_cookie_t& cookie : asked) {
+        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(connection, cookie, nullptr);
+        offered = offered || (reply && reply->present);
+        std::free(reply);
+    }
+    return offered;
+}
+
+// What the server offers is asked once a process, on a connection of this call's own (the toolkit's is
+// the UI thread's, and this may be asked elsewhere); the forced path is read each time.
+bool drawsWithoutOpenGL(const QByteArray& display) {
+    const std::optional<DrawingPath> forced = forcedDrawingPath();
+    if (forced == DrawingPath::OpenGL || display.isEmpty())
+        return false;
+    static const bool noDirect = [&display] {
+        xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
+        const bool direct = xcb_connection_has_error(connection) || offersDirectRendering(connection);
+        xcb_disconnect(connection);
+        return !direct;
+    }();
+    static const bool softwareRuns = XShmPresenter(display).usable();
+    return (forced == DrawingPath::Software || noDirect) && softwareRuns;
 }

@@ -6,9 +6,18 @@
 #include <QByteArray>
 #include <optional>
 
+struct xcb_connection_t;
+
 enum class DrawingPath { OpenGL, Software };
 
 // The path forced by the environment, if any.
 std::optional<DrawingPath> forcedDrawingPath();
 // Whether a driver's name for itself (GL_RENDERER) is one of the software rasterisers.
 bool isSoftwareRenderer(const QByteArray& renderer);
+// Whether the X server offers direct rendering (DRI3 or DRI2). Without it, OpenGL here could only be
+// software or indirect.
+bool offersDirectRendering(xcb_connection_t* connection);
+// Whether the video is drawn in software without OpenGL ever being loaded (a software driver alone maps
+// some 50 MiB of compiler): the software path forced, or an X server without direct rendering; in both
+// cases only where the software path can run. `display`: the X display's name; empty away from X11.
+bool drawsWithoutOpenGL(const QByteArray& display);

@@ -18,8 +18,8 @@ namespace {
 std::atomic<int> decided{-1};
 } // namespace
 
-VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display)
-    : engine_(engine), window_(window), display_(std::move(display)) {
+VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display, bool softwareOnly)
+    : engine_(engine), window_(window), display_(std::move(display)), softwareOnly_(softwareOnly) {
     drawTimer_.setSingleShot(true);
     drawTimer_.setTimerType(Qt::PreciseTimer);
     connect(&drawTimer_, &QTimer::timeout, this, &VideoRenderer::drawFrame);
@@ -58,7 +58,8 @@ void VideoRenderer::useSpareSurface(QOffscreenSurface* spare) {
 // software, indirect or missing; software OpenGL where the software path cannot run (a Wayland session, a
 // remote X server).
 std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
-    const std::optional<DrawingPath> forced = forcedDrawingPath();
+    const std::optional<DrawingPath> forced =
+        softwareOnly_ ? std::optional<DrawingPath>(DrawingPath::Software) : forcedDrawingPath();
     const int before = decided.load();
     std::unique_ptr<GlFrameDrawer> gl;
     if (forced != DrawingPath::Software && before != int(DrawingPath::Software)) {

@@ -25,7 +25,8 @@ class VideoRenderer : public QObject {
     Q_OBJECT
   public:
     // `display`: the X display's name as the toolkit opened it, for the software path; empty elsewhere.
-    VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display);
+    // `softwareOnly`: the window is not one OpenGL can draw on (drawsWithoutOpenGL).
+    VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display, bool softwareOnly);
     ~VideoRenderer() override;
 
     // All of these run on the render thread.
@@ -64,6 +65,7 @@ class VideoRenderer : public QObject {
     MediaEngine* engine_;
     QWindow* window_;
     const QByteArray display_;
+    const bool softwareOnly_;
     std::unique_ptr<FrameDrawer> drawer_;
     RenderContext* frames_ = nullptr;
     QTimer drawTimer_{this}; // until the next frame's display time; a child, so it moves threads with this

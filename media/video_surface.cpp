@@ -1,6 +1,7 @@
 #include "media/video_surface.h"
 
 #include "engine/media_engine.h"
+#include "media/drawing_choice.h"
 #include "media/video_renderer.h"
 
 #include <QGuiApplication>
@@ -20,8 +21,10 @@ QByteArray xDisplayName() {
 constexpr int kLetGoWaitMs = 1000;
 } // namespace
 
-VideoSurface::VideoSurface(MediaEngine* engine) : engine_(engine) {
-    setSurfaceType(QSurface::OpenGLSurface);
+VideoSurface::VideoSurface(MediaEngine* engine)
+    : engine_(engine), display_(xDisplayName()), withoutOpenGL_(drawsWithoutOpenGL(display_)) {
+    // A window for OpenGL has the toolkit load the driver at once, even one never drawn with.
+    setSurfaceType(withoutOpenGL_ ? QSurface::RasterSurface : QSurface::OpenGLSurface);
     // Output only: the pointer passes through to the host widget beneath, and the focus stays with the
     // widgets, so clicks, double clicks and the pointer's shape work as on any widget, even while the
     // window moves into or out of full screen between the two clicks of a double click.
@@ -38,7 +41,7 @@ VideoSurface::~VideoSurface() {
 
 void VideoSurface::startRenderer() {
     thread_ = new QThread;
-    renderer_ = new VideoRenderer(engine_, this, xDisplayName());
+    renderer_ = new VideoRenderer(engine_, this, display_, withoutOpenGL_);
     VideoRenderer* renderer = renderer_;
     connect(this, &VideoSurface::targetChanged, renderer, &VideoRenderer::setTarget);
     connect(this, &VideoSurface::blankChanged, renderer, &VideoRenderer::setBlank);
@@ -80,9 +83,7 @@ bool VideoSurface::takeHeldCore(const std::shared_ptr<HeldCore>& core, bool repl
     VideoRenderer* renderer = renderer_;
     renderer->markRetiring();
     disconnect(this, nullptr, renderer, nullptr);
-    auto* spare = new QOffscreenSurface; // made here, as it must be, for the renderer to hold its context on
-    spare->setFormat(requestedFormat());
-    spare->create();
+    QOffscreenSurface* spare = newSpare().release();
     auto letGo = std::make_shared<QSemaphore>();
     connect(
         renderer, &VideoRenderer::windowReleased, renderer, [letGo] { letGo->release(); },
@@ -163,12 +164,20 @@ bool VideoSurface::event(QEvent* event) {
     if (event->type() == QEvent::PlatformSurface && thread_ && thread_->isRunning() &&
         static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
             QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
-        if (!spare_) {
-            spare_ = std::make_unique<QOffscreenSurface>();
-            spare_->setFormat(requestedFormat());
-            spare_->create();
-        }
+        if (!spare_)
+            spare_ = newSpare();
         emit surfaceGoing(spare_.get());
     }
     return QWindow::event(event);
+}
+
+// Made here, on the UI thread, as it must be, for the renderer to hold its OpenGL context on; none where
+// nothing is drawn with OpenGL.
+std::unique_ptr<QOffscreenSurface> VideoSurface::newSpare() const {
+    if (withoutOpenGL_)
+        return nullptr;
+    auto spare = std::make_unique<QOffscreenSurface>();
+    spare->setFormat(requestedFormat());
+    spare->create();
+    return spare;
 }

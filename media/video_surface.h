@@ -59,8 +59,11 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
     // VideoRenderer::retire) and, for a fresh core, a fresh one takes its place.
     bool takeHeldCore(const std::shared_ptr<HeldCore>& core, bool replace) override;
     void sendTarget();
+    std::unique_ptr<QOffscreenSurface> newSpare() const;
 
     MediaEngine* engine_;
+    const QByteArray display_; // the X display's name; empty away from X11
+    const bool withoutOpenGL_; // drawn in software, with no OpenGL loaded (drawing_choice.h)
     QThread* thread_ = nullptr;
     VideoRenderer* renderer_ = nullptr; // lives on thread_ while it runs
     std::unique_ptr<QOffscreenSurface> spare_;
