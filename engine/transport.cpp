@@ -19,18 +19,32 @@ Transport::Transport(MpvClient& client, PlayState& state, const EngineSettings& 
     connect(c, &MpvClient::chapterCountChanged, this, [this](int v) { updatePlace(&P::chapters, v); });
     connect(c, &MpvClient::entryChanged, this, [this](int v) { updatePlace(&P::entry, v); });
     connect(c, &MpvClient::entryCountChanged, this, [this](int v) { updatePlace(&P::entries, v); });
-    // A new entry starts at its beginning, whatever the last position read of the one before said.
-    connect(c, &MpvClient::fileStarted, this, [this] { updatePlace(&P::pastStart, false); });
+    connect(c, &MpvClient::fileStarted, this, &Transport::entryStarted);
     connect(c, &MpvClient::firstFrame, this, &Transport::seekLanded); // also the end of every seek
 }
 
 template <typename T> void Transport::updatePlace(T PlayState::Place::*field, T value) {
     PlayState::Place place = state_.place();
     place.*field = value;
+    takePlace(place);
+}
+
+void Transport::takePlace(const PlayState::Place& place) {
     if (place == state_.place())
         return;
     state_.setPlace(place);
     host_.publish();
+}
+
+// A new entry starts at its beginning and before any chapter, whatever was last read of the one before; a
+// chapter step asked of that one is over, or the new entry's first report would be dropped as the late one
+// of the chapter left, and the step's chapter kept for a file without chapters.
+void Transport::entryStarted() {
+    chapterAsked_ = -1;
+    PlayState::Place place = state_.place();
+    place.pastStart = false;
+    place.chapter = -1;
+    takePlace(place);
 }
 
 void Transport::positionSeen(double seconds) {
@@ -213,10 +227,7 @@ void Transport::goneToChapter(int chapter) {
     PlayState::Place place = state_.place();
     place.chapter = chapter;
     place.pastStart = false;
-    if (place != state_.place()) {
-        state_.setPlace(place);
-        host_.publish();
-    }
+    takePlace(place);
 }
 
 void Transport::chapterSeen(int chapter) {

@@ -66,6 +66,8 @@ class Transport : public QObject {
     void startScan(PlayState::Scan direction);
     void scanReverseStep();
     void goneToChapter(int chapter);
+    void entryStarted();
+    void takePlace(const PlayState::Place& place);
     void chapterSeen(int chapter);
     double withinFile(double seconds) const;
     void sendScrub();
