@@ -94,9 +94,9 @@ bool VideoSurface::takeHeldCore(const std::shared_ptr<HeldCore>& core, bool repl
         delete spare;
         thread->deleteLater();
     });
-    // The queued call's object is Qt's to free once the call has run.
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
-    QMetaObject::invokeMethod(renderer, [renderer, spare, core] { renderer->retire(spare, core); });
+    connect(this, &VideoSurface::retireRequested, renderer, &VideoRenderer::retire, Qt::QueuedConnection);
+    emit retireRequested(spare, core);
+    disconnect(this, &VideoSurface::retireRequested, renderer, nullptr);
     retiring_.removeIf([](const std::shared_ptr<QSemaphore>& s) { return s->available() > 0; });
     retiring_ << letGo;
     thread_ = nullptr;

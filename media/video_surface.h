@@ -47,6 +47,8 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
     void grabRequested(QImage* into);            // waits for the answer
     void surfaceGoing(QOffscreenSurface* spare); // waits until the renderer has let go of the window
     void stopRequested();                        // waits
+    // To one renderer only, the one being retired (takeHeldCore).
+    void retireRequested(QOffscreenSurface* spare, const std::shared_ptr<HeldCore>& core);
 
   protected:
     void exposeEvent(QExposeEvent* event) override;
