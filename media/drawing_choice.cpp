@@ -2,7 +2,7 @@
 
 #include "media/x_shm_presenter.h"
 
-#include <QtGlobal>
+#include <QGuiApplication>
 #include <cstdlib>
 #include <cstring>
 #include <xcb/xcb.h>
@@ -32,6 +32,9 @@ bool isSoftwareRenderer(const QByteArray& renderer) {
     return false;
 }
 
+namespace {
+// Whether the X server offers direct rendering (DRI3 or DRI2). Without it, OpenGL here could only be
+// software or indirect.
 bool offersDirectRendering(xcb_connection_t* connection) {
     const char* const kDirect[] = {"DRI3", "DRI2"};
     xcb_query_extension_cookie_t asked[2];
@@ -45,19 +48,20 @@ bool offersDirectRendering(xcb_connection_t* connection) {
     }
     return offered;
 }
+} // namespace
 
-// What the server offers is asked once a process, on a connection of this call's own (the toolkit's is
-// the UI thread's, and this may be asked elsewhere); the forced path is read each time.
+// What the server offers is asked once a process, on the toolkit's connection (this runs on the UI thread);
+// whether the software path runs only where it would be taken. The forced path is read each time.
 bool drawsWithoutOpenGL(const QByteArray& display) {
     const std::optional<DrawingPath> forced = forcedDrawingPath();
     if (forced == DrawingPath::OpenGL || display.isEmpty())
         return false;
-    static const bool noDirect = [&display] {
-        xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
-        const bool direct = xcb_connection_has_error(connection) || offersDirectRendering(connection);
-        xcb_disconnect(connection);
-        return !direct;
+    static const bool noDirect = [] {
+        const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        return x11 && x11->connection() && !offersDirectRendering(x11->connection());
     }();
+    if (forced != DrawingPath::Software && !noDirect)
+        return false;
     static const bool softwareRuns = XShmPresenter(display).usable();
-    return (forced == DrawingPath::Software || noDirect) && softwareRuns;
+    return softwareRuns;
 }

@@ -1,12 +1,10 @@
 #pragma once
 // Which way the video is drawn on this machine. OpenGL where the driver is hardware; the software path where
 // OpenGL is itself software (its shaders would run on the processor, at more cost than the engine's own
-// software scaler) or missing altogether. TOLVANE_VIDEO_OUTPUT=opengl or =software forces one.
+// software scaler), indirect, or missing altogether. TOLVANE_VIDEO_OUTPUT=opengl or =software forces one.
 
 #include <QByteArray>
 #include <optional>
-
-struct xcb_connection_t;
 
 enum class DrawingPath { OpenGL, Software };
 
@@ -14,9 +12,6 @@ enum class DrawingPath { OpenGL, Software };
 std::optional<DrawingPath> forcedDrawingPath();
 // Whether a driver's name for itself (GL_RENDERER) is one of the software rasterisers.
 bool isSoftwareRenderer(const QByteArray& renderer);
-// Whether the X server offers direct rendering (DRI3 or DRI2). Without it, OpenGL here could only be
-// software or indirect.
-bool offersDirectRendering(xcb_connection_t* connection);
 // Whether the video is drawn in software without OpenGL ever being loaded (a software driver alone maps
 // some 50 MiB of compiler): the software path forced, or an X server without direct rendering; in both
 // cases only where the software path can run. `display`: the X display's name; empty away from X11.
