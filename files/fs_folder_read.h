@@ -15,6 +15,10 @@ enum class EntryKind {
 // behind it is gone, 75 any other failure.
 SortedNames readFolder(const QString& path, EntryKind kind);
 
+// A folder this big (its own size: some 30 000 names on ext4) is read on one thread while a second takes
+// its names, where a smaller one would not repay the thread.
+constexpr long kTwoThreadFolderBytes = 1 << 20;
+
 // The run-time error number for an errno from opening or reading a folder.
 int runtimeErrorForErrno(int error);
 

@@ -1,11 +1,11 @@
 #include "files/natural_order.h"
 #include "files/fs_names.h"
+#include "files/prefix_radix.h"
 #include <QtEndian>
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
-#include <utility>
+#include <span>
 
 namespace {
 
@@ -169,32 +169,7 @@ struct EntrySort {
         }
     }
 
-    // Eleven bits a pass, least significant first (six passes, with counts that stay in the cache),
-    // skipping the digits every entry shares.
-    void radix(Entry* first, Entry* last) const {
-        constexpr int bits = 11, passes = (64 + bits - 1) / bits;
-        constexpr quint64 mask = (1u << bits) - 1;
-        const size_t count = size_t(last - first);
-        std::vector<std::array<quint32, mask + 1>> counts(passes);
-        for (const Entry* entry = first; entry != last; ++entry)
-            for (int pass = 0; pass < passes; ++pass)
-                ++counts[pass][(entry->prefix >> (bits * pass)) & mask];
-        Entry* from = first;
-        Entry* to = spare + (first - base);
-        for (int pass = 0; pass < passes; ++pass) {
-            std::array<quint32, mask + 1>& buckets = counts[size_t(pass)];
-            if (buckets[(from->prefix >> (bits * pass)) & mask] == count)
-                continue;
-            quint32 next = 0;
-            for (quint32& bucket : buckets)
-                next += std::exchange(bucket, next);
-            for (const Entry* entry = from; entry != from + count; ++entry)
-                to[buckets[(entry->prefix >> (bits * pass)) & mask]++] = *entry;
-            std::swap(from, to);
-        }
-        if (from != first)
-            std::copy(from, from + count, first);
-    }
+    void radix(Entry* first, Entry* last) const { sortByPrefix(first, last, spare + (first - base)); }
 };
 
 // Names whose prefixes tie get their keys built again, into scratch, and are sorted on from key byte depth.
@@ -246,6 +221,8 @@ void NaturalSorter::add(const char* name, size_t length) {
     size_t k = 0;
     while (k < limit && scratch_[k] == firstKey_[k])
         ++k;
+    if (k < shared_)
+        takenTooDeep_ = entries_.size(); // the prefixes taken so far, deeper than the shared bytes now
     shared_ = k;
     // The prefix is taken after the bytes all names shared so far; should that shrink, sorted() takes it
     // again (key holds where it was taken till then).
@@ -256,7 +233,7 @@ void NaturalSorter::add(const char* name, size_t length) {
 
 SortedNames NaturalSorter::sorted() {
     const char* names = names_.data();
-    for (Entry& entry : entries_) {
+    for (Entry& entry : std::span(entries_.data(), takenTooDeep_)) {
         if (entry.key == shared_)
             continue;
         scratch_.clear();

@@ -2,6 +2,7 @@
 // The order of the folder and file lists: case-insensitive, with runs of digits compared as numbers
 // ("track2" before "track10"). Keys are built once per name so that sorting compares plain bytes.
 
+#include "files/prefix_radix.h"
 #include <QString>
 #include <string>
 #include <vector>
@@ -31,15 +32,13 @@ class NaturalSorter {
     // bytes, so the order never depends on the order they were added in. Leaves the sorter empty.
     SortedNames sorted();
 
-    struct Entry {
-        quint64 prefix; // eight key bytes, big-endian: what the radix passes sort on
-        quint32 key;    // where the prefix was taken; once tied, where the key's length and key are
-        quint32 name;   // offset in names_
-    };
+    using Entry = PrefixedEntry; // prefix: eight key bytes; key: where the prefix was taken, once tied
+                                 // where the key's length and key are; name: offset in names_
 
   private:
     std::string names_;
     std::string firstKey_, scratch_; // the first name's key; the key being built (no other is kept)
     size_t shared_ = 0;              // key bytes every name added shares with the first
+    size_t takenTooDeep_ = 0;        // the entries before this one may hold a prefix taken past shared_
     std::vector<Entry> entries_;
 };

@@ -1,9 +1,20 @@
+#include "files/fs_folder_read.h"
 #include "files/fs_names.h"
 #include "files/natural_order.h"
+#include "files/prefix_radix.h"
 #include <QRandomGenerator>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+QStringList listOf(const SortedNames& sorted) {
+    QStringList list;
+    for (qsizetype i = 0; i < sorted.size(); ++i)
+        list.append(sorted.at(i));
+    return list;
+}
 
 // The names in the order a folder's read gives them: through the sorter it hands the raw names to.
 QStringList sortedAsRead(const QStringList& names) {
@@ -12,11 +23,7 @@ QStringList sortedAsRead(const QStringList& names) {
         const QByteArray bytes = fsEncodeName(name);
         sorter.add(bytes.constData(), size_t(bytes.size()));
     }
-    const SortedNames sorted = sorter.sorted();
-    QStringList list;
-    for (qsizetype i = 0; i < sorted.size(); ++i)
-        list.append(sorted.at(i));
-    return list;
+    return listOf(sorter.sorted());
 }
 
 // The order the lists promise, written out plainly as the yardstick for the sorter's radix passes: units
@@ -64,6 +71,10 @@ class FsNamesTest : public QObject {
     void sortIsTotalAndStable();
     void manyNamesSortAsComparedOneByOne_data();
     void manyNamesSortAsComparedOneByOne();
+    void prefixSortIsStable_data();
+    void prefixSortIsStable();
+    void folderReadsAlikeOnOneThreadOrTwo_data();
+    void folderReadsAlikeOnOneThreadOrTwo();
 };
 
 void FsNamesTest::validUtf8DecodesAsUtf8_data() {
@@ -212,6 +223,62 @@ void FsNamesTest::manyNamesSortAsComparedOneByOne() {
     QRandomGenerator shuffler(14);
     std::shuffle(names.begin(), names.end(), shuffler);
     QCOMPARE(sortedAsRead(names), expected);
+}
+
+void FsNamesTest::prefixSortIsStable_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<quint64>("mask"); // the prefix bits that vary
+    const int two = int(kTwoThreadSortEntries);
+    QTest::newRow("one thread") << two - 1 << ~quint64(0);
+    QTest::newRow("two threads") << two + 7 << ~quint64(0);
+    QTest::newRow("two threads, many ties, passes skipped") << two + 1 << quint64(0xF00000F0F);
+}
+
+void FsNamesTest::prefixSortIsStable() {
+    QFETCH(int, count);
+    QFETCH(quint64, mask);
+    QRandomGenerator random{quint32(count)};
+    std::vector<PrefixedEntry> entries(static_cast<size_t>(count));
+    std::vector<PrefixedEntry> spare(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        entries[i] = {random.generate64() & mask, 0, quint32(i)};
+    std::vector<PrefixedEntry> expected = entries;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const PrefixedEntry& a, const PrefixedEntry& b) { return a.prefix < b.prefix; });
+    sortByPrefix(entries.data(), entries.data() + entries.size(), spare.data());
+    QVERIFY(std::equal(entries.begin(), entries.end(), expected.begin(), [](const auto& a, const auto& b) {
+        return a.prefix == b.prefix && a.name == b.name;
+    }));
+}
+
+void FsNamesTest::folderReadsAlikeOnOneThreadOrTwo_data() {
+    QTest::addColumn<bool>("big");
+    QTest::newRow("small: one thread") << false;
+    QTest::newRow("big: read beside its sorting") << true;
+}
+
+void FsNamesTest::folderReadsAlikeOnOneThreadOrTwo() {
+    QFETCH(bool, big);
+    // on the build tree's own file system, where a folder's size grows with its names as a user's does
+    const QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/folder-XXXXXX"));
+    const QByteArray root = fsEncodeName(dir.path()) + '/';
+    const auto at = [&root](const char* name) { return QByteArray(root + name); };
+    QStringList files{QStringLiteral("link")};
+    const QString stem(200, u'n'); // long names cross the two-thread size in a few thousand
+    struct stat folder {};
+    do {
+        for (int k = 0; k < 500; ++k) {
+            files << stem + QString::number(files.size());
+            QFile(dir.filePath(files.last())).open(QIODevice::WriteOnly);
+        }
+        QCOMPARE(::stat(root.constData(), &folder), 0);
+    } while (big && folder.st_size < kTwoThreadFolderBytes);
+    QCOMPARE(folder.st_size >= kTwoThreadFolderBytes, big);
+    QVERIFY(::mkdir(at("sub"), 0700) == 0 && ::mkfifo(at("pipe"), 0600) == 0);
+    QVERIFY(::symlink(fsEncodeName(files.last()), at("link")) == 0 && ::symlink("gone", at("dangling")) == 0);
+    QVERIFY(::symlink("sub", at("linked folder")) == 0 && ::mkdir(at(".hidden"), 0700) == 0);
+    QCOMPARE(listOf(readFolder(dir.path(), EntryKind::File)), sortedAsRead(files));
+    QCOMPARE(listOf(readFolder(dir.path(), EntryKind::Folder)), (QStringList{"linked folder", "sub"}));
 }
 
 QTEST_GUILESS_MAIN(FsNamesTest)
