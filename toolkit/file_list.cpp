@@ -13,6 +13,10 @@ FileList::FileList(QWidget* parent)
     setModel(model_);
     setItemDelegate(new ListItemDelegate(this));
     setUniformItemSizes(true);
+    // Qt lays a list out row by row (some 30 ms for a million files): in batches, the first rows show at
+    // once and the UI thread answers between batches while the rest is laid out.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(kLayoutBatchRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(this, &QAbstractItemView::clicked, this, &FileList::Click);

@@ -11,6 +11,7 @@ class FileList : public QListView {
     Q_OBJECT
   public:
     explicit FileList(QWidget* parent = nullptr);
+    static constexpr int kLayoutBatchRows = 50000; // some 2 ms of laying out a batch
 
     QString Path() const { return path_; }
     // Re-reads the list. Throws RuntimeError 76, 70 or 68 and then keeps showing what it showed. A place
