@@ -36,6 +36,8 @@ class FrameDrawer {
     virtual QImage grab(RenderContext* frames, QSize pixels, bool blank) = 0;
     // Done for now: nothing of the window held.
     virtual void end() = 0;
+    // What it draws with is gone (an OpenGL context its driver reset): nothing more is drawn with it.
+    virtual bool lost() const { return false; }
     // "OpenGL" or "software": for the tests and diagnostics.
     virtual const char* name() const = 0;
 

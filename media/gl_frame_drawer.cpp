@@ -8,6 +8,7 @@
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 #include <QOpenGLShaderProgram>
+#include <QSurfaceFormat>
 #include <QWindow>
 
 namespace {
@@ -26,14 +27,29 @@ GlFrameDrawer::~GlFrameDrawer() {
 
 bool GlFrameDrawer::create() {
     gl_ = std::make_unique<QOpenGLContext>();
-    gl_->setFormat(window_->requestedFormat());
+    // Told of a reset (a GPU hang, a driver update, a device taken away), the toolkit fails makeCurrent
+    // and marks the context invalid, instead of drawing on with a dead one.
+    QSurfaceFormat format = window_->requestedFormat();
+    format.setOption(QSurfaceFormat::ResetNotification);
+    gl_->setFormat(format);
     if (!gl_->create() || !begin()) {
         gl_.reset();
         return false;
     }
     renderer_ = reinterpret_cast<const char*>(gl_->functions()->glGetString(GL_RENDERER));
     direct_ = askDirect();
+    resetStatus_ = lookUpResetStatus();
     return true;
+}
+
+// The toolkit asks a context whether it was reset only when it knows the context to be robust, which it
+// does not learn of every driver's (not through EGL here); asking on each frame costs one call, and a
+// context that cannot be reset answers no. The name is looked up only where the driver has it.
+GlFrameDrawer::ResetStatus GlFrameDrawer::lookUpResetStatus() const {
+    const char* name = gl_->hasExtension("GL_ARB_robustness")   ? "glGetGraphicsResetStatusARB"
+                       : gl_->hasExtension("GL_EXT_robustness") ? "glGetGraphicsResetStatusEXT"
+                                                                : nullptr;
+    return name ? reinterpret_cast<ResetStatus>(gl_->getProcAddress(name)) : nullptr;
 }
 
 // Only GLX has indirect contexts; EGL's are always direct. glXIsDirect is looked up, not linked: the
@@ -60,11 +76,11 @@ void GlFrameDrawer::letGoOfWindow(QOffscreenSurface* spare) {
 }
 
 bool GlFrameDrawer::begin() {
-    if (!gl_)
+    if (!gl_ || lost_)
         return false;
-    if (hasSurface_)
-        return gl_->makeCurrent(window_);
-    return spare_ && gl_->makeCurrent(spare_);
+    const bool current = hasSurface_ ? gl_->makeCurrent(window_) : spare_ && gl_->makeCurrent(spare_);
+    lost_ = current && resetStatus_ && resetStatus_() != GL_NO_ERROR;
+    return current && !lost_;
 }
 
 RenderContext* GlFrameDrawer::makeFrames(MediaEngine* engine, const std::function<void()>& frameCallback) {
@@ -133,4 +149,8 @@ QImage GlFrameDrawer::grab(RenderContext* frames, QSize pixels, bool blank) {
 void GlFrameDrawer::end() {
     if (gl_)
         gl_->doneCurrent();
+}
+
+bool GlFrameDrawer::lost() const {
+    return lost_ || (gl_ && !gl_->isValid());
 }

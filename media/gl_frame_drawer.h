@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <memory>
+#include <qopengl.h>
 
 class QOpenGLContext;
 class QWindow;
@@ -32,9 +33,12 @@ class GlFrameDrawer : public FrameDrawer {
     void skip(RenderContext* frames) override;
     QImage grab(RenderContext* frames, QSize pixels, bool blank) override;
     void end() override;
+    bool lost() const override;
     const char* name() const override { return "OpenGL"; }
 
   private:
+    using ResetStatus = GLenum (*)();
+    ResetStatus lookUpResetStatus() const;
     void warmUp();
     bool askDirect() const;
     void paint(RenderContext* frames, int framebuffer, QSize pixels, bool blank);
@@ -45,4 +49,6 @@ class GlFrameDrawer : public FrameDrawer {
     QByteArray renderer_;
     bool direct_ = true;
     bool hasSurface_ = true;
+    ResetStatus resetStatus_ = nullptr;
+    bool lost_ = false;
 };

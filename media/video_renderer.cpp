@@ -16,6 +16,8 @@ namespace {
 // Decided once a process: the machine does not change, and a renderer made after a held core's retirement
 // should not pay for an OpenGL context only to learn again that it is software.
 std::atomic<int> decided{-1};
+// An OpenGL context was lost here once: the software path from then on, even where OpenGL is forced.
+std::atomic<bool> openGlLost{false};
 } // namespace
 
 VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display, bool softwareOnly)
@@ -60,26 +62,27 @@ void VideoRenderer::useSpareSurface(QOffscreenSurface* spare) {
 std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
     const std::optional<DrawingPath> forced =
         softwareOnly_ ? std::optional<DrawingPath>(DrawingPath::Software) : forcedDrawingPath();
-    const int before = decided.load();
+    const bool softwareForced = forced == DrawingPath::Software;
+    // After a lost context OpenGL is forced no longer: the software path takes over where it runs.
+    const bool openGlForced = forced == DrawingPath::OpenGL && !openGlLost;
     std::unique_ptr<GlFrameDrawer> gl;
-    if (forced != DrawingPath::Software && before != int(DrawingPath::Software)) {
+    if (!softwareForced && decided.load() != int(DrawingPath::Software)) {
         gl = std::make_unique<GlFrameDrawer>(window_);
         if (!gl->create())
             gl.reset();
-        else if (forced == DrawingPath::OpenGL ||
-                 (gl->isDirect() && !isSoftwareRenderer(gl->rendererName()))) {
+        else if (openGlForced || (gl->isDirect() && !isSoftwareRenderer(gl->rendererName()))) {
             decided = int(DrawingPath::OpenGL);
             return gl;
         }
     }
-    if (forced != DrawingPath::OpenGL && !display_.isEmpty()) {
+    if (!openGlForced && !display_.isEmpty()) {
         auto software = std::make_unique<SoftwareFrameDrawer>(display_);
         if (software->usable() && software->takesWindow(nativeWindow_)) {
             decided = int(DrawingPath::Software);
             return software;
         }
     }
-    if (!gl && forced != DrawingPath::Software) {
+    if (!gl && !softwareForced) {
         gl = std::make_unique<GlFrameDrawer>(window_);
         if (!gl->create())
             gl.reset();
@@ -128,8 +131,13 @@ void VideoRenderer::frameReady() {
 
 void VideoRenderer::drawFrame() {
     drawTimer_.stop();
-    if (!frames_ || !drawer_->begin())
+    if (!frames_)
         return;
+    if (!drawer_->begin()) {
+        if (drawer_->lost())
+            handOver();
+        return;
+    }
     if (exposed_)
         drawer_->present(frames_, pixels_, blank_);
     else
@@ -176,6 +184,22 @@ void VideoRenderer::release() {
         emit renderContextChanged(false, QString::fromLatin1(drawer_->name()));
     }
     freeDrawer();
+}
+
+// The OpenGL context was reset under the core. What the core made with it is freed while it is still
+// current at the driver (its calls do nothing now); the software path takes over where it runs, a fresh
+// OpenGL context where it does not, and the engine opens the file again where it was once the new render
+// context is there.
+void VideoRenderer::handOver() {
+    qCWarning(lcVideo, "the OpenGL context was lost; the video is drawn anew");
+    openGlLost = true;
+    decided = int(DrawingPath::Software);
+    engine_->freeRenderContext(frames_);
+    frames_ = nullptr;
+    emit renderContextChanged(false, QString::fromLatin1(drawer_->name()));
+    freeDrawer();
+    if (exposed_)
+        ensureRenderContext();
 }
 
 void VideoRenderer::freeDrawer() {

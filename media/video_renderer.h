@@ -60,6 +60,7 @@ class VideoRenderer : public QObject {
     std::unique_ptr<FrameDrawer> makeDrawer();
     void frameReady();
     void drawFrame();
+    void handOver();
     void freeDrawer();
 
     MediaEngine* engine_;

@@ -1,7 +1,8 @@
 // The two ways of drawing the video, side by side: what the X server shows (its pixels, not a fresh
 // drawing) of a pattern of known colours and edges, after a file switch, a resize and a trip to full screen;
-// sources and windows of odd sizes; and which driver names and contexts count as software OpenGL. The program
-// runs again at 192 DPI (test_drawing_paths_192) and with indirect GLX (test_drawing_paths_indirect).
+// sources and windows of odd sizes; a lost OpenGL context; and which driver names and contexts count as
+// software OpenGL. The program runs again at 192 DPI (test_drawing_paths_192), with indirect GLX
+// (test_drawing_paths_indirect) and with a driver that reports a reset (test_drawing_paths_lost_context).
 
 #include "media/drawing_choice.h"
 #include "media/full_screen_window.h"
@@ -12,6 +13,7 @@
 #include "support/test_main.h"
 #include "support/test_media.h"
 
+#include <dlfcn.h>
 #include <memory>
 
 namespace {
@@ -46,6 +48,19 @@ QString patternFault(const QImage& image, bool swapped) {
     return {};
 }
 
+// A player without controls at `area` on a host window of `size`; by default, the pattern's own 4:3.
+struct Stage {
+    explicit Stage(QSize size = QSize(340, 260), QRect area = QRect(10, 10, 320, 240))
+        : host(std::make_unique<QWidget>()), player(new MediaPlayer(host.get())) {
+        host->setGeometry(QRect(QPoint(40, 40), size));
+        player->setUiMode(QStringLiteral("none"));
+        player->setGeometry(area);
+        host->show();
+    }
+    std::unique_ptr<QWidget> host;
+    MediaPlayer* player;
+};
+
 struct Forced {
     explicit Forced(const QByteArray& path) { qputenv("TOLVANE_VIDEO_OUTPUT", path); }
     ~Forced() { qunsetenv("TOLVANE_VIDEO_OUTPUT"); }
@@ -62,10 +77,21 @@ class DrawingPathsTest : public QObject {
     void oddSizes_data();
     void oddSizes();
     void indirectContextIsSeen();
+    void lostContextHandsOver();
 
   private:
+    void playPattern(const Stage& stage, const QString& path);
     TestMedia media_;
 };
+
+// The pattern played filling the area, by the drawing path `path`.
+void DrawingPathsTest::playPattern(const Stage& stage, const QString& path) {
+    stage.player->setStretchToFit(true);
+    QVERIFY(QTest::qWaitForWindowExposed(stage.host.get()));
+    stage.player->setURL(media_.quadrants());
+    QTRY_COMPARE_WITH_TIMEOUT(stage.player->playState(), kPlaying, 10000);
+    QCOMPARE(stage.player->videoView()->drawingPath(), path);
+}
 
 void DrawingPathsTest::softwareRenderers_data() {
     QTest::addColumn<QByteArray>("renderer");
@@ -99,18 +125,12 @@ void DrawingPathsTest::patternOnScreen() {
     QFETCH(QByteArray, path);
     QFETCH(bool, chosen);
     const Forced forced(chosen ? QByteArray() : path.toLower());
-    auto host = std::make_unique<QWidget>();
-    host->setGeometry(40, 40, 340, 260);
-    auto* player = new MediaPlayer(host.get());
-    player->setUiMode(QStringLiteral("none"));
-    player->setStretchToFit(true);
-    player->setGeometry(10, 10, 320, 240); // the pattern's own 4:3: it fills the area
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    const Stage stage;
+    playPattern(stage, QString::fromLatin1(path));
+    if (QTest::currentTestFailed())
+        return;
+    MediaPlayer* player = stage.player;
     VideoView* video = player->videoView();
-    player->setURL(media_.quadrants());
-    QTRY_COMPARE_WITH_TIMEOUT(player->playState(), kPlaying, 10000);
-    QCOMPARE(video->drawingPath(), QString::fromLatin1(path));
     QTRY_COMPARE_WITH_TIMEOUT(patternFault(onScreen(video), false), QString(), 5000);
 
     player->setURL(media_.quadrants(true));
@@ -148,13 +168,9 @@ void DrawingPathsTest::oddSizes() {
     QFETCH(QSize, source);
     QFETCH(QSize, area);
     const Forced forced("software");
-    auto host = std::make_unique<QWidget>();
-    host->setGeometry(40, 40, 200, 160);
-    auto* player = new MediaPlayer(host.get());
-    player->setUiMode(QStringLiteral("none"));
-    player->setGeometry(QRect(QPoint(10, 10), area));
-    host->show();
-    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    const Stage stage(QSize(200, 160), QRect(QPoint(10, 10), area));
+    MediaPlayer* player = stage.player;
+    QVERIFY(QTest::qWaitForWindowExposed(stage.host.get()));
     player->setURL(media_.oddSized(source.width(), source.height()));
     QTRY_COMPARE_WITH_TIMEOUT(player->playState(), kPlaying, 10000);
     QCOMPARE(player->videoView()->drawingPath(), QStringLiteral("software"));
@@ -171,6 +187,27 @@ void DrawingPathsTest::indirectContextIsSeen() {
     QVERIFY(drawer.create());
     QCOMPARE(drawer.isDirect(), qgetenv("LIBGL_ALWAYS_INDIRECT") != "1");
     drawer.end();
+}
+
+// The driver reports a reset of the OpenGL context while the video plays: the software path takes over, the
+// picture is back, and the video goes on from where it was.
+void DrawingPathsTest::lostContextHandsOver() {
+    const auto lose = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "loseOpenGlContexts"));
+    if (!lose)
+        QSKIP("needs the driver's reset injected (test_drawing_paths_lost_context)");
+    const Stage stage;
+    playPattern(stage, QStringLiteral("OpenGL"));
+    if (QTest::currentTestFailed())
+        return;
+    MediaPlayer* player = stage.player;
+    VideoView* video = player->videoView();
+    QTRY_VERIFY_WITH_TIMEOUT(player->currentPosition() > 1.0, 5000);
+    const double lostAt = player->currentPosition();
+    lose();
+    QTRY_COMPARE_WITH_TIMEOUT(video->drawingPath(), QStringLiteral("software"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(patternFault(onScreen(video), false), QString(), 5000);
+    QCOMPARE(player->playState(), kPlaying);
+    QVERIFY2(player->currentPosition() >= lostAt - 0.3, "the video started over");
 }
 
 TOLVANE_TEST_MAIN(DrawingPathsTest)
