@@ -93,8 +93,10 @@ RenderContext* MediaEngine::createRenderContext(RenderContext::ProcAddress procA
 void MediaEngine::freeRenderContext(RenderContext* context) {
     if (!context)
         return;
-    client_.freeRenderContext(context);
+    // Told first: freeing it ends a file that has nothing but video, and the core's news of that end must
+    // not reach the engine before this does, or the file would count as failed instead of lost for now.
     postRenderTarget(false);
+    client_.freeRenderContext(context);
 }
 
 // Called on the drawing thread: the engine hears of it on its own, at once when that is the same thread.
