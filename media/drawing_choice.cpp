@@ -54,8 +54,13 @@ bool offersDirectRendering(xcb_connection_t* connection) {
 // whether the software path runs only where it would be taken. The forced path is read each time.
 bool drawsWithoutOpenGL(const QByteArray& display) {
     const std::optional<DrawingPath> forced = forcedDrawingPath();
-    if (forced == DrawingPath::OpenGL || display.isEmpty())
+    if (forced == DrawingPath::OpenGL)
         return false;
+    // On Wayland the software path always runs (through the toolkit's backing store), but whether OpenGL
+    // is software is known only once it is loaded: without OpenGL from the start only when forced.
+    if (display.isEmpty())
+        return forced == DrawingPath::Software &&
+               QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     static const bool noDirect = [] {
         const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         return x11 && x11->connection() && !offersDirectRendering(x11->connection());

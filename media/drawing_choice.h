@@ -14,5 +14,6 @@ std::optional<DrawingPath> forcedDrawingPath();
 bool isSoftwareRenderer(const QByteArray& renderer);
 // Whether the video is drawn in software without OpenGL ever being loaded (a software driver alone maps
 // some 50 MiB of compiler): the software path forced, or an X server without direct rendering; in both
-// cases only where the software path can run. `display`: the X display's name; empty away from X11.
+// cases only where the software path can run. `display`: the X display's name; empty away from X11 (on
+// Wayland only the forced software path counts).
 bool drawsWithoutOpenGL(const QByteArray& display);

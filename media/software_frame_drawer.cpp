@@ -11,14 +11,15 @@ struct AlignedFree {
 };
 } // namespace
 
-SoftwareFrameDrawer::SoftwareFrameDrawer(const QByteArray& display) : presenter_(display) {}
+SoftwareFrameDrawer::SoftwareFrameDrawer(std::unique_ptr<ShmPresenter> presenter)
+    : presenter_(std::move(presenter)) {}
 
 void SoftwareFrameDrawer::useWindow(quintptr window) {
-    presenter_.setWindow(uint32_t(window));
+    presenter_->setWindow(window);
 }
 
 void SoftwareFrameDrawer::letGoOfWindow(QOffscreenSurface*) {
-    presenter_.setWindow(0);
+    presenter_->setWindow(0);
 }
 
 RenderContext* SoftwareFrameDrawer::makeFrames(MediaEngine* engine,
@@ -28,7 +29,7 @@ RenderContext* SoftwareFrameDrawer::makeFrames(MediaEngine* engine,
 
 void SoftwareFrameDrawer::present(RenderContext* frames, QSize pixels, bool blank) {
     qsizetype stride = 0;
-    uint8_t* memory = presenter_.buffer(pixels, &stride);
+    uint8_t* memory = presenter_->buffer(pixels, &stride);
     if (!memory) {
         skip(frames); // the server is still busy with the last one: this frame is dropped, not queued
         return;
@@ -37,7 +38,7 @@ void SoftwareFrameDrawer::present(RenderContext* frames, QSize pixels, bool blan
         std::memset(memory, 0, size_t(stride) * size_t(pixels.height()));
     else
         frames->renderInto(memory, pixels, stride, false);
-    presenter_.put();
+    presenter_->put();
     frames->reportSwap();
 }
 

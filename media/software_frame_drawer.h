@@ -1,21 +1,23 @@
 #pragma once
 // Draws the frames without OpenGL: the engine's software renderer draws each frame at the window's size
-// straight into memory shared with the X server, which copies it onto the window. Where OpenGL is itself
+// straight into memory its ShmPresenter puts on the window (shared with the X server on X11, handed to the
+// UI thread's backing store on Wayland). Where OpenGL is itself
 // software (a virtual machine, a remote desktop, no working GPU driver) this costs less than OpenGL's
 // shaders run on the processor, and where there is no OpenGL at all it is the only way to show a video.
 
 #include "media/frame_drawer.h"
-#include "media/x_shm_presenter.h"
+#include "media/shm_presenter.h"
+
+#include <memory>
 
 class SoftwareFrameDrawer : public FrameDrawer {
   public:
-    // `display`: the X display's name, as the toolkit opened it.
-    explicit SoftwareFrameDrawer(const QByteArray& display);
+    explicit SoftwareFrameDrawer(std::unique_ptr<ShmPresenter> presenter);
 
-    // The X server maps our memory: this path can show video here.
-    bool usable() const { return presenter_.usable(); }
-    // Whether it can put pictures on that window (one of 24 bits: no alpha to fill in).
-    bool takesWindow(quintptr window) { return presenter_.setWindow(uint32_t(window)); }
+    // This path can show video here (on X11: the server maps our memory).
+    bool usable() const { return presenter_->usable(); }
+    // Whether it can put pictures on that window (on X11: one of 24 bits, no alpha to fill in).
+    bool takesWindow(quintptr window) { return presenter_->setWindow(window); }
 
     void useWindow(quintptr window) override;
     void letGoOfWindow(QOffscreenSurface* spare) override;
@@ -28,5 +30,5 @@ class SoftwareFrameDrawer : public FrameDrawer {
     const char* name() const override { return "software"; }
 
   private:
-    XShmPresenter presenter_;
+    std::unique_ptr<ShmPresenter> presenter_;
 };

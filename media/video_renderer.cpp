@@ -20,8 +20,10 @@ std::atomic<int> decided{-1};
 std::atomic<bool> openGlLost{false};
 } // namespace
 
-VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display, bool softwareOnly)
-    : engine_(engine), window_(window), display_(std::move(display)), softwareOnly_(softwareOnly) {
+VideoRenderer::VideoRenderer(MediaEngine* engine, QWindow* window, PresenterMaker makePresenter,
+                             bool softwareOnly)
+    : engine_(engine), window_(window), makePresenter_(std::move(makePresenter)),
+      softwareOnly_(softwareOnly) {
     drawTimer_.setSingleShot(true);
     drawTimer_.setTimerType(Qt::PreciseTimer);
     connect(&drawTimer_, &QTimer::timeout, this, &VideoRenderer::drawFrame);
@@ -57,8 +59,7 @@ void VideoRenderer::useSpareSurface(QOffscreenSurface* spare) {
 }
 
 // OpenGL, unless it is software, indirect or the software path is forced; the software path where OpenGL is
-// software, indirect or missing; software OpenGL where the software path cannot run (a Wayland session, a
-// remote X server).
+// software, indirect or missing; software OpenGL where the software path cannot run (a remote X server).
 std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
     const std::optional<DrawingPath> forced =
         softwareOnly_ ? std::optional<DrawingPath>(DrawingPath::Software) : forcedDrawingPath();
@@ -75,8 +76,8 @@ std::unique_ptr<FrameDrawer> VideoRenderer::makeDrawer() {
             return gl;
         }
     }
-    if (!openGlForced && !display_.isEmpty()) {
-        auto software = std::make_unique<SoftwareFrameDrawer>(display_);
+    if (!openGlForced && makePresenter_) {
+        auto software = std::make_unique<SoftwareFrameDrawer>(makePresenter_());
         if (software->usable() && software->takesWindow(nativeWindow_)) {
             decided = int(DrawingPath::Software);
             return software;

@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class FrameDrawer;
@@ -20,13 +21,15 @@ class MediaEngine;
 class QOffscreenSurface;
 class QWindow;
 class RenderContext;
+class ShmPresenter;
 
 class VideoRenderer : public QObject {
     Q_OBJECT
   public:
-    // `display`: the X display's name as the toolkit opened it, for the software path; empty elsewhere.
+    // Makes what puts the software path's pictures on this window; none where that path cannot run.
+    using PresenterMaker = std::function<std::unique_ptr<ShmPresenter>()>;
     // `softwareOnly`: the window is not one OpenGL can draw on (drawsWithoutOpenGL).
-    VideoRenderer(MediaEngine* engine, QWindow* window, QByteArray display, bool softwareOnly);
+    VideoRenderer(MediaEngine* engine, QWindow* window, PresenterMaker makePresenter, bool softwareOnly);
     ~VideoRenderer() override;
 
     // All of these run on the render thread.
@@ -65,7 +68,7 @@ class VideoRenderer : public QObject {
 
     MediaEngine* engine_;
     QWindow* window_;
-    const QByteArray display_;
+    const PresenterMaker makePresenter_;
     const bool softwareOnly_;
     std::unique_ptr<FrameDrawer> drawer_;
     RenderContext* frames_ = nullptr;

@@ -2,7 +2,11 @@
 
 #include "engine/media_engine.h"
 #include "media/drawing_choice.h"
+#include "media/frame_mailbox.h"
+#include "media/frame_painter.h"
+#include "media/mailbox_presenter.h"
 #include "media/video_renderer.h"
+#include "media/x_shm_presenter.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>
@@ -29,19 +33,36 @@ VideoSurface::VideoSurface(MediaEngine* engine)
     // widgets, so clicks, double clicks and the pointer's shape work as on any widget, even while the
     // window moves into or out of full screen between the two clicks of a double click.
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+    // On Wayland the software path's pictures are painted here, on the UI thread, whenever the compositor
+    // is ready for the next one; away from X11 and Wayland there is no software path.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        mailbox_ = std::make_shared<FrameMailbox>([this] { emit pictureWaiting(); });
+        connect(this, &VideoSurface::pictureWaiting, this, &QWindow::requestUpdate, Qt::QueuedConnection);
+        painter_ = std::make_unique<FramePainter>(this);
+    }
     engine_->setHeldCoreTaker(this); // the newest surface holds the render context
     startRenderer();
 }
 
 VideoSurface::~VideoSurface() {
+    if (mailbox_)
+        mailbox_->close(); // a retired renderer may still post
     if (engine_->heldCoreTaker() == this)
         engine_->setHeldCoreTaker(nullptr);
     releaseRenderContext();
 }
 
+VideoRenderer::PresenterMaker VideoSurface::presenterMaker() const {
+    if (!display_.isEmpty())
+        return [display = display_] { return std::make_unique<XShmPresenter>(display); };
+    if (mailbox_)
+        return [mailbox = mailbox_] { return std::make_unique<MailboxPresenter>(mailbox); };
+    return {};
+}
+
 void VideoSurface::startRenderer() {
     thread_ = new QThread;
-    renderer_ = new VideoRenderer(engine_, this, display_, withoutOpenGL_);
+    renderer_ = new VideoRenderer(engine_, this, presenterMaker(), withoutOpenGL_);
     VideoRenderer* renderer = renderer_;
     connect(this, &VideoSurface::targetChanged, renderer, &VideoRenderer::setTarget);
     connect(this, &VideoSurface::blankChanged, renderer, &VideoRenderer::setBlank);
@@ -161,12 +182,20 @@ void VideoSurface::resizeEvent(QResizeEvent*) {
 // The platform window may be destroyed and made again while this window lives (moved between top-level
 // windows): the renderer must let go of it first, or it would draw into a window that is gone.
 bool VideoSurface::event(QEvent* event) {
-    if (event->type() == QEvent::PlatformSurface && thread_ && thread_->isRunning() &&
+    if (event->type() == QEvent::UpdateRequest && mailbox_) {
+        painter_->paint(mailbox_->take());
+        return true;
+    }
+    if (event->type() == QEvent::PlatformSurface &&
         static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
             QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
-        if (!spare_)
-            spare_ = newSpare();
-        emit surfaceGoing(spare_.get());
+        if (painter_)
+            painter_->reset();
+        if (thread_ && thread_->isRunning()) {
+            if (!spare_)
+                spare_ = newSpare();
+            emit surfaceGoing(spare_.get());
+        }
     }
     return QWindow::event(event);
 }

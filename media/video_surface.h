@@ -4,6 +4,7 @@
 // pointer and keys belong to the widget that hosts it.
 
 #include "engine/core_watch.h"
+#include "media/video_renderer.h"
 
 #include <QImage>
 #include <QList>
@@ -11,11 +12,12 @@
 #include <QWindow>
 #include <memory>
 
+class FrameMailbox;
+class FramePainter;
 class HeldCore;
 class MediaEngine;
 class QOffscreenSurface;
 class QSemaphore;
-class VideoRenderer;
 
 class VideoSurface : public QWindow, private HeldCoreTaker {
     Q_OBJECT
@@ -40,6 +42,8 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
 
   signals:
     void renderContextChanged();
+    // From the render thread (Wayland): a picture waits in the mailbox, to paint at the next frame.
+    void pictureWaiting();
     // To the render thread.
     void targetChanged(QSize pixels, bool exposed, quintptr window);
     void blankChanged(bool blank);
@@ -62,10 +66,14 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
     bool takeHeldCore(const std::shared_ptr<HeldCore>& core, bool replace) override;
     void sendTarget();
     std::unique_ptr<QOffscreenSurface> newSpare() const;
+    VideoRenderer::PresenterMaker presenterMaker() const;
 
     MediaEngine* engine_;
     const QByteArray display_; // the X display's name; empty away from X11
     const bool withoutOpenGL_; // drawn in software, with no OpenGL loaded (drawing_choice.h)
+    // Wayland only: the software path's pictures, handed over by the render thread and painted here.
+    std::shared_ptr<FrameMailbox> mailbox_;
+    std::unique_ptr<FramePainter> painter_;
     QThread* thread_ = nullptr;
     VideoRenderer* renderer_ = nullptr; // lives on thread_ while it runs
     std::unique_ptr<QOffscreenSurface> spare_;

@@ -54,10 +54,11 @@ XShmPresenter::~XShmPresenter() {
     xcb_disconnect(connection_);
 }
 
-bool XShmPresenter::setWindow(uint32_t window) {
+bool XShmPresenter::setWindow(quintptr handle) {
     if (putOutstanding_)
         awaitPut(kPutWaitMs);
     window_ = 0;
+    const auto window = uint32_t(handle);
     if (!usable() || !window)
         return window == 0;
     Freed<xcb_get_geometry_reply_t> geometry{

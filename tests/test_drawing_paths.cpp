@@ -19,12 +19,6 @@
 namespace {
 constexpr int kPlaying = 3;
 
-bool near(QRgb seen, unsigned wanted, int tolerance = 20) {
-    return std::abs(qRed(seen) - int(wanted >> 16 & 0xff)) <= tolerance &&
-           std::abs(qGreen(seen) - int(wanted >> 8 & 0xff)) <= tolerance &&
-           std::abs(qBlue(seen) - int(wanted & 0xff)) <= tolerance;
-}
-
 // Each quadrant's colour, sampled a quarter in from each edge, and the edge between the top two a few
 // pixels either side of the middle: a blurred or shifted picture fails there.
 QString patternFault(const QImage& image, bool swapped) {
@@ -35,15 +29,15 @@ QString patternFault(const QImage& image, bool swapped) {
     for (int i = 0; i < 4; ++i) {
         const unsigned wanted = TestMedia::kQuadrants[swapped ? 3 - i : i];
         const QRgb seen = image.pixel(centres[i]);
-        if (!near(seen, wanted))
+        if (!nearColour(seen, wanted))
             return QStringLiteral("quadrant %1 is %2, not %3")
                 .arg(i)
                 .arg(seen & 0xffffff, 6, 16)
                 .arg(wanted, 6, 16);
     }
     const int edge = std::max(3, w / 40);
-    if (!near(image.pixel(w / 2 - edge, h / 4), TestMedia::kQuadrants[swapped ? 3 : 0]) ||
-        !near(image.pixel(w / 2 + edge, h / 4), TestMedia::kQuadrants[swapped ? 2 : 1]))
+    if (!nearColour(image.pixel(w / 2 - edge, h / 4), TestMedia::kQuadrants[swapped ? 3 : 0]) ||
+        !nearColour(image.pixel(w / 2 + edge, h / 4), TestMedia::kQuadrants[swapped ? 2 : 1]))
         return QStringLiteral("the edge between the top quadrants is not at the middle");
     return {};
 }

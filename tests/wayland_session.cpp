@@ -1,5 +1,6 @@
-// The program as a Wayland client (run-under-weston.sh): its windows show, the video plays and draws, and
-// the About and farewell windows come up. The compositor decides where windows stand, so nothing here
+// The program as a Wayland client (run-under-weston.sh): its windows show, the video plays and draws (in
+// software where OpenGL is software, as here: the compositor shows the picture), and the About and farewell
+// windows come up. The compositor decides where windows stand, so nothing here
 // looks at positions on the screen.
 #include "app/application.h"
 #include "app/window_registry.h"
@@ -9,6 +10,7 @@
 #include "media/video_view.h"
 #include "player/player_window.h"
 #include "support/accessibility_bus.h"
+#include "support/pixels.h"
 #include "support/private_bus.h"
 #include "support/test_main.h"
 #include "support/test_media.h"
@@ -34,12 +36,38 @@ bool showsPicture(const QImage& frame) {
                 return true;
     return false;
 }
+
+// Whether the compositor shows each of the test pattern's quadrants at the size of a quarter of `area`
+// (within a fifth): drawn, opaque, and scaled to the area. The tolerance keeps the window frame's grey
+// apart from the light quadrant's.
+QString quadrantsFault(QSize area) {
+    const QImage screen = compositorScreenshot().convertToFormat(QImage::Format_RGB32);
+    if (screen.isNull())
+        return QStringLiteral("no screenshot");
+    int seen[4] = {};
+    for (int y = 0; y < screen.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
+        for (int x = 0; x < screen.width(); ++x)
+            for (int i = 0; i < 4; ++i)
+                seen[i] += nearColour(line[x], TestMedia::kQuadrants[i], 10) ? 1 : 0;
+    }
+    const int quarter = area.width() / 2 * (area.height() / 2);
+    for (int i = 0; i < 4; ++i)
+        if (std::abs(seen[i] - quarter) > quarter / 5)
+            return QStringLiteral("quadrant %1: %2 pixels on screen, not %3")
+                .arg(i)
+                .arg(seen[i])
+                .arg(quarter);
+    return {};
+}
 } // namespace
 
 class WaylandSession : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase();
+    void softwarePathOnScreen_data();
+    void softwarePathOnScreen();
     void playerShowsAndPlays();
     void aboutAndFarewellShow();
     void theRealProgramStarts();
@@ -53,6 +81,34 @@ void WaylandSession::initTestCase() {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
     setUpApplication();
     QVERIFY(media_.isValid());
+}
+
+// Chosen (OpenGL here is llvmpipe) or forced (no OpenGL loaded), the software path's pictures reach the
+// screen through the toolkit's shared memory, and follow a resize.
+void WaylandSession::softwarePathOnScreen_data() {
+    QTest::addColumn<QByteArray>("forced");
+    QTest::newRow("chosen") << QByteArray();
+    QTest::newRow("forced") << QByteArray("software");
+}
+
+void WaylandSession::softwarePathOnScreen() {
+    QFETCH(QByteArray, forced);
+    qputenv("TOLVANE_VIDEO_OUTPUT", forced);
+    auto host = std::make_unique<QWidget>();
+    host->resize(340, 260);
+    auto* component = new MediaPlayer(host.get());
+    component->setUiMode(QStringLiteral("none"));
+    component->setStretchToFit(true);
+    component->setGeometry(10, 10, 320, 240);
+    host->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+    component->setURL(media_.quadrants());
+    QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, 15000);
+    qunsetenv("TOLVANE_VIDEO_OUTPUT");
+    QCOMPARE(component->videoView()->drawingPath(), QStringLiteral("software"));
+    QTRY_COMPARE_WITH_TIMEOUT(quadrantsFault(QSize(320, 240)), QString(), 5000);
+    component->setGeometry(10, 10, 200, 150);
+    QTRY_COMPARE_WITH_TIMEOUT(quadrantsFault(QSize(200, 150)), QString(), 5000);
 }
 
 void WaylandSession::playerShowsAndPlays() {

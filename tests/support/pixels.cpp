@@ -1,7 +1,10 @@
 #include "support/pixels.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <algorithm>
 
@@ -27,4 +30,21 @@ QImage onScreen(QWidget* widget) {
     return QGuiApplication::primaryScreen()
         ->grabWindow(widget->window()->winId(), area.x(), area.y(), area.width(), area.height())
         .toImage();
+}
+
+bool nearColour(QRgb seen, unsigned wanted, int tolerance) {
+    return std::abs(qRed(seen) - int(wanted >> 16 & 0xff)) <= tolerance &&
+           std::abs(qGreen(seen) - int(wanted >> 8 & 0xff)) <= tolerance &&
+           std::abs(qBlue(seen) - int(wanted & 0xff)) <= tolerance;
+}
+
+QImage compositorScreenshot() {
+    QTemporaryDir dir;
+    QProcess shooter;
+    shooter.setWorkingDirectory(dir.path());
+    shooter.start(QStringLiteral("weston-screenshooter"), {});
+    if (!shooter.waitForFinished(10000) || shooter.exitCode() != 0)
+        return {};
+    const QStringList shots = QDir(dir.path()).entryList({QStringLiteral("*.png")});
+    return shots.isEmpty() ? QImage() : QImage(dir.filePath(shots.first()));
 }

@@ -10,7 +10,10 @@ if ! command -v weston >/dev/null; then
     echo "SKIP: weston is not installed" >&2
     exit 77
 fi
-weston --backend=headless-backend.so --socket="$socket" --idle-time=0 --width=1600 --height=1200 \
+# The pixman renderer draws the screen (the headless default draws nothing), and --debug lets a test
+# client take a screenshot of it.
+weston --backend=headless-backend.so --use-pixman --debug --socket="$socket" --idle-time=0 \
+    --width=1600 --height=1200 \
     >"$work/weston.log" 2>&1 &
 weston=$!
 trap 'kill $weston 2>/dev/null || true; wait $weston 2>/dev/null || true; rm -rf "$work"' EXIT
