@@ -16,6 +16,10 @@ std::optional<DrawingPath> forcedDrawingPath() {
     return std::nullopt;
 }
 
+bool onWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 bool isSoftwareRenderer(const QByteArray& renderer) {
     // Mesa's llvmpipe, softpipe and swrast (the last also as "Software Rasterizer"), and the software
     // devices of Windows' and macOS' OpenGL layers as seen through a virtual machine's or WSL's driver.
@@ -59,8 +63,7 @@ bool drawsWithoutOpenGL(const QByteArray& display) {
     // On Wayland the software path always runs (through the toolkit's backing store), but whether OpenGL
     // is software is known only once it is loaded: without OpenGL from the start only when forced.
     if (display.isEmpty())
-        return forced == DrawingPath::Software &&
-               QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+        return forced == DrawingPath::Software && onWayland();
     static const bool noDirect = [] {
         const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         return x11 && x11->connection() && !offersDirectRendering(x11->connection());

@@ -10,6 +10,8 @@ enum class DrawingPath { OpenGL, Software };
 
 // The path forced by the environment, if any.
 std::optional<DrawingPath> forcedDrawingPath();
+// Whether the toolkit runs as a Wayland client ("wayland", "wayland-egl").
+bool onWayland();
 // Whether a driver's name for itself (GL_RENDERER) is one of the software rasterisers.
 bool isSoftwareRenderer(const QByteArray& renderer);
 // Whether the video is drawn in software without OpenGL ever being loaded (a software driver alone maps

@@ -180,9 +180,7 @@ void VideoRenderer::release() {
     if (frames_) {
         if (!drawer_->begin())
             qCWarning(lcVideo, "freeing the video's render context without a surface to draw on");
-        engine_->freeRenderContext(frames_); // waits until the core has let go of its video output
-        frames_ = nullptr;
-        emit renderContextChanged(false, QString::fromLatin1(drawer_->name()));
+        freeFrames();
     }
     freeDrawer();
 }
@@ -195,12 +193,16 @@ void VideoRenderer::handOver() {
     qCWarning(lcVideo, "the OpenGL context was lost; the video is drawn anew");
     openGlLost = true;
     decided = int(DrawingPath::Software);
-    engine_->freeRenderContext(frames_);
-    frames_ = nullptr;
-    emit renderContextChanged(false, QString::fromLatin1(drawer_->name()));
+    freeFrames();
     freeDrawer();
     if (exposed_)
         ensureRenderContext();
+}
+
+void VideoRenderer::freeFrames() {
+    engine_->freeRenderContext(frames_); // waits until the core has let go of its video output
+    frames_ = nullptr;
+    emit renderContextChanged(false, QString::fromLatin1(drawer_->name()));
 }
 
 void VideoRenderer::freeDrawer() {

@@ -64,6 +64,8 @@ class VideoRenderer : public QObject {
     void frameReady();
     void drawFrame();
     void handOver();
+    // Gives the render context back to the engine and says so; the drawer stays.
+    void freeFrames();
     void freeDrawer();
 
     MediaEngine* engine_;

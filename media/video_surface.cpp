@@ -35,7 +35,7 @@ VideoSurface::VideoSurface(MediaEngine* engine)
     setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     // On Wayland the software path's pictures are painted here, on the UI thread, whenever the compositor
     // is ready for the next one; away from X11 and Wayland there is no software path.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (onWayland()) {
         mailbox_ = std::make_shared<FrameMailbox>([this] { emit pictureWaiting(); });
         connect(this, &VideoSurface::pictureWaiting, this, &QWindow::requestUpdate, Qt::QueuedConnection);
         painter_ = std::make_unique<FramePainter>(this);
