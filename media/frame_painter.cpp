@@ -1,12 +1,29 @@
 #include "media/frame_painter.h"
 
+#include "media/frame_mailbox.h"
+
 #include <QBackingStore>
 #include <QPainter>
 #include <QWindow>
 
-FramePainter::FramePainter(QWindow* window) : window_(window) {}
+FramePainter::FramePainter(QWindow* window, std::shared_ptr<FrameMailbox> mailbox)
+    : window_(window), mailbox_(std::move(mailbox)) {}
 
 FramePainter::~FramePainter() = default;
+
+// The first picture on a new surface is painted at once: an update request pending when the window was
+// hidden is never delivered by Qt 6.4's Wayland plugin (it waits for a frame callback of the surface that
+// went), and it blocks every later one. The commit's own frame callback delivers it.
+void FramePainter::pictureWaiting() {
+    if (shownOnSurface_)
+        window_->requestUpdate();
+    else
+        paintWaiting();
+}
+
+void FramePainter::paintWaiting() {
+    paint(mailbox_->take());
+}
 
 void FramePainter::paint(const QImage& picture) {
     if (picture.isNull() || !window_->handle())
@@ -24,8 +41,10 @@ void FramePainter::paint(const QImage& picture) {
     }
     store_->endPaint();
     store_->flush(area);
+    shownOnSurface_ = window_->isExposed();
 }
 
 void FramePainter::reset() {
     store_.reset();
+    shownOnSurface_ = false;
 }

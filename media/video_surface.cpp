@@ -2,6 +2,7 @@
 
 #include "engine/media_engine.h"
 #include "media/drawing_choice.h"
+#include "media/expose_nudge.h"
 #include "media/frame_mailbox.h"
 #include "media/frame_painter.h"
 #include "media/mailbox_presenter.h"
@@ -37,8 +38,17 @@ VideoSurface::VideoSurface(MediaEngine* engine)
     // is ready for the next one; away from X11 and Wayland there is no software path.
     if (onWayland()) {
         mailbox_ = std::make_shared<FrameMailbox>([this] { emit pictureWaiting(); });
-        connect(this, &VideoSurface::pictureWaiting, this, &QWindow::requestUpdate, Qt::QueuedConnection);
-        painter_ = std::make_unique<FramePainter>(this);
+        painter_ = std::make_unique<FramePainter>(this, mailbox_);
+        connect(
+            this, &VideoSurface::pictureWaiting, this, [this] { painter_->pictureWaiting(); },
+            Qt::QueuedConnection);
+        nudge_ = new ExposeNudge(this);
+        // Hidden, the window keeps its platform window but the toolkit destroys its Wayland surface, right
+        // after telling of the change and before the hide event.
+        connect(this, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible)
+                letGoOfSurface();
+        });
     }
     engine_->setHeldCoreTaker(this); // the newest surface holds the render context
     startRenderer();
@@ -173,6 +183,8 @@ void VideoSurface::sendTarget() {
 
 void VideoSurface::exposeEvent(QExposeEvent*) {
     sendTarget();
+    if (nudge_ && !isExposed())
+        nudge_->childUnexposed();
 }
 
 void VideoSurface::resizeEvent(QResizeEvent*) {
@@ -182,22 +194,25 @@ void VideoSurface::resizeEvent(QResizeEvent*) {
 // The platform window may be destroyed and made again while this window lives (moved between top-level
 // windows): the renderer must let go of it first, or it would draw into a window that is gone.
 bool VideoSurface::event(QEvent* event) {
-    if (event->type() == QEvent::UpdateRequest && mailbox_) {
-        painter_->paint(mailbox_->take());
+    if (painter_ && event->type() == QEvent::UpdateRequest) {
+        painter_->paintWaiting();
         return true;
     }
     if (event->type() == QEvent::PlatformSurface &&
         static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
-            QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed) {
-        if (painter_)
-            painter_->reset();
-        if (thread_ && thread_->isRunning()) {
-            if (!spare_)
-                spare_ = newSpare();
-            emit surfaceGoing(spare_.get());
-        }
-    }
+            QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+        letGoOfSurface();
     return QWindow::event(event);
+}
+
+void VideoSurface::letGoOfSurface() {
+    if (painter_)
+        painter_->reset();
+    if (thread_ && thread_->isRunning()) {
+        if (!spare_)
+            spare_ = newSpare();
+        emit surfaceGoing(spare_.get());
+    }
 }
 
 // Made here, on the UI thread, as it must be, for the renderer to hold its OpenGL context on; none where

@@ -12,6 +12,7 @@
 #include <QWindow>
 #include <memory>
 
+class ExposeNudge;
 class FrameMailbox;
 class FramePainter;
 class HeldCore;
@@ -65,6 +66,8 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
     // VideoRenderer::retire) and, for a fresh core, a fresh one takes its place.
     bool takeHeldCore(const std::shared_ptr<HeldCore>& core, bool replace) override;
     void sendTarget();
+    // The renderer leaves the window's surface for a spare one, and the painter its backing store.
+    void letGoOfSurface();
     std::unique_ptr<QOffscreenSurface> newSpare() const;
     VideoRenderer::PresenterMaker presenterMaker() const;
 
@@ -74,6 +77,7 @@ class VideoSurface : public QWindow, private HeldCoreTaker {
     // Wayland only: the software path's pictures, handed over by the render thread and painted here.
     std::shared_ptr<FrameMailbox> mailbox_;
     std::unique_ptr<FramePainter> painter_;
+    ExposeNudge* nudge_ = nullptr; // Wayland only; a child
     QThread* thread_ = nullptr;
     VideoRenderer* renderer_ = nullptr; // lives on thread_ while it runs
     std::unique_ptr<QOffscreenSurface> spare_;
