@@ -62,8 +62,10 @@ QString quadrantsFault(QSize area) {
     return {};
 }
 
-// Each look at the screen takes a screenshot client's run: the wait is bounded in time, not in tries.
-QString quadrantsFaultAfterWaiting(QSize area) {
+// `area` in the toolkit's pixels; the compositor's are device pixels. Each look at the screen takes a
+// screenshot client's run: the wait is bounded in time, not in tries.
+QString quadrantsFaultAfterWaiting(QSize logical) {
+    const QSize area = logical * qApp->devicePixelRatio();
     QDeadlineTimer deadline(5000);
     QString fault = quadrantsFault(area);
     while (!fault.isEmpty() && !deadline.hasExpired()) {
