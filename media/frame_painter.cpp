@@ -11,9 +11,11 @@ FramePainter::FramePainter(QWindow* window, std::shared_ptr<FrameMailbox> mailbo
 
 FramePainter::~FramePainter() = default;
 
-// The first picture on a new surface is painted at once: an update request pending when the window was
-// hidden is never delivered by Qt 6.4's Wayland plugin (it waits for a frame callback of the surface that
-// went), and it blocks every later one. The commit's own frame callback delivers it.
+// The first picture on a new or newly exposed surface is painted at once. Qt 6.4's Wayland plugin never
+// delivers an update request pending when the window was hidden (it waits for a frame callback of the
+// surface that went) or when the compositor's frame callbacks stopped for a while (it delivers only to a
+// window that was exposed all along), and a pending one blocks every later one. The commit's own frame
+// callback delivers it.
 void FramePainter::pictureWaiting() {
     if (shownOnSurface_)
         window_->requestUpdate();

@@ -22,6 +22,8 @@ class FramePainter {
     void pictureWaiting();
     // The compositor is ready for the next frame (the window's update request).
     void paintWaiting();
+    // The window is no longer exposed: the next picture is painted at once (see pictureWaiting).
+    void unexposed() { shownOnSurface_ = false; }
     // The window's surface goes (hidden, or its platform window destroyed): the backing store goes with
     // it, and is made again when needed.
     void reset();
@@ -33,5 +35,5 @@ class FramePainter {
     QWindow* window_;
     std::shared_ptr<FrameMailbox> mailbox_;
     std::unique_ptr<QBackingStore> store_;
-    bool shownOnSurface_ = false; // a picture was committed to the current surface
+    bool shownOnSurface_ = false; // a picture was committed since the surface was made or last exposed
 };

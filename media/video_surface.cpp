@@ -183,8 +183,10 @@ void VideoSurface::sendTarget() {
 
 void VideoSurface::exposeEvent(QExposeEvent*) {
     sendTarget();
-    if (nudge_ && !isExposed())
+    if (painter_ && !isExposed()) {
+        painter_->unexposed();
         nudge_->childUnexposed();
+    }
 }
 
 void VideoSurface::resizeEvent(QResizeEvent*) {
