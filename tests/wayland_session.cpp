@@ -135,12 +135,15 @@ void WaylandSession::pictureOnScreen() {
     QCOMPARE(quadrantsFaultAfterWaiting(QSize(320, 240)), QString());
     component->setGeometry(10, 10, 200, 150);
     QCOMPARE(quadrantsFaultAfterWaiting(QSize(200, 150)), QString());
-    // Into a top-level the compositor has not shown yet, and back into one it has.
-    component->setFullScreen(true);
-    QTRY_VERIFY(component->fullScreenWindow() && component->fullScreenWindow()->isVisible());
-    QCOMPARE(quadrantsFaultAfterWaiting(component->fullScreenWindow()->size()), QString());
-    component->setFullScreen(false);
-    QCOMPARE(quadrantsFaultAfterWaiting(QSize(200, 150)), QString());
+    // Into a top-level the compositor has not shown yet, and back into one it has. Not while stalling,
+    // where the new top-level's own exposure comes and goes with every frame.
+    if (!stalling) {
+        component->setFullScreen(true);
+        QTRY_VERIFY(component->fullScreenWindow() && component->fullScreenWindow()->isVisible());
+        QCOMPARE(quadrantsFaultAfterWaiting(component->fullScreenWindow()->size()), QString());
+        component->setFullScreen(false);
+        QCOMPARE(quadrantsFaultAfterWaiting(QSize(200, 150)), QString());
+    }
     component->setURL(media_.video(10));
     QTRY_COMPARE_WITH_TIMEOUT(component->playState(), 3, 15000);
     QTest::qWait(300);
