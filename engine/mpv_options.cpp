@@ -86,10 +86,5 @@ MpvClient::Options fixedOptions() {
         // A frame of more pixels than a picked picture may have is refused by the decoder before it
         // allocates: a stream of huge frames costs nothing, in any container.
         {"vd-lavc-o", "max_pixels=" + QByteArray::number(kMaxPicturePixels)},
-        // Drawing in software, the picture is scaled on the processor. Swscale's area averaging (bilinear
-        // when enlarging) costs less than zimg's Lanczos, which turns every source pixel into floating
-        // point first: 4K drawn at a seventh of its width took about 15 % less processor time in all.
-        {"sws-allow-zimg", "no"},
-        {"sws-scaler", "area"},
     };
 }

@@ -62,8 +62,8 @@ QString TestMedia::quadrants(bool swapped) {
     graph += QStringLiteral("[q0][q1]hstack[top];[q2][q3]hstack[bottom];[top][bottom]vstack,"
                             "scale=out_color_matrix=%1:out_range=tv,format=yuv420p")
                  .arg(swapped ? "bt601" : "bt709");
-    // BT.709 primaries either way: a scaler may map SD primaries onto HD ones and the OpenGL path does not;
-    // what is checked is the matrix read from the tags.
+    // BT.709 primaries either way: the software scaler maps SD primaries onto HD ones (as the engine's own
+    // software outputs do), the OpenGL path does not; what is checked is the matrix read from the tags.
     return make(QStringLiteral("quadrants%1.mp4").arg(swapped ? " swapped" : ""),
                 {"-filter_complex", graph, "-c:v", "libx264", "-preset", "ultrafast", "-colorspace",
                  swapped ? "smpte170m" : "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
